@@ -1,0 +1,72 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+
+#include "ParameterNames.h"
+#include "WorkingSettings.h"
+#include "keyboardAct.h"
+
+// The engine's settings: the two numbered float tables, the typed working settings decoded from
+// them, and the keyboard actions. The GUI thread edits them while the tracking thread reads them
+// every frame, so the tables and settings sit behind one lock; the recogniser takes a copy of the
+// working settings per frame. Values other objects keep a pointer to (network mode, effect
+// switches) are mirrored in atomics.
+class ParameterTable {
+ public:
+  ParameterTable();
+  ParameterTable(const ParameterTable&) = delete;
+  ParameterTable& operator=(const ParameterTable&) = delete;
+
+  void InitParameters();
+  void EncodeParameters();
+  void DecodeParameters(int withAdmin);
+
+  // Outside the table a read gives 0 and a write is ignored.
+  float GetUserParam(int index) const;
+  void SetUserParam(float value, int index);
+  float GetAdminParam(int index) const;
+  void SetAdminParam(float value, int index);
+
+  int IsAdmin() const;
+  keyboardAct* GetKeyboardActions();
+  const keyboardAct* GetKeyboardActions() const;
+
+  // A consistent copy of the working settings.
+  WorkingSettings settings() const;
+  int encryptLog() const;
+
+  // Live values read through pointers by the action manager on every operation.
+  const std::atomic<int>* networkModePtr() const { return &networkMode_; }
+  const std::atomic<bool>* audioFxPtr() const { return &audioFx_; }
+  const std::atomic<bool>* audioFxBorderPtr() const { return &audioFxBorder_; }
+  const std::atomic<bool>* graphicFxPtr() const { return &graphicFx_; }
+
+ protected:
+  // For engine code that changes one working setting together with its table entry.
+  void setHandMotionScaleFactorBoth(float value);
+  // Changes a working setting directly (runtime operations that bypass the tables).
+  template <typename F>
+  void updateSettings(F&& change) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    change(settings_);
+    publishLocked();
+  }
+
+ private:
+  void encodeLocked();
+  void publishLocked();
+
+  mutable std::mutex mutex_;
+  float userTable_[UserParamCount] = {};
+  float adminTable_[AdminParamCount] = {};
+  WorkingSettings settings_;
+  int adminMode_ = 0;
+  int encryptLog_ = 0;
+  keyboardAct keyboardActions_;
+
+  std::atomic<int> networkMode_{0};
+  std::atomic<bool> audioFx_{true};
+  std::atomic<bool> audioFxBorder_{false};
+  std::atomic<bool> graphicFx_{true};
+};
