@@ -1,0 +1,1 @@
+list(APPEND VELMO_ENGINE_SOURCES VelmoGesturesPipeline.cpp)
