@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <deque>
 
 #include "ParameterTable.h"
 #include "handTrackingData.h"
@@ -26,6 +27,11 @@ class VelmoGestures : public ParameterTable {
 
   // Recogniser entry, once per frame with a hand (tracking thread).
   void DetectGestures(handTrackingData data);
+
+  // Running mean and standard deviation of a distance history (defined with the other history
+  // measures in SampleHistory.cpp).
+  static void MeanStdDev(const std::deque<float>& h, double* sum, double* sumSq, float* mean,
+                         float* std, int index, int limit);
 
   // Wheel requests from circles, forwarded to the action manager.
   void ResetMouseWheel();
