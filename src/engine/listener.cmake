@@ -1,0 +1,2 @@
+# Listener, hand record, interaction box and the sample-history measures.
+list(APPEND VELMO_ENGINE_SOURCES VelmoBox.cpp SampleHistory.cpp)
