@@ -29,6 +29,14 @@ class ParameterTable {
   void SetAdminParam(float value, int index);
 
   int IsAdmin() const;
+
+  // The settings file "velmo.dat" (implemented in SettingsFile.cpp).
+  int WriteParameters();
+  int ReadParameters();
+  // Folder of the settings file; empty means the default (the application directory, or the
+  // user's configuration folder when that is not writable).
+  void setSettingsDir(const QString& dir);
+  QString settingsFilePath() const;
   keyboardAct* GetKeyboardActions();
   const keyboardAct* GetKeyboardActions() const;
 
@@ -62,6 +70,8 @@ class ParameterTable {
   float adminTable_[AdminParamCount] = {};
   WorkingSettings settings_;
   int adminMode_ = 0;
+  QString settingsDir_;
+  bool keepBackupBeforeWrite_ = false;  // an unreadable file exists: save it before replacing it
   int encryptLog_ = 0;
   keyboardAct keyboardActions_;
 
