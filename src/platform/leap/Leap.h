@@ -1,0 +1,20 @@
+#pragma once
+// The hand-tracking layer: frames from the local tracking service (see docs/tracking-protocol.md).
+
+#include "LeapBone.h"
+#include "LeapCircleGesture.h"
+#include "LeapConfig.h"
+#include "LeapController.h"
+#include "LeapDevice.h"
+#include "LeapDeviceList.h"
+#include "LeapFinger.h"
+#include "LeapFingerList.h"
+#include "LeapFrame.h"
+#include "LeapGesture.h"
+#include "LeapGestureList.h"
+#include "LeapHand.h"
+#include "LeapHandList.h"
+#include "LeapInteractionBox.h"
+#include "LeapListener.h"
+#include "LeapPointable.h"
+#include "LeapVector.h"

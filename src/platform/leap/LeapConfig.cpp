@@ -1,0 +1,32 @@
+#include "LeapConfig.h"
+
+#include <map>
+#include <mutex>
+
+namespace Leap {
+namespace detail {
+struct ConfigData {
+    std::mutex mutex;
+    std::map<std::string, bool> values;
+};
+} // namespace detail
+
+Config::Config() : m_data(std::make_shared<detail::ConfigData>()) {}
+
+bool Config::getBool(const std::string& key) const
+{
+    std::lock_guard<std::mutex> lock(m_data->mutex);
+    auto it = m_data->values.find(key);
+    return it != m_data->values.end() && it->second;
+}
+
+bool Config::setBool(const std::string& key, bool value)
+{
+    std::lock_guard<std::mutex> lock(m_data->mutex);
+    m_data->values[key] = value;
+    return true;
+}
+
+bool Config::save() { return true; }
+
+} // namespace Leap
