@@ -40,6 +40,6 @@ genericVector VelmoBox::normalizePoint(genericVector p) const {
   return r;
 }
 
-float VelmoBox::width() const { return captured_ ? box_.width : sdkBox_.width; }
-float VelmoBox::height() const { return captured_ ? box_.height : sdkBox_.height; }
-float VelmoBox::depth() const { return captured_ ? box_.depth : sdkBox_.depth; }
+float VelmoBox::width() const { return captured_ ? box_.width : sdkBox_.width(); }
+float VelmoBox::height() const { return captured_ ? box_.height : sdkBox_.height(); }
+float VelmoBox::depth() const { return captured_ ? box_.depth : sdkBox_.depth(); }

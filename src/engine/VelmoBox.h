@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Leap.h"
 #include "genericTypes.h"
 
 // The box of space above the controller that the pointer maps onto the screen. It holds the box
@@ -28,7 +29,7 @@ class VelmoBox {
   float xMin_ = 0.0f, xMax_ = 0.0f;
   float yMin_ = 0.0f, yMax_ = 0.0f;
   float zMin_ = 0.0f, zMax_ = 0.0f;
-  genericBox sdkBox_;  // stands for the tracker's default box until its header is in
+  Leap::InteractionBox sdkBox_;  // the tracker's default box, never assigned
   genericBox box_;
   int captured_ = 0;
 };

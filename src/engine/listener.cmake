@@ -1,2 +1,3 @@
 # Listener, hand record, interaction box and the sample-history measures.
 list(APPEND VELMO_ENGINE_SOURCES VelmoBox.cpp SampleHistory.cpp)
+list(APPEND VELMO_ENGINE_LIBS velmo_leap)

@@ -1,0 +1,7 @@
+add_executable(test_box test_box.cpp)
+target_link_libraries(test_box PRIVATE velmo_engine GTest::gtest_main)
+velmo_add_plain_test(interaction_box test_box)
+
+add_executable(test_sample_history test_sample_history.cpp)
+target_link_libraries(test_sample_history PRIVATE velmo_engine GTest::gtest_main)
+velmo_add_plain_test(sample_history test_sample_history)
