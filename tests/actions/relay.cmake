@@ -1,0 +1,9 @@
+# Network relay: command texts, datagram sender, action manager.
+add_executable(test_command test_command.cpp)
+target_link_libraries(test_command PRIVATE velmo_actions GTest::gtest_main)
+target_include_directories(test_command PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+velmo_add_plain_test(command test_command)
+
+add_executable(test_sender test_sender.cpp)
+target_link_libraries(test_sender PRIVATE velmo_actions Qt5::Network GTest::gtest Threads::Threads)
+velmo_add_plain_test(sender test_sender LABELS tsan)
