@@ -53,6 +53,12 @@ class ParameterTable {
  protected:
   // For engine code that changes one working setting together with its table entry.
   void setHandMotionScaleFactorBoth(float value);
+  // Administrator mode (the administrator lines of the settings file); nothing in the program
+  // turns it on, tests do.
+  void setAdminMode(int on);
+  // Folder of the settings file for an application folder: that folder when it is writable, else
+  // the user's configuration folder.
+  static QString defaultSettingsDir(const QString& appDir);
   // Changes a working setting directly (runtime operations that bypass the tables).
   template <typename F>
   void updateSettings(F&& change) {

@@ -1,0 +1,260 @@
+// The settings file "velmo.dat": one Base64 line per user parameter ("%f" text), the
+// administrator parameters in administrator mode, then one line per keyboard action
+// (name TAB 0|1 TAB keys). The file holds the user's settings, so nothing here may lose them:
+// writes are atomic, an unreadable file is never overwritten, a damaged line keeps its value.
+#include <locale.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QTextCodec>
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ParameterTable.h"
+#include "base64.h"
+
+namespace {
+
+const char kFileName[] = "velmo.dat";
+
+// Numbers are C-locale text whatever the user's locale: a decimal comma would turn 0.35 into 0
+// for every other reader of the file.
+locale_t cLocale() {
+  static const locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return loc;
+}
+
+std::string formatNumber(float value) {
+  const locale_t previous = uselocale(cLocale());
+  const double d = value;
+  const int n = std::snprintf(nullptr, 0, "%f", d);
+  std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+  if (n > 0) std::snprintf(&text[0], text.size() + 1, "%f", d);
+  uselocale(previous);
+  return text;
+}
+
+// Only a whole, finite number that fits a float is taken; a cut-off or garbled line must not
+// replace a good value.
+bool parseNumber(const std::string& text, float* value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  const double d = strtod_l(text.c_str(), &end, cLocale());
+  if (end == text.c_str() || end != text.c_str() + text.size()) return false;
+  if (!std::isfinite(d) || std::fabs(d) > FLT_MAX) return false;
+  *value = static_cast<float>(d);
+  return true;
+}
+
+void appendLine(QByteArray* content, const QByteArray& text) {
+  const std::string line =
+      base64_encode(reinterpret_cast<const unsigned char*>(text.constData()),
+                    static_cast<unsigned int>(text.size()));
+  content->append(line.data(), static_cast<int>(line.size()));
+  content->append('\n');
+}
+
+// A TAB would split the entry into the wrong fields and a line break would end the line.
+QString oneField(QString text) {
+  for (QChar& c : text) {
+    const ushort u = c.unicode();
+    if (u == '\t' || u == '\n' || u == '\r' || u == '\v' || u == '\f' || u == 0x85 || u == 0x2028 ||
+        u == 0x2029)
+      c = QLatin1Char(' ');
+  }
+  return text;
+}
+
+// We write UTF-8; older files carry Latin-1 bytes, which are rarely valid UTF-8.
+QString textFromFile(const std::string& bytes) {
+  QTextCodec* utf8 = QTextCodec::codecForName("UTF-8");
+  if (utf8 != nullptr) {
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    const QString text = utf8->toUnicode(bytes.data(), static_cast<int>(bytes.size()), &state);
+    if (state.invalidChars == 0 && state.remainingChars == 0) return text;
+  }
+  return QString::fromLatin1(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+keyboardAct::Entry actionFromText(const QString& text) {
+  const QStringList fields = text.split(QLatin1Char('\t'), Qt::KeepEmptyParts);
+  keyboardAct::Entry e;
+  e.name = fields.value(0);
+  bool ok = false;
+  e.osKey = fields.value(1).toInt(&ok) == 1 && ok;
+  e.keys = fields.value(2);
+  return e;
+}
+
+// "velmo.dat.bak", or a numbered name when an earlier backup is already there.
+QString freeBackupName(const QString& path) {
+  const QString base = path + QStringLiteral(".bak");
+  QString name = base;
+  for (int k = 1; QFileInfo(name).exists() || QFileInfo(name).isSymLink(); ++k)
+    name = base + QLatin1Char('.') + QString::number(k);
+  return name;
+}
+
+bool present(const QFileInfo& info) { return info.exists() || info.isSymLink(); }
+
+}  // namespace
+
+void ParameterTable::setSettingsDir(const QString& dir) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  settingsDir_ = dir;
+}
+
+void ParameterTable::setAdminMode(int on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  adminMode_ = on;
+}
+
+QString ParameterTable::defaultSettingsDir(const QString& appDir) {
+  const QString dir = QDir(appDir).path();
+  const QFileInfo info(dir);
+  if (info.isDir() && info.isWritable()) return dir;
+  // Installed system-wide: the user's configuration folder.
+  const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  if (config.isEmpty()) return dir;
+  return QDir(config).filePath(QStringLiteral("velmo-mouse"));
+}
+
+QString ParameterTable::settingsFilePath() const {
+  QString dir;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dir = settingsDir_;
+  }
+  if (dir.isEmpty()) {
+    dir = defaultSettingsDir(QCoreApplication::instance() != nullptr
+                                 ? QCoreApplication::applicationDirPath()
+                                 : QDir::currentPath());
+  }
+  return QDir(dir).filePath(QLatin1String(kFileName));
+}
+
+int ParameterTable::WriteParameters() {
+  float user[UserParamCount];
+  float admin[AdminParamCount];
+  int withAdmin = 0;
+  bool keepBackup = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::copy(userTable_, userTable_ + UserParamCount, user);
+    std::copy(adminTable_, adminTable_ + AdminParamCount, admin);
+    withAdmin = adminMode_;
+    keepBackup = keepBackupBeforeWrite_;
+  }
+  const QList<keyboardAct::Entry> actions = keyboardActions_.entries();
+
+  QByteArray content;
+  for (float v : user) appendLine(&content, QByteArray::fromStdString(formatNumber(v)));
+  if (withAdmin != 0)
+    for (float v : admin) appendLine(&content, QByteArray::fromStdString(formatNumber(v)));
+  for (const keyboardAct::Entry& e : actions) {
+    const QString text = oneField(e.name) + QLatin1Char('\t') +
+                         QLatin1Char(e.osKey ? '1' : '0') + QLatin1Char('\t') + oneField(e.keys);
+    appendLine(&content, text.toUtf8());
+  }
+
+  const QString path = settingsFilePath();
+  const QFileInfo info(path);
+  if (!QDir().mkpath(info.absolutePath())) return -1;
+
+  // A file we could not read may still be the user's only copy: move it aside, never over it.
+  QString backup;
+  if (keepBackup && present(info)) {
+    backup = freeBackupName(path);
+    if (!QDir().rename(path, backup)) return -1;
+  }
+
+  QSaveFile file(path);
+  const bool written = file.open(QIODevice::WriteOnly) &&
+                       file.write(content) == static_cast<qint64>(content.size()) && file.commit();
+  if (!written) {
+    file.cancelWriting();
+    if (!backup.isEmpty()) QDir().rename(backup, path);
+    return -1;
+  }
+  if (keepBackup) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    keepBackupBeforeWrite_ = false;
+  }
+  return 0;
+}
+
+int ParameterTable::ReadParameters() {
+  EncodeParameters();  // entries the file lacks keep their current values
+
+  const QString path = settingsFilePath();
+  if (!present(QFileInfo(path))) {
+    WriteParameters();
+    return 1;
+  }
+
+  QFile file(path);
+  QByteArray data;
+  bool ok = file.open(QIODevice::ReadOnly);
+  if (ok) {
+    data = file.readAll();
+    ok = file.error() == QFileDevice::NoError;
+  }
+  if (!ok) {
+    // The defaults apply in memory; the file stays as it is until a write moves it aside.
+    std::lock_guard<std::mutex> lock(mutex_);
+    keepBackupBeforeWrite_ = true;
+    return 1;
+  }
+
+  int numberLines = UserParamCount;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (adminMode_ != 0) numberLines += AdminParamCount;
+  }
+
+  std::vector<std::pair<int, float>> numbers;
+  QList<keyboardAct::Entry> actions;
+  int lineCount = 0;
+  for (int start = 0; start < data.size();) {
+    int end = data.indexOf('\n', start);
+    if (end < 0) end = data.size();
+    const std::string line(data.constData() + start, static_cast<std::size_t>(end - start));
+    start = end + 1;
+    const int i = lineCount++;
+
+    std::string bytes;
+    const bool complete = base64_decode_line(line, &bytes);
+    if (i < numberLines) {
+      float v = 0.0f;
+      if (complete && parseNumber(bytes, &v)) numbers.emplace_back(i, v);
+    } else {
+      // A damaged action line still takes its place, so the pinches' action indices stay right.
+      actions.append(actionFromText(textFromFile(bytes)));
+    }
+  }
+
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& n : numbers) {
+      if (n.first < UserParamCount)
+        userTable_[n.first] = n.second;
+      else
+        adminTable_[n.first - UserParamCount] = n.second;
+    }
+    keepBackupBeforeWrite_ = false;
+  }
+  keyboardActions_.setEntries(actions);
+  DecodeParameters(lineCount > UserParamCount ? 1 : 0);
+  return 0;
+}
