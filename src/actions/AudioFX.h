@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QSoundEffect>
+
+enum audioEffects : int {
+  FxButtonPressed = 0,
+  FxButtonReleased = 1,
+  FxKeyPressed = 2,
+  FxKeyReleased = 3,
+  FxFistDetected = 4,
+  FxBorderReached = 5,
+  FxBorderLeft = 6,  // stops the FxBorderReached sound
+  FxWheelForward = 7,
+  FxWheelDownward = 8,
+};
+
+// Short sounds for gesture events, from the wave files of the resources directory.
+class AudioFX {
+ public:
+  AudioFX();
+  ~AudioFX();
+  AudioFX(const AudioFX&) = delete;
+  AudioFX& operator=(const AudioFX&) = delete;
+
+  void playEffect(audioEffects code);
+
+  // The effect that plays code, null for FxBorderLeft and unknown codes.
+  const QSoundEffect* effect(int code) const;
+  static const char* fileName(int code);
+  static float volume(int code);
+
+ private:
+  QSoundEffect* slot(int code);
+
+  QSoundEffect buttonPressed_;
+  QSoundEffect buttonReleased_;
+  QSoundEffect keyPressed_;
+  QSoundEffect keyReleased_;
+  QSoundEffect fistDetected_;
+  QSoundEffect borderReached_;
+  QSoundEffect wheelForward_;
+  QSoundEffect wheelDownward_;
+};

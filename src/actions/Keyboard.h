@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <mutex>
+#include <vector>
+
+class QTimer;
+
+// The local keyboard device: a keyboard action in Qt portable text ("Ctrl+Tab") becomes key events
+// (X11: XTest, keysyms mapped through the current layout). A QObject, not a widget: it is used off
+// the GUI thread. Do not include X11 headers before this one (they define KeyPress as a macro).
+class Keyboard : public QObject {
+  Q_OBJECT
+
+ public:
+  enum keyButton { KeyPress = 0, KeyRelease = 1 };
+
+  Keyboard(QTimer* releaseTimer, bool flag);
+  ~Keyboard() override;
+
+  void shortcut(keyButton button, QString keys, bool osKey, QString name, bool);
+  void runReleaseKeyTimer();
+  // X keysym of one key of a sequence, 0 when there is none. isVirtual: a named key (keysym), not a
+  // character. byName: name is looked at first; names of keys that do not exist give 0.
+  int qtKeyToAscii(unsigned int key, bool* isVirtual, QString name, bool byName);
+  // X keycode typing the character c without modifiers on the current layout, 0xFFFF when none.
+  unsigned short keyCodeForChar(char c);
+  // Posts one key down (release 0) or up; key is a keysym (isVirtual) or a character code.
+  // A key that the layout cannot type posts nothing.
+  void emulateKeyOsx(int key, bool isVirtual, int release, unsigned short);
+
+  bool isAppSwitcherActive() const;
+  QTimer* releaseKeyTimer() const { return releaseTimer_; }
+
+  // The name of the action whose modifiers stay held between presses.
+  static const char* const kAppSwitcherName;
+
+ signals:
+  void signalReleaseKeyStartTimer();
+  void playEffect(int value);
+
+ private slots:
+  void timerKeyReleaseTimeout();
+
+ private:
+  QTimer* releaseTimer_;
+  bool flag_;
+  mutable std::mutex mutex_;
+  bool appSwitcherActive = false;
+  std::vector<unsigned long> heldModifiers_;  // keysyms the app switcher holds, in press order
+};

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <sys/time.h>
+
+#include "ActionTypes.h"
+
+class MultiMonitor;
+class OsxMousePointer;
+
+// The local pointer device: pointer space, pointer location, cursor hiding, the alternative pointer
+// window, and the posting of moves, buttons and wheel steps (X11 through XTest and XFixes).
+class Mouse : public QObject {
+  Q_OBJECT
+
+ public:
+  Mouse(int doubleClickTime, float wheelScaleFactor, FILE* log, int encryptLog, int relative,
+        int alternativePointer, QObject* parent, int audioFx, int onlyPrimaryDisplay);
+  ~Mouse() override;
+
+  int getWidthOfScreen();
+  int getHeightOfScreen();
+  double getTimeDiff(timeval* t1, timeval* t2);
+  void getLoc(int* x, int* y);
+  int isRelative();
+  int isAlternativeMousePointer();
+  void setParam(int doubleClickTime, float wheelScaleFactor, int relative, int alternativePointer,
+                int onlyPrimaryDisplay);
+  void HidePointer(bool hide);
+  void SetMousePointer(OsxMousePointer* pointer);
+  void DeleteMousePointer();
+  void resetWheel();
+  void Log(const char* text);
+
+  void move(float x, float y, int alternativePointer, int relative, int);
+  void buttonPress(actionType button);
+  int buttonRelease(actionType button);
+  void rightPress();
+  void rightRelease();
+  void wheelMove(float delta, int forward);
+
+  // Wheel notches per turn of the forefinger circle at a wheel scale factor of 1.0.
+  static constexpr float kNotchesPerTurn = 10.0f;
+  // At most this many notches go out in one call; the rest follow on later calls.
+  static constexpr int kMaxNotchesPerCall = 20;
+
+  // Readers for the tray window and tests.
+  int getDoubleClickTime() const;
+  float getWheelScaleFactor() const;
+  bool isOnlyPrimaryDisplay() const;
+  int getAudioFx() const { return audioFx_; }
+  std::int32_t wheelAccumulator() const;
+  OsxMousePointer* mousePointer() const { return pointer_.load(); }
+
+ signals:
+  void playEffect(int value);
+
+ private:
+  void refreshOrigin();
+  void clampToSpace(long long* x, long long* y) const;
+  void pressButton(int xButton, bool press);
+
+  mutable std::mutex mutex_;  // the fields below
+  int doubleClickTime_;
+  float wheelScaleFactor_;
+  FILE* const logFile_;
+  const int encryptLog_;
+  int relative_;
+  int alternativePointer_;
+  const int audioFx_;
+  bool onlyPrimaryDisplay_;
+  int width_ = 0;
+  int height_ = 0;
+  int originX_ = 0;  // root coordinates of the pointer space's top-left corner
+  int originY_ = 0;
+  std::int32_t wheelAccumulator_ = 0;  // notches posted for the current circle
+  double lastX_ = 0.0;
+  double lastY_ = 0.0;
+
+  std::mutex logMutex_;
+  std::mutex monitorMutex_;  // the display object is not for two threads at once
+  MultiMonitor* monitor_;
+  std::atomic<OsxMousePointer*> pointer_{nullptr};
+};

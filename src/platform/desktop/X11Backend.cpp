@@ -1,0 +1,303 @@
+#include "X11Backend.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <unordered_map>
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
+
+namespace {
+
+// Xlib keeps one error handler per process; ours logs errors of our connection and hands the
+// others to whoever was there before.
+std::atomic<Display*> gOurDisplay{nullptr};
+std::atomic<int> gErrors{0};
+XErrorHandler gPreviousHandler = nullptr;
+
+int logXError(Display* dpy, XErrorEvent* e) {
+  if (dpy != gOurDisplay.load() && gPreviousHandler) return gPreviousHandler(dpy, e);
+  char text[256] = {0};
+  XGetErrorText(dpy, e->error_code, text, sizeof text - 1);
+  qWarning("X ERROR: %s (request %d.%d, resource 0x%lx)", text, int(e->request_code),
+           int(e->minor_code), e->resourceid);
+  gErrors.fetch_add(1);
+  return 0;
+}
+
+struct KeyEntry {
+  int keycode;
+  bool shifted;
+};
+
+// XTest's coordinates are 16-bit; the server clamps to the screen from there.
+constexpr long long kMaxCoordinate = 32767;
+
+}  // namespace
+
+struct X11Backend::Impl {
+  std::mutex mutex;
+  bool tried = false;
+  Display* dpy = nullptr;
+  Window root = 0;
+  bool xtest = false;
+  bool xfixes = false;
+  bool xkb = false;
+  int xkbEventBase = 0;
+  XkbDescPtr keymap = nullptr;
+  bool cursorHidden = false;
+  std::unordered_map<unsigned long, KeyEntry> keys;
+
+  // Called with the lock held.
+  bool open() {
+    if (dpy) return true;
+    if (tried) return false;
+    tried = true;
+    dpy = XOpenDisplay(nullptr);
+    if (!dpy) {
+      qWarning("X11 BACKEND: CANNOT OPEN DISPLAY");
+      return false;
+    }
+    gOurDisplay.store(dpy);
+    XErrorHandler previous = XSetErrorHandler(logXError);
+    if (previous != logXError) gPreviousHandler = previous;
+    root = DefaultRootWindow(dpy);
+    int a, b, c, d;
+    xtest = XTestQueryExtension(dpy, &a, &b, &c, &d);
+    xfixes = XFixesQueryExtension(dpy, &a, &b);
+    int major = XkbMajorVersion, minor = XkbMinorVersion, opcode, error;
+    xkb = XkbQueryExtension(dpy, &opcode, &xkbEventBase, &error, &major, &minor);
+    if (xkb) {
+      const unsigned int events = XkbMapNotifyMask | XkbNewKeyboardNotifyMask;
+      XkbSelectEvents(dpy, XkbUseCoreKbd, events, events);
+    }
+    if (!xtest) qWarning("X11 BACKEND: NO XTEST EXTENSION");
+    return true;
+  }
+
+  void shut() {
+    if (!dpy) {
+      tried = false;
+      return;
+    }
+    if (cursorHidden && xfixes) XFixesShowCursor(dpy, root);
+    cursorHidden = false;
+    if (keymap) XkbFreeKeyboard(keymap, 0, True);
+    keymap = nullptr;
+    keys.clear();
+    gOurDisplay.store(nullptr);
+    XCloseDisplay(dpy);
+    dpy = nullptr;
+    tried = false;
+  }
+
+  // Reads what the server sent us: only keymap changes matter.
+  void drainEvents() {
+    while (XPending(dpy) > 0) {
+      XEvent ev;
+      XNextEvent(dpy, &ev);
+      if (ev.type == MappingNotify) {
+        XRefreshKeyboardMapping(&ev.xmapping);
+        dropKeymap();
+      } else if (xkb && ev.type == xkbEventBase) {
+        dropKeymap();
+      }
+    }
+  }
+
+  void dropKeymap() {
+    keys.clear();
+    if (keymap) XkbFreeKeyboard(keymap, 0, True);
+    keymap = nullptr;
+  }
+
+  // Level of the key type that Shift alone selects, -1 when Shift selects none.
+  static int shiftLevel(XkbKeyTypePtr type) {
+    for (int i = 0; i < type->map_count; ++i) {
+      const XkbKTMapEntryRec& e = type->map[i];
+      if (e.active && e.mods.mask == ShiftMask) return e.level;
+    }
+    return -1;
+  }
+
+  KeyEntry lookup(unsigned long keysym) {
+    drainEvents();
+    auto found = keys.find(keysym);
+    if (found != keys.end()) return found->second;
+    KeyEntry result{0, false};
+    if (!keymap && xkb) keymap = XkbGetMap(dpy, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    if (keymap) {
+      // Level 0 anywhere wins over a shifted level, lowest keycode first.
+      for (int pass = 0; pass < 2 && result.keycode == 0; ++pass) {
+        for (int kc = keymap->min_key_code; kc <= keymap->max_key_code; ++kc) {
+          if (XkbKeyNumGroups(keymap, kc) < 1) continue;
+          int level = 0;
+          if (pass == 1) {
+            level = shiftLevel(XkbKeyKeyType(keymap, kc, 0));
+            if (level <= 0) continue;
+          }
+          if (level >= XkbKeyGroupWidth(keymap, kc, 0)) continue;
+          if (XkbKeySymEntry(keymap, kc, level, 0) == keysym) {
+            result = KeyEntry{kc, pass == 1};
+            break;
+          }
+        }
+      }
+    } else {
+      const KeyCode kc = XKeysymToKeycode(dpy, keysym);
+      if (kc) {
+        if (XkbKeycodeToKeysym(dpy, kc, 0, 0) == keysym) {
+          result = KeyEntry{kc, false};
+        } else if (XkbKeycodeToKeysym(dpy, kc, 0, 1) == keysym) {
+          result = KeyEntry{kc, true};
+        }
+      }
+    }
+    keys.emplace(keysym, result);
+    return result;
+  }
+};
+
+X11Backend& X11Backend::instance() {
+  static X11Backend backend;
+  return backend;
+}
+
+X11Backend::X11Backend() : d_(new Impl) {}
+
+X11Backend::~X11Backend() {
+  close();
+  delete d_;
+}
+
+bool X11Backend::isOpen() const {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  return d_->open();
+}
+
+bool X11Backend::rootSize(int* width, int* height) {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  *width = 0;
+  *height = 0;
+  if (!d_->open()) return false;
+  Window rootReturn;
+  int x, y;
+  unsigned int w, h, border, depth;
+  if (!XGetGeometry(d_->dpy, d_->root, &rootReturn, &x, &y, &w, &h, &border, &depth)) return false;
+  *width = int(w);
+  *height = int(h);
+  return true;
+}
+
+bool X11Backend::moveTo(long long x, long long y) {
+  x = std::clamp(x, 0LL, kMaxCoordinate);
+  y = std::clamp(y, 0LL, kMaxCoordinate);
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (!d_->open() || !d_->xtest) return false;
+  XTestFakeMotionEvent(d_->dpy, -1, int(x), int(y), CurrentTime);
+  XFlush(d_->dpy);
+  return true;
+}
+
+bool X11Backend::queryPointer(int* x, int* y, unsigned int* mask) {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (!d_->open()) return false;
+  Window rootReturn, child;
+  int rx = 0, ry = 0, wx, wy;
+  unsigned int m = 0;
+  const bool ok = XQueryPointer(d_->dpy, d_->root, &rootReturn, &child, &rx, &ry, &wx, &wy, &m);
+  if (!ok) return false;
+  *x = rx;
+  *y = ry;
+  if (mask) *mask = m;
+  return true;
+}
+
+bool X11Backend::button(int xButton, bool press) {
+  if (xButton < 1 || xButton > 255) return false;
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (!d_->open() || !d_->xtest) return false;
+  XTestFakeButtonEvent(d_->dpy, unsigned(xButton), press ? True : False, CurrentTime);
+  XFlush(d_->dpy);
+  return true;
+}
+
+bool X11Backend::wheelNotch(bool forward) {
+  const unsigned int b = forward ? 4 : 5;
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (!d_->open() || !d_->xtest) return false;
+  XTestFakeButtonEvent(d_->dpy, b, True, CurrentTime);
+  XTestFakeButtonEvent(d_->dpy, b, False, CurrentTime);
+  XFlush(d_->dpy);
+  return true;
+}
+
+bool X11Backend::setCursorHidden(bool hidden) {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (!d_->open() || !d_->xfixes) return false;
+  if (d_->cursorHidden == hidden) return true;
+  if (hidden) {
+    XFixesHideCursor(d_->dpy, d_->root);
+  } else {
+    XFixesShowCursor(d_->dpy, d_->root);
+  }
+  XFlush(d_->dpy);
+  d_->cursorHidden = hidden;
+  return true;
+}
+
+bool X11Backend::isCursorHidden() const {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  return d_->cursorHidden;
+}
+
+int X11Backend::keycodeForKeysym(unsigned long keysym, bool* shifted) {
+  if (shifted) *shifted = false;
+  if (keysym == NoSymbol) return 0;
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (!d_->open()) return 0;
+  const KeyEntry e = d_->lookup(keysym);
+  if (shifted) *shifted = e.shifted;
+  return e.keycode;
+}
+
+bool X11Backend::key(int keycode, bool press) {
+  if (keycode < 8 || keycode > 255) return false;
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (!d_->open() || !d_->xtest) return false;
+  XTestFakeKeyEvent(d_->dpy, unsigned(keycode), press ? True : False, CurrentTime);
+  XFlush(d_->dpy);
+  return true;
+}
+
+bool X11Backend::queryKeymap(unsigned char bits[32]) {
+  std::fill(bits, bits + 32, 0);
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (!d_->open()) return false;
+  char keys[32];
+  XQueryKeymap(d_->dpy, keys);
+  std::copy(keys, keys + 32, bits);
+  return true;
+}
+
+bool X11Backend::isKeyDown(int keycode) {
+  unsigned char bits[32];
+  if (keycode < 0 || keycode > 255 || !queryKeymap(bits)) return false;
+  return (bits[keycode / 8] >> (keycode % 8)) & 1;
+}
+
+void X11Backend::sync() {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (d_->open()) XSync(d_->dpy, False);
+}
+
+int X11Backend::errorCount() const { return gErrors.load(); }
+
+void X11Backend::close() {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  d_->shut();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// The desktop backend on X11: one Display connection of its own, shared by the tracking thread,
+// the receiver's thread and the GUI thread. Every request holds one lock and is flushed at once.
+// X errors are logged instead of ending the process. Without an X server every operation is a
+// no-op that reports failure. No X11 header leaks out of here (Xlib defines KeyPress, None, ...).
+class X11Backend {
+ public:
+  static X11Backend& instance();
+
+  bool isOpen() const;
+  // Size of the root window (0 x 0 without a server).
+  bool rootSize(int* width, int* height);
+
+  // Pointer, root coordinates. Coordinates are clamped to the root window: XTest's are 16 bit.
+  bool moveTo(long long x, long long y);
+  // Position and button mask (0x100 button 1, 0x200 button 2, 0x400 button 3); one round trip.
+  bool queryPointer(int* x, int* y, unsigned int* mask = nullptr);
+  bool button(int xButton, bool press);
+  // One wheel notch: a tap of button 4 (forward) or 5 (downward).
+  bool wheelNotch(bool forward);
+
+  // Cursor hiding through XFixes. Idempotent: the state is tracked, so a show without a hide
+  // never reaches the server.
+  bool setCursorHidden(bool hidden);
+  bool isCursorHidden() const;
+
+  // Keyboard. Keycode typing keysym on the current layout (group 0, level 0 or 1), 0 when none;
+  // shifted: it needs level 1 (Shift). Follows keymap changes.
+  int keycodeForKeysym(unsigned long keysym, bool* shifted = nullptr);
+  bool key(int keycode, bool press);
+  // The 256 key bits of XQueryKeymap, for checks.
+  bool queryKeymap(unsigned char bits[32]);
+  bool isKeyDown(int keycode);
+
+  // Waits until the server has processed everything sent so far (a round trip; not for hot paths).
+  void sync();
+  // Count of X errors seen on this connection since start (the handler logs each one).
+  int errorCount() const;
+
+  // Tests: closes the connection (showing a hidden cursor first); the next call reopens it.
+  void close();
+
+  X11Backend(const X11Backend&) = delete;
+  X11Backend& operator=(const X11Backend&) = delete;
+
+ private:
+  X11Backend();
+  ~X11Backend();
+  struct Impl;
+  Impl* d_;
+};
