@@ -1,8 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
+#include <mutex>
 
 #include "ParameterTable.h"
 #include "handTrackingData.h"
@@ -21,12 +24,41 @@ class VelmoGestures : public ParameterTable {
  public:
   enum gestureType { NoGesture = -1, ThumbFore = 0, ThumbMiddle = 1, ThumbRing = 2, ThumbPinky = 3 };
   enum gestureCircleType { NoCircle = -1, CircleClockwise = 0, CircleCounterClockwise = 1 };
+  // The finger brought to the thumb; numbers every per-pinch table.
+  enum opposableFingers { IndexFinger = 0, MiddleFinger = 1, RingFinger = 2, PinkyFinger = 3 };
+  // Distal (row 0) and intermediate (row 1) bone lengths of index..pinky, as in the hand record.
+  using BoneLengths = const float (*)[4];
+  // Microseconds of a clock that never steps back.
+  using MonotonicClock = std::function<std::int64_t()>;
 
   VelmoGestures();
   ~VelmoGestures();
 
   // Recogniser entry, once per frame with a hand (tracking thread).
   void DetectGestures(handTrackingData data);
+
+  // The recogniser's running state back to its start values (engine start-up). The optimal frame
+  // rate is seeded from OptimalFrameRateTh here and nowhere else.
+  void ResetRecogniser();
+  // The objects the recogniser hands its decisions to (engine start-up, tests). The pointer device
+  // and keyboard are taken from the action manager.
+  void setEngineObjects(ActionMgr* actionMgr, VelmoBox* box);
+  // Clock of the pointer freeze after a press; a steady clock unless replaced (tests).
+  void setMonotonicClock(MonotonicClock clock);
+
+  // Pinch thresholds (tracking thread).
+  void InitDistance(int side, BoneLengths boneLengths, int fingers);
+  void InitAdaptiveTh(int side);
+  void ComputeFingerDistance(opposableFingers f, float distance, int fingers, float handMovement,
+                             BoneLengths boneLengths, std::deque<float>& history);
+  // Pinch press and release (tracking thread): 1 pressed, 0 released, -1 otherwise.
+  int Click(opposableFingers f, BoneLengths boneLengths, int fingers, float handMovement,
+            float Dist, float fps, std::deque<float>& history, int postureFlag);
+  int ClickVR(opposableFingers f, BoneLengths boneLengths, int fingers, float handMovement,
+              float Dist, float fps, std::deque<float>& history, int postureFlag);
+  // 0 while the hand is a fist (fist 1), else 1 when no pinch slot other than gesture is closed.
+  int isGestureFree(int gesture, int fist) const;
+  void popCheckClickQueues();
 
   // Running mean and standard deviation of a distance history (defined with the other history
   // measures in SampleHistory.cpp).
@@ -64,6 +96,38 @@ class VelmoGestures : public ParameterTable {
   int isInteractiveTutorial() const { return interactiveTutorial_.load(); }
   // The recogniser's running optimal frame rate (seeded from OptimalFrameRateTh).
   float optimalFrameRate() const { return optimalFrameRate_.load(); }
+  int isTwoHandsPaused() const { return twoHandsPaused_.load(); }
+  // The last pointer output (position, or step in relative movement) and the previous position
+  // (-1 when there is none), as one consistent snapshot.
+  void getPointerState(float* outputX, float* outputY, float* prevX, float* prevY) const;
+
+  // Recogniser state for the tracking thread's own readers (tutorial polling goes through the
+  // atomics above).
+  float maxFrameRate() const { return maxFrameRate_; }
+  float currentFrameRate() const { return currentFrameRate_; }
+  int pointerHistoryLength() const { return pointerHistoryLength_; }
+  int distanceHistoryLength() const { return distanceHistoryLength_; }
+  int movementWindow() const;
+  int handSide() const { return handSide_; }
+  int isMovingAllowed() const { return movingAllowed_; }
+  float handMovement() const { return handMovement_; }
+  float fingerMovement(int f) const { return inPinch(f) ? fingerMovement_[f] : -1.0f; }
+  float distanceThreshold(int f) const { return inPinch(f) ? DistTh_[f] : 0.0f; }
+  float minDistance(int f) const { return inPinch(f) ? minDistance_[f] : 0.0f; }
+  float maxDistance(int f) const { return inPinch(f) ? maxDistance_[f] : 0.0f; }
+  float currentDistance(int f) const { return inPinch(f) ? currentDistance_[f] : 0.0f; }
+  float meanDistance(int f) const { return inPinch(f) ? meanDistance_[f] : 0.0f; }
+  float stdDistance(int f) const { return inPinch(f) ? stdDistance_[f] : 0.0f; }
+  float sideDistanceThreshold(int side, int f) const {
+    return (side == 0 || side == 1) && inPinch(f) ? sideDistTh_[side][f] : 0.0f;
+  }
+  int isSideBootstrap(int side) const {
+    return (side == 0 || side == 1) ? sideBootstrap_[side] : 0;
+  }
+  const std::deque<float>& distanceHistory(int f) const { return distanceHistory_[f & 3]; }
+  const std::deque<float>& palmTipHistory(int f) const { return palmTipHistory_[f & 3]; }
+  const std::deque<float>& pointerHistoryX() const { return pointerHistoryX_; }
+  const std::deque<float>& pointerHistoryY() const { return pointerHistoryY_; }
 
   ActionMgr* getActionMgr() const { return actionMgr_; }
   Mouse* GetMouse() const { return mouse_; }
@@ -86,4 +150,64 @@ class VelmoGestures : public ParameterTable {
   Keyboard* keyboard_ = nullptr;
   VelmoBox* box_ = nullptr;
   FILE* logFile_ = nullptr;
+
+ private:
+  static bool inPinch(int f) { return f >= 0 && f < 4; }
+  bool logOn() const { return logFile_ != nullptr && cfg_.enableLog != 0; }
+  void logLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  std::int64_t nowUs() const;
+  void updateFrameRate(float fps);
+  void mapPointer(const handTrackingData& hand, int width, int height, float* x, float* y);
+  void storePointerOutput(float x, float y);
+  void measureMovement();
+  int pinchCheck(int slot, int f, BoneLengths boneLengths, int fingers, float handMovement,
+                 float Dist, float fps, std::deque<float>& history, int postureFlag);
+
+  // Working settings of the frame being processed.
+  WorkingSettings cfg_;
+  MonotonicClock clock_;
+
+  // Frame pipeline.
+  std::atomic<int> twoHandsPaused_{0};
+  float maxFrameRate_ = -1.0f;
+  float currentFrameRate_ = -1.0f;
+  int pointerHistoryLength_ = 0;
+  int distanceHistoryLength_ = 0;
+  int started_ = 0;
+  int handSide_ = -1;
+  int movingAllowed_ = 1;
+  std::int64_t pressTimeUs_ = 0;
+  mutable std::mutex pointerMutex_;  // prevPointer_ and pointerOutput_ as a pair for the GUI
+  float prevPointer_[2] = {-1.0f, -1.0f};
+  float pointerOutput_[2] = {0.0f, 0.0f};
+  std::deque<float> pointerHistoryX_;
+  std::deque<float> pointerHistoryY_;
+  int pointerHistoryLast_ = -1;
+  std::deque<float> palmTipHistory_[4];
+  int palmTipLast_[4] = {-1, -1, -1, -1};
+  float fingerMovement_[4] = {-1.0f, -1.0f, -1.0f, -1.0f};
+  float handMovement_ = 0.0f;
+  int sideSeen_[2] = {0, 0};
+
+  // Pinch press and release.
+  int indexGuard_ = 0;
+  int pinkyGuard_ = 0;
+  int sideBootstrap_[2] = {1, 1};
+
+  // Adaptive pinch thresholds, per pinch, and the stored copy per hand side.
+  std::deque<float> distanceHistory_[4];
+  int distanceLast_[4] = {0, 0, 0, 0};
+  float currentDistance_[4] = {0, 0, 0, 0};
+  float minDistance_[4] = {1000.0f, 1000.0f, 1000.0f, 1000.0f};
+  float maxDistance_[4] = {-1000.0f, -1000.0f, -1000.0f, -1000.0f};
+  float DistTh_[4] = {60.0f, 50.0f, 50.0f, 50.0f};
+  float meanDistance_[4] = {0, 0, 0, 0};
+  float stdDistance_[4] = {0, 0, 0, 0};
+  double distanceSum_[4] = {0, 0, 0, 0};
+  double distanceSquareSum_[4] = {0, 0, 0, 0};
+  float sideMinDistance_[2][4] = {{1000.0f, 1000.0f, 1000.0f, 1000.0f},
+                                  {1000.0f, 1000.0f, 1000.0f, 1000.0f}};
+  float sideMaxDistance_[2][4] = {{-1000.0f, -1000.0f, -1000.0f, -1000.0f},
+                                  {-1000.0f, -1000.0f, -1000.0f, -1000.0f}};
+  float sideDistTh_[2][4] = {{60.0f, 50.0f, 50.0f, 50.0f}, {60.0f, 50.0f, 50.0f, 50.0f}};
 };
