@@ -1,32 +1,44 @@
 #include "LeapController.h"
 
+#include "LeapControllerImpl.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
 
 namespace Leap {
-namespace detail {
-class ControllerImpl {
-public:
-    Config config;
-    int policy = 0;
-};
-} // namespace detail
 
 Controller::Controller() : Controller(servicePath()) {}
-Controller::Controller(const std::string&) : m_impl(std::make_unique<detail::ControllerImpl>()) {}
+
+Controller::Controller(const std::string& socketPath)
+    : m_impl(std::make_unique<detail::ControllerImpl>(*this, socketPath))
+{
+}
+
 Controller::~Controller() = default;
-bool Controller::addListener(Listener& l) { l.onInit(*this); return true; }
-bool Controller::removeListener(Listener& l) { l.onExit(*this); return true; }
-Frame Controller::frame(int) const { return Frame(); }
-Config Controller::config() const { return m_impl->config; }
-DeviceList Controller::devices() const { return DeviceList(); }
-bool Controller::isConnected() const { return false; }
-bool Controller::isServiceConnected() const { return false; }
-int Controller::policyFlags() const { return m_impl->policy; }
-void Controller::setPolicyFlags(int flags) const { m_impl->policy = flags; }
-void Controller::enableGesture(Gesture::Type, bool) const {}
-bool Controller::isGestureEnabled(Gesture::Type) const { return false; }
+
+bool Controller::addListener(Listener& listener) { return m_impl->addListener(listener); }
+
+bool Controller::removeListener(Listener& listener) { return m_impl->removeListener(listener); }
+
+Frame Controller::frame(int history) const { return m_impl->frame(history); }
+
+Config Controller::config() const { return m_impl->config(); }
+
+DeviceList Controller::devices() const { return m_impl->devices(); }
+
+bool Controller::isConnected() const { return m_impl->isConnected(); }
+
+bool Controller::isServiceConnected() const { return m_impl->isServiceConnected(); }
+
+int Controller::policyFlags() const { return m_impl->policyFlags(); }
+
+void Controller::setPolicyFlags(int flags) const { m_impl->setPolicyFlags(flags); }
+
+void Controller::enableGesture(Gesture::Type type, bool enable) const { m_impl->enableGesture(type, enable); }
+
+bool Controller::isGestureEnabled(Gesture::Type type) const { return m_impl->isGestureEnabled(type); }
+
 std::string Controller::servicePath()
 {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
@@ -34,4 +46,5 @@ std::string Controller::servicePath()
         return std::string(xdg) + "/velmo-tracking.sock";
     return "/tmp/velmo-" + std::to_string(getuid()) + "/velmo-tracking.sock";
 }
+
 } // namespace Leap

@@ -7,6 +7,10 @@
 
 namespace Leap {
 
+namespace detail {
+class ControllerImpl;
+}
+
 class Frame {
 public:
     // An invalid frame: what frame(n) gives for a frame no longer kept.
@@ -26,6 +30,7 @@ private:
     friend class Controller;
     friend class TestDriver;
     friend struct detail::FrameData;
+    friend class detail::ControllerImpl;
     explicit Frame(detail::FrameRef frame) : m_frame(std::move(frame)) {}
     detail::FrameRef m_frame;
 };

@@ -3,6 +3,7 @@
 // any fingertip. Coordinates as the device sees them: millimetres, y up from the device, z toward
 // the user; a flat hand held over the device has its palm normal along -y and points along -z.
 
+#include "LeapFinger.h"
 #include "LeapRaw.h"
 
 namespace Leap {
@@ -18,8 +19,8 @@ struct HandPose {
     // Finger type (1 index .. 4 pinky) the thumb pinches with, 0 for none; pinch 0 apart .. 1 touching.
     int pinchFinger = 0;
     float pinch = 0.0f;
-    // Swing of the whole index finger about its knuckle, radians: sideways (toward the pinky side)
-    // and toward the palm; a forefinger circle is drawn with these.
+    // Offset of the index tip across the finger (mm), sideways toward the pinky side and out of
+    // the palm: the finger swings about its knuckle, so a forefinger circle is drawn with these.
     float indexSideways = 0.0f;
     float indexDown = 0.0f;
     float scale = 1.0f;
@@ -38,8 +39,7 @@ public:
 
     // Bone lengths in millimetres at scale 1, [finger type][bone type].
     static float boneLength(int fingerType, int boneType);
-    // Where the index tip is for a swing, relative to the knuckle-pivot at zero swing; used to draw
-    // circles of a given radius.
+    // Knuckle to tip of the straight index finger: the largest swing offset.
     static float indexLength(float scale = 1.0f);
 };
 

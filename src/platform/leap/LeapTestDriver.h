@@ -32,6 +32,7 @@ public:
 
 private:
     Controller& m_controller;
+    bool m_serviceUp = false;
 };
 
 } // namespace Leap

@@ -1,0 +1,347 @@
+#include "LeapControllerImpl.h"
+
+#include "LeapLog.h"
+
+#include <QMetaObject>
+#include <QObject>
+
+#include <algorithm>
+#include <future>
+
+namespace Leap {
+namespace detail {
+
+ControllerImpl::ControllerImpl(Controller& owner, const std::string& socketPath) : m_owner(owner)
+{
+    m_thread.setObjectName(QStringLiteral("LeapCallbacks"));
+    m_dispatcher = new QObject;
+    m_dispatcher->moveToThread(&m_thread);
+    m_thread.start();
+    if (!socketPath.empty())
+        m_client = std::make_unique<ServiceClient>(socketPath, [this](ServiceEvent&& ev) { post(std::move(ev)); });
+}
+
+ControllerImpl::~ControllerImpl()
+{
+    m_client.reset();
+    std::vector<Listener*> remaining;
+    {
+        std::lock_guard<std::mutex> lock(m_listenerMutex);
+        for (const Entry& e : m_listeners)
+            remaining.push_back(e.listener);
+    }
+    for (Listener* l : remaining)
+        removeListener(*l);
+    m_thread.quit();
+    m_thread.wait();
+    delete m_dispatcher;
+}
+
+bool ControllerImpl::onCallbackThread() const { return QThread::currentThread() == &m_thread; }
+
+void ControllerImpl::runBlocking(const std::function<void()>& fn)
+{
+    if (onCallbackThread()) {
+        fn();
+        return;
+    }
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> f = done->get_future();
+    QMetaObject::invokeMethod(
+        m_dispatcher, [fn, done] {
+            fn();
+            done->set_value();
+        },
+        Qt::QueuedConnection);
+    f.wait();
+}
+
+void ControllerImpl::post(ServiceEvent&& ev)
+{
+    bool schedule = false;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (ev.kind == ServiceEvent::Kind::Frame) {
+            if (m_pendingFrames >= MAX_PENDING_FRAMES) {
+                auto oldest = std::find_if(m_queue.begin(), m_queue.end(),
+                    [](const ServiceEvent& e) { return e.kind == ServiceEvent::Kind::Frame; });
+                if (oldest != m_queue.end()) {
+                    m_queue.erase(oldest);
+                    --m_pendingFrames;
+                }
+                if (!m_overflowLogged)
+                    logInfo("listener too slow: dropping the oldest frames");
+                m_overflowLogged = true;
+            }
+            ++m_pendingFrames;
+        }
+        m_queue.push_back(std::move(ev));
+        if (!m_drainScheduled) {
+            m_drainScheduled = true;
+            schedule = true;
+        }
+    }
+    if (schedule)
+        scheduleDrain();
+}
+
+void ControllerImpl::scheduleDrain()
+{
+    QMetaObject::invokeMethod(m_dispatcher, [this] { drain(BATCH); }, Qt::QueuedConnection);
+}
+
+void ControllerImpl::drain(int limit)
+{
+    // A listener that spins a nested event loop must not get a second callback inside the first.
+    if (m_draining)
+        return;
+    m_draining = true;
+    for (int n = 0; limit < 0 || n < limit; ++n) {
+        ServiceEvent ev;
+        {
+            std::lock_guard<std::mutex> lock(m_queueMutex);
+            if (m_queue.empty()) {
+                m_overflowLogged = false;
+                break;
+            }
+            ev = std::move(m_queue.front());
+            m_queue.pop_front();
+            if (ev.kind == ServiceEvent::Kind::Frame)
+                --m_pendingFrames;
+        }
+        handle(ev);
+    }
+    m_draining = false;
+    bool again = false;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_queue.empty())
+            m_drainScheduled = false;
+        else
+            again = true;
+    }
+    // Other work queued for this thread (adding or removing listeners) runs between batches.
+    if (again)
+        scheduleDrain();
+}
+
+void ControllerImpl::sync()
+{
+    runBlocking([this] { drain(-1); });
+}
+
+void ControllerImpl::setDevices(std::vector<Device> devices)
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    m_devices = std::move(devices);
+}
+
+void ControllerImpl::handle(ServiceEvent& ev)
+{
+    switch (ev.kind) {
+    case ServiceEvent::Kind::ServiceUp:
+        if (m_serviceConnected)
+            return;
+        m_serviceConnected = true;
+        deliver(&Listener::onServiceConnect);
+        return;
+    case ServiceEvent::Kind::ServiceDown: {
+        if (!m_serviceConnected)
+            return;
+        const bool wasConnected = m_connected;
+        m_connected = false;
+        setDevices({});
+        {
+            std::lock_guard<std::mutex> lock(m_stateMutex);
+            m_history.clear();
+        }
+        if (wasConnected)
+            disconnectListeners();
+        m_serviceConnected = false;
+        deliver(&Listener::onServiceDisconnect);
+        return;
+    }
+    case ServiceEvent::Kind::Device: {
+        if (!m_serviceConnected) {
+            m_serviceConnected = true;
+            deliver(&Listener::onServiceConnect);
+        }
+        const DeviceStatus& d = ev.device;
+        std::vector<Device> devices;
+        if (d.attached || d.embedded)
+            devices.emplace_back(d.embedded, d.attached);
+        setDevices(std::move(devices));
+        deliver(&Listener::onDeviceChange);
+        if (d.attached && !m_connected) {
+            m_builder.reset(d.nominalFps);
+            m_connected = true;
+            connectListeners(nullptr);
+        } else if (!d.attached && m_connected) {
+            m_connected = false;
+            {
+                std::lock_guard<std::mutex> lock(m_stateMutex);
+                m_history.clear();
+            }
+            disconnectListeners();
+        }
+        return;
+    }
+    case ServiceEvent::Kind::Config:
+        m_config.setBool(ev.key, ev.value);
+        return;
+    case ServiceEvent::Kind::Frame: {
+        if (!m_connected || !(m_policy & Controller::POLICY_BACKGROUND_FRAMES))
+            return;
+        FrameRef f = m_builder.build(ev.frame, m_config.getBool("interaction_box_auto"), m_circles);
+        {
+            std::lock_guard<std::mutex> lock(m_stateMutex);
+            m_history.push_front(std::move(f));
+            while (m_history.size() > static_cast<size_t>(HISTORY))
+                m_history.pop_back();
+        }
+        deliver(&Listener::onFrame);
+        return;
+    }
+    }
+}
+
+bool ControllerImpl::stillDeliverable(Listener* l, bool requireConnected)
+{
+    std::lock_guard<std::mutex> lock(m_listenerMutex);
+    for (const Entry& e : m_listeners)
+        if (e.listener == l)
+            return e.active && e.ready && (!requireConnected || e.toldConnected);
+    return false;
+}
+
+void ControllerImpl::deliver(void (Listener::*callback)(const Controller&))
+{
+    std::vector<Listener*> snapshot;
+    {
+        std::lock_guard<std::mutex> lock(m_listenerMutex);
+        for (const Entry& e : m_listeners)
+            if (e.active && e.ready)
+                snapshot.push_back(e.listener);
+    }
+    // Frames go only to listeners that were told the device is connected.
+    const bool needsConnect = callback == &Listener::onFrame;
+    for (Listener* l : snapshot)
+        if (stillDeliverable(l, needsConnect))
+            (l->*callback)(m_owner);
+}
+
+void ControllerImpl::connectListeners(Listener* only)
+{
+    std::vector<Listener*> targets;
+    {
+        std::lock_guard<std::mutex> lock(m_listenerMutex);
+        for (Entry& e : m_listeners) {
+            if (e.active && e.ready && !e.toldConnected && (!only || e.listener == only)) {
+                e.toldConnected = true;
+                targets.push_back(e.listener);
+            }
+        }
+    }
+    for (Listener* l : targets)
+        if (stillDeliverable(l, true))
+            l->onConnect(m_owner);
+}
+
+void ControllerImpl::disconnectListeners()
+{
+    std::vector<Listener*> targets;
+    {
+        std::lock_guard<std::mutex> lock(m_listenerMutex);
+        for (Entry& e : m_listeners) {
+            if (e.active && e.ready && e.toldConnected) {
+                e.toldConnected = false;
+                targets.push_back(e.listener);
+            }
+        }
+    }
+    for (Listener* l : targets)
+        if (stillDeliverable(l, false))
+            l->onDisconnect(m_owner);
+}
+
+bool ControllerImpl::addListener(Listener& listener)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_listenerMutex);
+        for (const Entry& e : m_listeners)
+            if (e.listener == &listener)
+                return false;
+        m_listeners.push_back(Entry{&listener, true, false, false});
+    }
+    runBlocking([this, &listener] {
+        listener.onInit(m_owner);
+        {
+            std::lock_guard<std::mutex> lock(m_listenerMutex);
+            for (Entry& e : m_listeners)
+                if (e.listener == &listener)
+                    e.ready = true;
+        }
+    });
+    // A device already connected is announced after onInit, in turn with the other callbacks.
+    Listener* l = &listener;
+    QMetaObject::invokeMethod(
+        m_dispatcher, [this, l] {
+            if (m_connected)
+                connectListeners(l);
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+void ControllerImpl::doRemove(Listener& listener)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_listenerMutex);
+        m_listeners.erase(std::remove_if(m_listeners.begin(), m_listeners.end(),
+                              [&](const Entry& e) { return e.listener == &listener; }),
+            m_listeners.end());
+    }
+    listener.onExit(m_owner);
+}
+
+bool ControllerImpl::removeListener(Listener& listener)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_listenerMutex);
+        auto it = std::find_if(m_listeners.begin(), m_listeners.end(),
+            [&](const Entry& e) { return e.listener == &listener && e.active; });
+        if (it == m_listeners.end())
+            return false;
+        it->active = false;
+    }
+    runBlocking([this, &listener] { doRemove(listener); });
+    return true;
+}
+
+Frame ControllerImpl::frame(int history) const
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    if (history < 0 || history >= static_cast<int>(m_history.size()))
+        return Frame();
+    return Frame(m_history[static_cast<size_t>(history)]);
+}
+
+DeviceList ControllerImpl::devices() const
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    return DeviceList(m_devices);
+}
+
+void ControllerImpl::enableGesture(Gesture::Type type, bool enable)
+{
+    if (type == Gesture::TYPE_CIRCLE)
+        m_circles = enable;
+}
+
+bool ControllerImpl::isGestureEnabled(Gesture::Type type) const
+{
+    return type == Gesture::TYPE_CIRCLE && m_circles;
+}
+
+} // namespace detail
+} // namespace Leap

@@ -1,0 +1,101 @@
+#pragma once
+// The controller's machinery: the callback thread, listener bookkeeping, the frame history and the
+// queue of service events between the socket thread (or a test driver) and the callback thread.
+
+#include "LeapConfig.h"
+#include "LeapController.h"
+#include "LeapFrameBuilder.h"
+#include "LeapServiceClient.h"
+#include "LeapServiceEvent.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class QObject;
+
+namespace Leap {
+namespace detail {
+
+class ControllerImpl {
+public:
+    static constexpr int HISTORY = 60;
+    // Frames waiting for a slow listener beyond this are dropped, oldest first.
+    static constexpr size_t MAX_PENDING_FRAMES = 512;
+    static constexpr int BATCH = 32;
+
+    ControllerImpl(Controller& owner, const std::string& socketPath);
+    ~ControllerImpl();
+
+    void post(ServiceEvent&& ev);
+    // Runs everything posted so far through the callback thread.
+    void sync();
+
+    bool addListener(Listener& listener);
+    bool removeListener(Listener& listener);
+
+    Frame frame(int history) const;
+    DeviceList devices() const;
+    Config config() const { return m_config; }
+    bool isConnected() const { return m_connected; }
+    bool isServiceConnected() const { return m_serviceConnected; }
+    int policyFlags() const { return m_policy; }
+    void setPolicyFlags(int flags) { m_policy = flags; }
+    void enableGesture(Gesture::Type type, bool enable);
+    bool isGestureEnabled(Gesture::Type type) const;
+
+private:
+    struct Entry {
+        Listener* listener;
+        bool active;
+        bool ready;
+        bool toldConnected;
+    };
+
+    bool onCallbackThread() const;
+    // Runs fn on the callback thread and waits for it (runs it at once when already there).
+    void runBlocking(const std::function<void()>& fn);
+    void scheduleDrain();
+    void drain(int limit);
+    void handle(ServiceEvent& ev);
+    void setDevices(std::vector<Device> devices);
+    void connectListeners(Listener* only);
+    void disconnectListeners();
+    void deliver(void (Listener::*callback)(const Controller&));
+    bool stillDeliverable(Listener* l, bool requireConnected);
+    void doRemove(Listener& listener);
+
+    Controller& m_owner;
+    Config m_config;
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_serviceConnected{false};
+    std::atomic<int> m_policy{0};
+    std::atomic<bool> m_circles{false};
+
+    mutable std::mutex m_stateMutex;
+    std::deque<FrameRef> m_history;
+    std::vector<Device> m_devices;
+
+    std::mutex m_listenerMutex;
+    std::vector<Entry> m_listeners;
+
+    std::mutex m_queueMutex;
+    std::deque<ServiceEvent> m_queue;
+    size_t m_pendingFrames = 0;
+    bool m_drainScheduled = false;
+    bool m_overflowLogged = false;
+    bool m_draining = false; // callback thread only
+
+    FrameBuilder m_builder; // callback thread only
+    QThread m_thread;
+    QObject* m_dispatcher = nullptr;
+    std::unique_ptr<ServiceClient> m_client;
+};
+
+} // namespace detail
+} // namespace Leap

@@ -1,0 +1,21 @@
+#pragma once
+// What the service side hands to the controller (from the socket client or the test driver).
+
+#include "LeapRaw.h"
+
+#include <string>
+
+namespace Leap {
+namespace detail {
+
+struct ServiceEvent {
+    enum class Kind { ServiceUp, ServiceDown, Device, Config, Frame };
+    Kind kind = Kind::ServiceUp;
+    DeviceStatus device;
+    std::string key;
+    bool value = false;
+    RawFrame frame;
+};
+
+} // namespace detail
+} // namespace Leap
