@@ -179,9 +179,11 @@ int ParameterTable::WriteParameters() {
     if (!QDir().rename(path, backup)) return -1;
   }
 
+  // The explicit flush matters: commit() does not notice a buffered write that failed on close.
   QSaveFile file(path);
   const bool written = file.open(QIODevice::WriteOnly) &&
-                       file.write(content) == static_cast<qint64>(content.size()) && file.commit();
+                       file.write(content) == static_cast<qint64>(content.size()) && file.flush() &&
+                       file.commit();
   if (!written) {
     file.cancelWriting();
     if (!backup.isEmpty()) QDir().rename(backup, path);
