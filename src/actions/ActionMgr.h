@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+
+#include "ActionTypes.h"
+
+class Keyboard;
+class Mouse;
+class OsxMousePointer;
+class QTimer;
+class Sender;
+
+// The single exit of every action the engine decides. In modes Standalone and Destination the
+// action happens here (Mouse, Keyboard, tray signals); in mode Source it goes to the destination
+// machine as one text command per datagram.
+//
+// The tracking thread, the receiver's thread and the GUI thread call it at once: the mode and the
+// effect switches are read through the engine's atomics, the senders are made once and retargeted
+// in place (never deleted before the manager), and the edge and fist states are guarded.
+class ActionMgr : public QObject {
+  Q_OBJECT
+
+ public:
+  enum networkMode { Standalone = 0, Source = 1, Destination = 2 };
+
+  struct actionMgrData {
+    int logEnabled = 0;
+    double doubleClickTime = 0.0;
+    double wheelScaleFactor = 1.0;
+    FILE* logFile = nullptr;
+    int encryptLog = 0;
+    int relative = 0;
+    int alternativePointer = 0;
+    const std::atomic<int>* networkModeRef = nullptr;  // null reads as Standalone
+    QString ipAddress;
+    int port = 0;
+    QTimer* releaseKeyTimer = nullptr;
+    const std::atomic<bool>* audioFx = nullptr;
+    const std::atomic<bool>* audioFxBorder = nullptr;
+    const std::atomic<bool>* graphicFx = nullptr;
+    bool onlyPrimaryDisplay = false;
+    // Writes the three effect switches where the engine keeps them (the pointers above are
+    // read-only); a destination takes the source's switches through it.
+    std::function<void(bool audioFx, bool audioFxBorder, bool graphicFx)> setEffectSwitches;
+  };
+
+  ActionMgr(actionMgrData data, QObject* parent);
+  ~ActionMgr() override;
+  ActionMgr(const ActionMgr&) = delete;
+  ActionMgr& operator=(const ActionMgr&) = delete;
+
+  void MousePointerMove(int x, int y, int alternativePointer, int relative);
+  void GenerateAction(actionType type, int press, int suppress, int notify, QString keys,
+                      QString name, bool osKey);
+  void ResetMouseWheel();
+  void MouseWheelMove(float delta, int forward, int notify, float progress);
+  void HideMousePointer(bool hide);
+  void SetMousePointer(OsxMousePointer* pointer);
+  void SetMousePointer();
+  void DeleteMousePointer();
+  void setParam(int doubleClickTime, float wheelScaleFactor, int relative, int alternativePointer,
+                int onlyPrimaryDisplay);
+  void GenerateFistDetected(bool fist);
+  void GenerateScreenBorderReached(screenBorder side1, screenBorder side2, bool hold,
+                                   bool autoHeight);
+  void sendAudioGraphicParam(bool audioFx, bool audioFxBorder, bool graphicFx);
+  void sendAudioGraphicParam();
+  void SetResolution(int w, int h);
+  void SetSourceIp(QHostAddress from);
+  bool CheckAlternativeMousePointer();
+  void createSender(int port, int* ip);
+  void resetSocket(int port, int* ip);
+
+  Mouse* GetMouse() { return mouse_; }
+  Keyboard* GetKeyboard() { return keyboard_; }
+  int GetWidthOfScreen() { return remoteWidth_.load(); }
+  int GetHeightOfScreen() { return remoteHeight_.load(); }
+  const std::atomic<int>* getNetworkMode() { return modeRef_; }
+
+  // The controller's automatic interaction height, from the hand record of each frame; the
+  // screen-edge banner shows its note while it is on.
+  void setAutoHeight(bool autoHeight) { autoHeight_.store(autoHeight); }
+
+  // Readers for the handshake and tests.
+  QHostAddress sourceIp() const;
+  int peerPort() const { return peerPort_.load(); }
+  bool isBorderActive() const;
+  bool isFistActive() const { return fistActive_.load(); }
+
+ signals:
+  void screenBorderReached(int value);
+  void screenBorderSideReached(int side, int autoHeight);
+  void fistDetected(int value);
+  void SendWndEvent(unsigned int message);
+
+ private:
+  int mode() const;
+  static bool isLocal(int mode) { return mode == Standalone || mode == Destination; }
+  void actuateAction(actionType type, int press, int suppress, int notify, const QString& keys,
+                     const QString& name, bool osKey);
+  void detectScreenEdge(int x, int y);
+  void sendToDestination(const QByteArray& command);
+  // Through the reply sender to the learned source; false while the source is unknown.
+  bool replyToSource(const QByteArray& command);
+  static QHostAddress addressOf(const int* ip);
+
+  const std::atomic<int>* modeRef_;
+  Mouse* mouse_;
+  Keyboard* keyboard_;
+  std::atomic<Sender*> destSender_{nullptr};
+  Sender* replySender_ = nullptr;  // under senderMutex_
+  std::mutex senderMutex_;         // making and retargeting the senders
+  QObject* parent_;
+
+  mutable std::mutex sourceMutex_;
+  QHostAddress sourceIp_{QStringLiteral("0.0.0.0")};
+  std::atomic<int> remoteWidth_{0};
+  std::atomic<int> remoteHeight_{0};
+  std::atomic<int> peerPort_{0};
+
+  mutable std::mutex edgeMutex_;
+  bool borderActive_ = false;
+  std::atomic<bool> fistActive_{false};
+
+  const std::atomic<bool>* audioFx_;
+  const std::atomic<bool>* audioFxBorder_;
+  const std::atomic<bool>* graphicFx_;
+  std::function<void(bool, bool, bool)> setEffectSwitches_;
+
+  std::atomic<OsxMousePointer*> mPointer_{nullptr};
+
+  // Buttons and shortcuts held down on this machine, one bit per action type. While any is held (a
+  // drag) an edge is not announced: the banner would open right under the pointer, at the edge the
+  // user is dragging to. It is announced at the next move after the release.
+  std::atomic<unsigned> held_{0};
+  std::atomic<bool> autoHeight_{false};
+};
