@@ -1,0 +1,88 @@
+#include "NotificationWindow.h"
+
+#include "ResourceDir.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+const char* const balloonStyle =
+    "QLabel { border-radius: 20px; border-color: beige;font: bold 14px; min-width: 10em; padding: 6px; "
+    "qproperty-alignment: AlignCenter; }";
+
+struct PictureKind {
+    int width;
+    int height;
+    const char* file;
+};
+
+// Indexed by kind 1-3.
+const PictureKind pictureKinds[] = {
+    {300, 240, "/logo.png"},
+    {980, 600, "/tutorial.png"},
+    {800, 540, "/splash.png"},
+};
+
+} // namespace
+
+NotificationWindow::NotificationWindow(QWidget* parent, int x, int y, int kind) : QWidget(parent), type(kind) {
+    setStyleSheet("background:white;");
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_DeleteOnClose, true);
+    setAttribute(Qt::WA_TranslucentBackground, true);
+    setAttribute(Qt::WA_NoSystemBackground, false);
+
+    label = new QLabel(this);
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowStaysOnTopHint);
+
+    if (kind == Balloon) {
+        if (x != 0 || y != 0) {
+            move(x, y);
+        } else {
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            const int screenWidth = screen ? screen->geometry().width() : 0;
+            move(screenWidth - 375, 24);
+        }
+        resize(300, 80);
+        label->setFixedSize(300, 80);
+        label->setStyleSheet(balloonStyle);
+    } else if (kind >= About && kind <= Splash) {
+        const PictureKind& pk = pictureKinds[kind - About];
+        resize(pk.width, pk.height);
+        label->setFixedSize(pk.width, pk.height);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+        // A missing picture leaves the label empty; the window still opens at its size.
+        label->setPixmap(QPixmap(velmoResourceDir() + pk.file));
+        label->show();
+        if (kind == About || kind == Gestures) {
+            closeButton = new QPushButton(this);
+            closeButton->move(0, 0);
+            closeButton->setFixedSize(20, 20);
+            closeButton->setText("x");
+            closeButton->setStyleSheet("border:none;");
+            closeButton->setFlat(true);
+            closeButton->show();
+            connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
+        }
+    }
+}
+
+NotificationWindow::~NotificationWindow() {
+    delete label;
+    delete closeButton;
+    switch (type) {
+    case Balloon: emit baloonClosed(); break;
+    case About: emit aboutClosed(); break;
+    case Gestures: emit gesturesClosed(); break;
+    case Splash: emit splashClosed(); break;
+    default: break;
+    }
+}
+
+void NotificationWindow::setMsg(QString msg) {
+    label->setText(msg);
+}
