@@ -166,7 +166,7 @@ void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name
 void Keyboard::runReleaseKeyTimer() { emit signalReleaseKeyStartTimer(); }
 
 void Keyboard::timerKeyReleaseTimeout() {
+  // Releases exactly what the switcher holds and clears its state under the same lock, so a press
+  // from the tracking thread cannot fall between the two.
   shortcut(KeyRelease, "Alt+None", false, kAppSwitcherName, false);
-  std::lock_guard<std::mutex> lock(mutex_);
-  appSwitcherActive = false;
 }
