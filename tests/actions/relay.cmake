@@ -12,3 +12,8 @@ add_executable(test_actionmgr test_actionmgr.cpp relay_test_util.h)
 target_link_libraries(test_actionmgr PRIVATE velmo_actions Qt5::Widgets Qt5::Network GTest::gtest)
 target_include_directories(test_actionmgr PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 velmo_add_test(actionmgr test_actionmgr XVFB)
+
+add_executable(test_actionmgr_threads test_actionmgr_threads.cpp relay_test_util.h)
+target_link_libraries(test_actionmgr_threads PRIVATE velmo_actions Qt5::Widgets Qt5::Network
+  GTest::gtest Threads::Threads)
+velmo_add_test(actionmgr_threads test_actionmgr_threads XVFB LABELS tsan)
