@@ -1,0 +1,9 @@
+# Recogniser: frame pipeline, pointer mapping, pinch thresholds and pinches, against the real
+# action manager (source mode on loopback; standalone mode on a private Xvfb).
+function(velmo_recogniser_test name)
+  add_executable(${name} ${name}.cpp)
+  target_link_libraries(${name} PRIVATE velmo_engine velmo_actions GTest::gtest)
+endfunction()
+
+velmo_recogniser_test(test_recogniser_pipeline)
+velmo_add_test(recogniser_pipeline test_recogniser_pipeline XVFB)
