@@ -208,7 +208,7 @@ TEST_F(SettingsFile, KeyboardActionsWithOddNamesRoundTrip) {
   EXPECT_TRUE(e[2].osKey);
   EXPECT_EQ(e[3].name, "");
   EXPECT_EQ(e[3].keys, "");
-  EXPECT_EQ(e[4].name, QString(9000, QChar('N')));  // read whole, not in 4095-byte pieces
+  EXPECT_EQ(e[4].name, QString(9000, QChar('N')));  // read whole, not in 4095-byte chunks
   EXPECT_EQ(e[4].keys, "Ctrl+Shift+K");
 }
 
