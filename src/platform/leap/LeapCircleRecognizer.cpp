@@ -1,5 +1,6 @@
 #include "LeapCircleRecognizer.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Leap {
@@ -10,8 +11,9 @@ namespace {
 constexpr int64_t kHistoryUs = 1200000;
 constexpr int64_t kWindowsUs[] = {1200000, 1000000, 800000, 600000, 450000, 300000};
 constexpr size_t kMinSamples = 8;
-constexpr float kMaxResidual = 0.2f; // rms radius error relative to the radius
+constexpr float kMaxResidual = 0.15f; // rms radius error relative to the radius
 constexpr float kTwoPi = 2.0f * PI;
+constexpr float kStillMm = 0.02f;
 
 float signedAngle(const Vector& a, const Vector& b, const Vector& axis)
 {
@@ -28,6 +30,20 @@ bool CircleRecognizer::fitWindow(const std::deque<Sample>& samples, size_t first
 {
     const size_t count = samples.size() - first;
     if (count < kMinSamples)
+        return false;
+    float minReach = samples[first].reach, maxReach = samples[first].reach;
+    for (size_t i = first; i < samples.size(); ++i) {
+        minReach = std::min(minReach, samples[i].reach);
+        maxReach = std::max(maxReach, samples[i].reach);
+    }
+    if (maxReach - minReach > MAX_REACH_CHANGE * maxReach)
+        return false;
+    // The whole window must be motion: a still stretch plus one arc fits all kinds of circles.
+    size_t still = 0;
+    for (size_t i = first + 1; i < samples.size(); ++i)
+        if (samples[i].p.distanceTo(samples[i - 1].p) < kStillMm)
+            ++still;
+    if (still * 10 > count)
         return false;
     Vector c0;
     for (size_t i = first; i < samples.size(); ++i)
@@ -120,6 +136,7 @@ bool CircleRecognizer::tryStart(Track& track, int64_t now)
         track.start = s[first].t;
         track.fit = fit;
         track.angle = fit.swept;
+        track.reach = s.back().reach;
         track.lastRel = inPlane(s.back().p - fit.center, fit.normal);
         track.steps.clear();
         track.steps.emplace_back(now, fit.swept);
@@ -133,6 +150,8 @@ bool CircleRecognizer::advance(Track& track, const Sample& s)
     const Vector rel = inPlane(s.p - track.fit.center, track.fit.normal);
     const float r = rel.magnitude();
     if (r < 0.4f * track.fit.radius || r > 2.0f * track.fit.radius)
+        return false;
+    if (std::fabs(s.reach - track.reach) > MAX_REACH_CHANGE * track.reach)
         return false;
     const float step = signedAngle(track.lastRel, rel, track.fit.normal);
     track.lastRel = rel;
@@ -177,7 +196,8 @@ std::vector<GestureData> CircleRecognizer::update(const std::vector<HandData>& h
         auto it = m_tracks.find(hand.id);
         if (it != m_tracks.end())
             track = std::move(it->second);
-        const Sample sample{now, hand.fingers[static_cast<size_t>(indexPos)].joints[4]};
+        const Vector tip = hand.fingers[static_cast<size_t>(indexPos)].joints[4];
+        const Sample sample{now, tip, tip.distanceTo(hand.palmPosition)};
         if (!track.samples.empty() && now <= track.samples.back().t) {
             kept[hand.id] = std::move(track);
             continue; // a repeated or out-of-order timestamp says nothing about motion

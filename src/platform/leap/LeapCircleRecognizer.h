@@ -16,6 +16,8 @@ public:
     static constexpr float MAX_RADIUS_MM = 150.0f;
     // Half a turn of steady circling starts a circle; its progress counts from where it began.
     static constexpr float START_TURNS = 0.5f;
+    // A curling finger also sweeps its tip round an arc; a circling one keeps its reach.
+    static constexpr float MAX_REACH_CHANGE = 0.2f;
     // Slower than this over STOP_WINDOW_US ends it.
     static constexpr float MIN_TURNS_PER_SECOND = 0.3f;
     static constexpr int64_t STOP_WINDOW_US = 150000;
@@ -28,6 +30,7 @@ private:
     struct Sample {
         int64_t t;
         Vector p;
+        float reach; // tip to palm: steady while a finger circles, shrinking while it curls
     };
     struct Fit {
         Vector center;
@@ -43,6 +46,7 @@ private:
         int64_t start = 0;
         Fit fit;
         float angle = 0.0f;
+        float reach = 0.0f;
         Vector lastRel;
         std::deque<std::pair<int64_t, float>> steps;
     };

@@ -1,0 +1,225 @@
+#include "Player.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace handsim {
+
+using Leap::Vector;
+
+namespace {
+
+constexpr float kTwoPi = 2.0f * Leap::PI;
+// The finger swings at most this share of its length off its rest line; a bigger circle moves
+// the palm too.
+constexpr float kMaxSwingShare = 0.45f;
+
+float ease(double p)
+{
+    const float x = static_cast<float>(std::clamp(p, 0.0, 1.0));
+    return x * x * (3.0f - 2.0f * x);
+}
+
+float lerp(float a, float b, float t) { return a + (b - a) * t; }
+
+Vector defaultPalm() { return Vector(0.0f, 200.0f, 0.0f); }
+
+} // namespace
+
+Player::Player(Script script, float fps) : m_script(std::move(script)), m_fps(fps)
+{
+    m_device.attached = true;
+    m_device.embedded = false;
+    m_device.nominalFps = fps;
+}
+
+int64_t Player::clock(double t) const { return CLOCK_START_US + static_cast<int64_t>(std::llround(t * 1e6)); }
+
+void Player::emitDevice(double at, std::vector<Output>& out)
+{
+    Output o;
+    o.kind = Output::Kind::Device;
+    o.time = clock(at);
+    o.device = m_device;
+    out.push_back(o);
+}
+
+void Player::restart(double at, std::vector<Output>& out)
+{
+    m_index = 0;
+    m_stepStart = at;
+    m_begun = false;
+    m_finished = false;
+    for (HandState& h : m_hands)
+        h.visible = false;
+    if (!m_device.attached || m_device.embedded) {
+        m_device.attached = true;
+        m_device.embedded = false;
+        emitDevice(at, out);
+    }
+}
+
+void Player::begin(const Step& s, double at, std::vector<Output>& out)
+{
+    HandState& first = m_hands[0];
+    switch (s.kind) {
+    case StepKind::Hand:
+        first = HandState();
+        first.visible = true;
+        first.id = m_nextHandId++;
+        first.pose.isRight = s.isRight;
+        first.pose.palm = s.hasPosition ? s.vector : defaultPalm();
+        break;
+    case StepKind::SecondHand: {
+        HandState& second = m_hands[1];
+        const bool firstRight = first.visible ? first.pose.isRight : true;
+        second = HandState();
+        second.visible = true;
+        second.id = m_nextHandId++;
+        second.pose.isRight = s.sideGiven ? s.isRight : !firstRight;
+        const Vector base = first.visible ? first.pose.palm : defaultPalm();
+        second.pose.palm = s.hasPosition ? s.vector : base + Vector(firstRight ? -160.0f : 160.0f, 0.0f, 0.0f);
+        break;
+    }
+    case StepKind::Remove:
+        m_hands[0].visible = m_hands[1].visible = false;
+        break;
+    case StepKind::RemoveSecond:
+        m_hands[1].visible = false;
+        break;
+    case StepKind::Unplug:
+        if (m_device.attached) {
+            m_device.attached = false;
+            emitDevice(at, out);
+        }
+        break;
+    case StepKind::Plug:
+        if (!m_device.attached) {
+            m_device.attached = true;
+            emitDevice(at, out);
+        }
+        break;
+    case StepKind::Embedded:
+        if (m_device.embedded != s.flag) {
+            m_device.embedded = s.flag;
+            emitDevice(at, out);
+        }
+        break;
+    case StepKind::Config: {
+        auto it = std::find_if(m_config.begin(), m_config.end(), [&](const auto& kv) { return kv.first == s.key; });
+        if (it == m_config.end())
+            m_config.emplace_back(s.key, s.flag);
+        else
+            it->second = s.flag;
+        Output o;
+        o.kind = Output::Kind::Config;
+        o.time = clock(at);
+        o.key = s.key;
+        o.value = s.flag;
+        out.push_back(o);
+        break;
+    }
+    default:
+        break;
+    }
+    m_from = m_hands;
+}
+
+void Player::apply(const Step& s, double progress)
+{
+    const HandState& from = m_from[0];
+    Leap::HandPose& pose = m_hands[0].pose;
+    const float e = ease(progress);
+    switch (s.kind) {
+    case StepKind::MoveTo:
+        pose.palm = from.pose.palm + (s.vector - from.pose.palm) * e;
+        break;
+    case StepKind::MoveBy:
+        pose.palm = from.pose.palm + s.vector * e;
+        break;
+    case StepKind::Pinch: {
+        const float start = from.pose.pinchFinger == s.finger ? from.pose.pinch : 0.0f;
+        pose.pinchFinger = s.finger;
+        pose.pinch = lerp(start, 1.0f, e);
+        break;
+    }
+    case StepKind::Spread:
+        pose.pinch = lerp(from.pose.pinch, 0.0f, e);
+        if (progress >= 1.0)
+            pose.pinchFinger = 0;
+        break;
+    case StepKind::Curl:
+    case StepKind::Extend:
+        for (int f : s.fingers)
+            pose.curl[f] = lerp(from.pose.curl[f], s.kind == StepKind::Curl ? 1.0f : 0.0f, e);
+        break;
+    case StepKind::Fist:
+    case StepKind::Open:
+        for (int f = 0; f < 5; ++f)
+            pose.curl[f] = lerp(from.pose.curl[f], s.kind == StepKind::Fist ? 1.0f : 0.0f, e);
+        pose.pinch = lerp(from.pose.pinch, 0.0f, e);
+        if (progress >= 1.0)
+            pose.pinchFinger = 0;
+        break;
+    case StepKind::Circle: {
+        // The tip runs round a circle through its rest position, in the plane across the finger;
+        // clockwise as seen along the finger.
+        const float phi = progress >= 1.0 ? 0.0f : kTwoPi * s.turns * static_cast<float>(progress);
+        const float sense = (s.clockwise ? 1.0f : -1.0f) * (pose.isRight ? 1.0f : -1.0f);
+        const float side = s.radius * (std::cos(phi) - 1.0f);
+        const float down = s.radius * std::sin(phi) * sense;
+        const float reach = Leap::HandBuilder::indexLength(pose.scale) * kMaxSwingShare;
+        const float share = std::min(1.0f, reach / (2.0f * s.radius));
+        pose.indexSideways = side * share;
+        pose.indexDown = down * share;
+        // What the finger cannot reach, the palm does.
+        const Vector d = pose.direction.normalized();
+        const Vector n = (pose.palmNormal - d * pose.palmNormal.dot(d)).normalized();
+        const Vector u = pose.isRight ? -d.cross(n) : d.cross(n);
+        pose.palm = from.pose.palm + (u * side + n * down) * (1.0f - share);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Player::tick(double t, std::vector<Output>& out, bool loop)
+{
+    for (;;) {
+        if (m_index >= m_script.steps.size()) {
+            if (!loop || m_script.steps.empty() || m_script.duration() <= 0.0) {
+                m_finished = true;
+                break;
+            }
+            restart(m_stepStart, out);
+        }
+        const Step& s = m_script.steps[m_index];
+        if (!m_begun) {
+            begin(s, m_stepStart, out);
+            m_begun = true;
+        }
+        const double end = m_stepStart + s.duration;
+        if (t >= end) {
+            apply(s, 1.0);
+            ++m_index;
+            m_stepStart = end;
+            m_begun = false;
+            continue;
+        }
+        apply(s, (t - m_stepStart) / s.duration);
+        break;
+    }
+    if (!m_device.attached)
+        return;
+    Output o;
+    o.kind = Output::Kind::Frame;
+    o.time = clock(t);
+    o.frame.timestamp = o.time;
+    for (const HandState& h : m_hands)
+        if (h.visible)
+            o.frame.hands.push_back(Leap::HandBuilder::build(h.pose, h.id));
+    out.push_back(o);
+}
+
+} // namespace handsim

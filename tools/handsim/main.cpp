@@ -1,0 +1,309 @@
+// velmo-handsim: a tracking service that plays a scripted hand (docs/handsim.md).
+
+#include "LeapController.h"
+#include "LeapProtocol.h"
+#include "Player.h"
+#include "Service.h"
+
+#include <csignal>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace protocol = Leap::protocol;
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void onSignal(int) { g_stop = 1; }
+
+struct Options {
+    float fps = 120.0f;
+    bool loop = false;
+    std::string record;
+    std::string replay;
+    std::string socket;
+    std::string script;
+};
+
+int usage(const char* why)
+{
+    if (why)
+        std::fprintf(stderr, "velmo-handsim: %s\n", why);
+    std::fprintf(stderr,
+        "usage: velmo-handsim [--fps N] [--loop] [--record FILE] [--replay FILE] [--socket PATH] SCRIPT\n"
+        "       (SCRIPT is left out with --replay)\n");
+    return 2;
+}
+
+bool parseArgs(int argc, char** argv, Options& o, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                error = a + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        if (a == "--fps") {
+            std::string v;
+            if (!value(v))
+                return false;
+            char* end = nullptr;
+            const double fps = std::strtod(v.c_str(), &end);
+            if (!end || *end || !(fps >= 1.0 && fps <= 1000.0)) {
+                error = "--fps takes a number from 1 to 1000";
+                return false;
+            }
+            o.fps = static_cast<float>(fps);
+        } else if (a == "--loop") {
+            o.loop = true;
+        } else if (a == "--record") {
+            if (!value(o.record))
+                return false;
+        } else if (a == "--replay") {
+            if (!value(o.replay))
+                return false;
+        } else if (a == "--socket") {
+            if (!value(o.socket))
+                return false;
+        } else if (a == "-h" || a == "--help") {
+            error.clear();
+            return false;
+        } else if (!a.empty() && a[0] == '-') {
+            error = "unknown option " + a;
+            return false;
+        } else if (o.script.empty()) {
+            o.script = a;
+        } else {
+            error = "one script only";
+            return false;
+        }
+    }
+    if (o.replay.empty() == o.script.empty()) {
+        error = o.replay.empty() ? "no script given" : "give either a script or --replay";
+        return false;
+    }
+    return true;
+}
+
+// Everything the service says, in order; the same lines go to the clients and to a recording.
+class Outlet {
+public:
+    Outlet(handsim::Service& service, std::ofstream* record) : m_service(service), m_record(record) {}
+    void send(const std::string& line)
+    {
+        m_service.broadcast(line);
+        if (m_record)
+            *m_record << line << '\n';
+    }
+
+private:
+    handsim::Service& m_service;
+    std::ofstream* m_record;
+};
+
+std::string encode(const handsim::Output& o)
+{
+    switch (o.kind) {
+    case handsim::Output::Kind::Device:
+        return protocol::encodeDevice(o.device, o.time);
+    case handsim::Output::Kind::Config:
+        return protocol::encodeConfig(o.key, o.value, o.time);
+    case handsim::Output::Kind::Frame:
+        break;
+    }
+    return protocol::encodeFrame(o.frame);
+}
+
+// Serves clients until the given moment; false when asked to stop.
+bool waitUntil(handsim::Service& service, Clock::time_point due)
+{
+    for (;;) {
+        if (g_stop)
+            return false;
+        const auto now = Clock::now();
+        if (now >= due)
+            return true;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count();
+        service.poll(static_cast<int>(ms < 1 ? 0 : (ms > 100 ? 100 : ms)));
+        if (ms < 1) {
+            // Under a millisecond left: spin on poll without a timeout.
+            while (!g_stop && Clock::now() < due)
+                service.poll(0);
+            return !g_stop;
+        }
+    }
+}
+
+// Serves until the first client connects: frames nobody sees would be wasted on a script.
+bool waitForClient(handsim::Service& service)
+{
+    std::fprintf(stderr, "velmo-handsim: waiting for a client\n");
+    while (!g_stop && service.acceptedTotal() == 0)
+        service.poll(100);
+    return !g_stop;
+}
+
+int playScript(const Options& o, handsim::Service& service, Outlet& out)
+{
+    using handsim::Player;
+    handsim::Script script;
+    std::string error;
+    if (!handsim::loadScript(o.script, script, error)) {
+        std::fprintf(stderr, "velmo-handsim: %s: %s\n", o.script.c_str(), error.c_str());
+        return 2;
+    }
+    Player player(script, o.fps);
+    service.setGreeting([&] {
+        std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0),
+            protocol::encodeDevice(player.device(), 0)};
+        for (const auto& kv : player.config())
+            lines.push_back(protocol::encodeConfig(kv.first, kv.second, 0));
+        return lines;
+    });
+    if (!waitForClient(service))
+        return 1;
+    std::fprintf(stderr, "velmo-handsim: playing %s at %g fps\n", o.script.c_str(), static_cast<double>(o.fps));
+    out.send(protocol::encodeDevice(player.device(), Player::CLOCK_START_US));
+    const auto start = Clock::now();
+    std::vector<handsim::Output> outputs;
+    for (long k = 0;; ++k) {
+        const double t = static_cast<double>(k) / o.fps;
+        const auto due = start + std::chrono::microseconds(static_cast<long long>(t * 1e6));
+        // Far behind (a stopped process): skip frames rather than send a burst.
+        if (Clock::now() - due > std::chrono::milliseconds(100)) {
+            k = static_cast<long>(std::chrono::duration<double>(Clock::now() - start).count() * o.fps);
+            continue;
+        }
+        if (!waitUntil(service, due))
+            return 1;
+        outputs.clear();
+        player.tick(t, outputs, o.loop);
+        for (const handsim::Output& x : outputs)
+            out.send(encode(x));
+        if (player.finished())
+            return 0;
+    }
+}
+
+
+int playRecording(const Options& o, handsim::Service& service, Outlet& out)
+{
+    std::ifstream in(o.replay);
+    if (!in) {
+        std::fprintf(stderr, "velmo-handsim: cannot read %s\n", o.replay.c_str());
+        return 2;
+    }
+    std::vector<protocol::Message> messages;
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (line.empty())
+            continue;
+        protocol::Message m;
+        std::string error;
+        if (!protocol::decode(line, m, error)) {
+            std::fprintf(stderr, "velmo-handsim: %s line %d skipped: %s\n", o.replay.c_str(), lineNo, error.c_str());
+            continue;
+        }
+        if (m.type != protocol::Type::Hello)
+            messages.push_back(std::move(m));
+    }
+    if (messages.empty()) {
+        std::fprintf(stderr, "velmo-handsim: %s holds nothing to play\n", o.replay.c_str());
+        return 2;
+    }
+    Leap::DeviceStatus device;
+    device.attached = true;
+    device.nominalFps = o.fps;
+    std::vector<std::pair<std::string, bool>> config;
+    service.setGreeting([&] {
+        std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0), protocol::encodeDevice(device, 0)};
+        for (const auto& kv : config)
+            lines.push_back(protocol::encodeConfig(kv.first, kv.second, 0));
+        return lines;
+    });
+    if (!waitForClient(service))
+        return 1;
+    std::fprintf(stderr, "velmo-handsim: replaying %s\n", o.replay.c_str());
+    const int64_t first = messages.front().time;
+    const int64_t span = messages.back().time - first + static_cast<int64_t>(1e6 / o.fps);
+    const auto start = Clock::now();
+    for (int64_t round = 0;; ++round) {
+        for (protocol::Message m : messages) {
+            const int64_t at = m.time - first + round * span;
+            if (!waitUntil(service, start + std::chrono::microseconds(at)))
+                return 1;
+            m.time = handsim::Player::CLOCK_START_US + at;
+            switch (m.type) {
+            case protocol::Type::Device:
+                device = m.device;
+                out.send(protocol::encodeDevice(m.device, m.time));
+                break;
+            case protocol::Type::Config:
+                config.emplace_back(m.key, m.value);
+                out.send(protocol::encodeConfig(m.key, m.value, m.time));
+                break;
+            case protocol::Type::Frame:
+                m.frame.timestamp = m.time;
+                out.send(protocol::encodeFrame(m.frame));
+                break;
+            case protocol::Type::Hello:
+                break;
+            }
+        }
+        if (!o.loop)
+            return 0;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    std::string error;
+    if (!parseArgs(argc, argv, o, error))
+        return usage(error.empty() ? nullptr : error.c_str());
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::ofstream record;
+    if (!o.record.empty()) {
+        record.open(o.record, std::ios::trunc);
+        if (!record) {
+            std::fprintf(stderr, "velmo-handsim: cannot write %s\n", o.record.c_str());
+            return 1;
+        }
+    }
+    handsim::Service service;
+    const std::string path = o.socket.empty() ? Leap::Controller::servicePath() : o.socket;
+    if (!service.listen(path, error)) {
+        std::fprintf(stderr, "velmo-handsim: %s\n", error.c_str());
+        return 1;
+    }
+    Outlet out(service, record.is_open() ? &record : nullptr);
+    const int rc = o.replay.empty() ? playScript(o, service, out) : playRecording(o, service, out);
+    // Let the clients have the last lines before the socket goes.
+    const auto until = Clock::now() + std::chrono::milliseconds(200);
+    while (Clock::now() < until)
+        service.poll(20);
+    if (record.is_open()) {
+        record.flush();
+        if (!record)
+            std::fprintf(stderr, "velmo-handsim: writing %s failed\n", o.record.c_str());
+    }
+    return rc;
+}
