@@ -1,0 +1,62 @@
+// Cost of the listener's per-frame feature extraction on a simulated hand. The frame is pushed
+// once; onFrame then runs on the benchmark thread against the controller's newest frame.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
+#include "Leap.h"
+#include "LeapHandBuilder.h"
+#include "LeapTestDriver.h"
+#include "VelmoListener.h"
+
+namespace {
+
+struct BenchListener : VelmoListener {
+  VelmoGestures& engine() { return gestures_; }
+};
+
+void runFrames(benchmark::State& state, const Leap::RawHand& hand, bool tutorial) {
+  Leap::Controller controller{std::string()};
+  Leap::TestDriver driver(controller);
+  driver.plugDevice();
+  for (int i = 0; i < 10; ++i) driver.pushHand(hand, 1000 + i * 11111);
+  driver.sync();
+  BenchListener listener;
+  listener.InitParameters();
+  listener.engine().SetInteractiveTutorial(tutorial ? 1 : 0);
+  for (auto _ : state) listener.onFrame(controller);
+  state.SetLabel(listener.getHandData().handsCount == 1 ? "hand" : "NO HAND");
+}
+
+void BM_OnFrameOpenHand(benchmark::State& state) {
+  runFrames(state, Leap::HandBuilder::openHand(Leap::Vector(0.0f, 200.0f, 0.0f)), false);
+}
+
+void BM_OnFramePinch(benchmark::State& state) {
+  runFrames(state, Leap::HandBuilder::pinch(1, Leap::Vector(10.0f, 220.0f, 5.0f)), false);
+}
+
+// The tutorial also records every bone's centre and direction.
+void BM_OnFrameTutorial(benchmark::State& state) {
+  runFrames(state, Leap::HandBuilder::openHand(Leap::Vector(0.0f, 200.0f, 0.0f)), true);
+}
+
+void BM_GetHandData(benchmark::State& state) {
+  VelmoListener listener;
+  for (auto _ : state) benchmark::DoNotOptimize(listener.getHandData());
+}
+
+}  // namespace
+
+BENCHMARK(BM_OnFrameOpenHand);
+BENCHMARK(BM_OnFramePinch);
+BENCHMARK(BM_OnFrameTutorial);
+BENCHMARK(BM_GetHandData);
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
