@@ -7,3 +7,9 @@ endfunction()
 
 velmo_recogniser_test(test_recogniser_pipeline)
 velmo_add_test(recogniser_pipeline test_recogniser_pipeline XVFB)
+
+velmo_recogniser_test(test_pinch_thresholds)
+velmo_add_test(pinch_thresholds test_pinch_thresholds XVFB)
+
+velmo_recogniser_test(test_pinch_clicks)
+velmo_add_test(pinch_clicks test_pinch_clicks XVFB)
