@@ -101,6 +101,26 @@ TEST(PressRelease, NotificationAndTutorialFlagsAreHandedOn) {
   EXPECT_EQ(all, (Strings{"LEFT_BUTTON 1 1 0", "LEFT_BUTTON 0 1 0"}));  // and no pointer move
 }
 
+// Until a hand side's first press its thresholds go back to the bone-length start value after
+// every check; from the first press on the learned thresholds stay.
+TEST(StartUpRule, LearnedThresholdsWaitForTheSidesFirstPress) {
+  SourceRig r;
+  auto few = openHand();
+  few.extendedCount = 1;  // no press or release with one finger; the rule still applies
+  play(r, few, 0, {80.0f, 20.0f});
+  EXPECT_FLOAT_EQ(r.g.minDistance(0), 20.0f);
+  EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 47.0f);
+  EXPECT_FLOAT_EQ(r.g.sideDistanceThreshold(1, 0), 47.0f);
+
+  EXPECT_EQ(play(r, openHand(), 1, closeAndOpen(90.0f)),
+            (Strings{"RIGHT_BUTTON 1 0 0", "RIGHT_BUTTON 0 0 0"}));
+  play(r, few, 0, {10.0f});
+  EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 34.5f);  // 10 + 70 x 0.35
+  play(r, few, 0, {10.0f});
+  EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 34.5f);
+  EXPECT_FLOAT_EQ(r.g.sideDistanceThreshold(1, 0), 34.5f);
+}
+
 TEST(Speed, ASlowDriftNeverPresses) {
   SourceRig r;
   auto h = openHand();
