@@ -47,15 +47,23 @@ bool onGuiThread() {
   return app && QThread::currentThread() == app->thread();
 }
 
+// X root pixels. With Qt's high-DPI scaling a screen keeps its native origin and its size is
+// divided by the scale factor.
+QRect nativeGeometry(QScreen* s) {
+  const QRect g = s->geometry();
+  const qreal dpr = s->devicePixelRatio();
+  return QRect(g.topLeft(), QSize(qRound(g.width() * dpr), qRound(g.height() * dpr)));
+}
+
 // GUI thread only.
 void refreshFromQt() {
   QGuiApplication* app = guiApp();
   if (!app) return;
   QVector<QRect> rects;
   QScreen* primary = QGuiApplication::primaryScreen();
-  if (primary) rects.append(primary->geometry());
+  if (primary) rects.append(nativeGeometry(primary));
   for (QScreen* s : QGuiApplication::screens()) {
-    if (s != primary) rects.append(s->geometry());
+    if (s != primary) rects.append(nativeGeometry(s));
   }
   ScreenCache& c = cache();
   std::lock_guard<std::mutex> lock(c.mutex);

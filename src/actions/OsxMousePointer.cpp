@@ -1,6 +1,9 @@
 #include "OsxMousePointer.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QtMath>
 #include <QMetaObject>
 #include <QPainter>
 #include <QPixmap>
@@ -48,6 +51,20 @@ class PointerWindow : public QWidget {
  private:
   QPixmap image_;
 };
+
+// Root pixels to Qt's coordinates (they differ only under Qt's high-DPI scaling, where a screen
+// keeps its native origin and shrinks by its scale). GUI thread.
+QPoint rootToLogical(int X, int Y) {
+  for (QScreen* s : QGuiApplication::screens()) {
+    const QRect g = s->geometry();
+    const qreal dpr = s->devicePixelRatio();
+    const QRect native(g.topLeft(), QSize(qRound(g.width() * dpr), qRound(g.height() * dpr)));
+    if (native.contains(X, Y) && dpr > 0) {
+      return g.topLeft() + QPoint(qFloor((X - g.x()) / dpr), qFloor((Y - g.y()) / dpr));
+    }
+  }
+  return QPoint(X, Y);
+}
 
 }  // namespace
 
@@ -103,7 +120,7 @@ void OsxMousePointer::move(float x, float y) {
 void OsxMousePointer::moveToRoot(int X, int Y) {
   d_->x.store(X);
   d_->y.store(Y);
-  d_->run([X, Y](PointerWindow* w) { w->move(X, Y); });
+  d_->run([X, Y](PointerWindow* w) { w->move(rootToLogical(X, Y)); });
 }
 
 void OsxMousePointer::lastRootPosition(int* X, int* Y) const {

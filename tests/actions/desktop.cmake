@@ -30,3 +30,9 @@ velmo_add_plain_test(graphicfx test_graphicfx)
 add_executable(test_crypt test_crypt.cpp)
 target_link_libraries(test_crypt PRIVATE velmo_app_crypt GTest::gtest_main Qt5::Core)
 velmo_add_plain_test(crypt test_crypt)
+
+# The same display checks with Qt drawing at twice the scale.
+add_test(NAME multimonitor_scaled COMMAND ${CMAKE_SOURCE_DIR}/tests/support/with-xvfb.sh
+  $<TARGET_FILE:test_multimonitor> --gtest_filter=MultiMonitorScreens.*)
+set_tests_properties(multimonitor_scaled PROPERTIES LABELS "x11" TIMEOUT 300
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;QT_SCALE_FACTOR=2")

@@ -40,8 +40,15 @@ TEST(MultiMonitorScreens, OffGuiThreadFirstUsesRootWindowThenQtScreens) {
     n = m.GetMonitorCount();
   });
   t2.join();
-  EXPECT_EQ(w, QGuiApplication::primaryScreen()->geometry().width());
+  EXPECT_EQ(w, 1920);
   EXPECT_EQ(n, QGuiApplication::screens().size());
+}
+
+TEST(MultiMonitorScreens, ScaledQtScreensGiveRootPixels) {
+  // Root pixels are native pixels, whatever scale Qt draws at (QT_SCALE_FACTOR=2 in ctest too).
+  MultiMonitor m;
+  EXPECT_EQ(m.GetWidth(), 1920);
+  EXPECT_EQ(m.GetHeight(), 1080);
 }
 
 TEST(MultiMonitorScreens, GuiThreadFollowsQtScreens) {
