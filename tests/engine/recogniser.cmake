@@ -13,3 +13,8 @@ velmo_add_test(pinch_thresholds test_pinch_thresholds XVFB)
 
 velmo_recogniser_test(test_pinch_clicks)
 velmo_add_test(pinch_clicks test_pinch_clicks XVFB)
+
+# Through the tracking layer's in-process driver and the real listener.
+velmo_recogniser_test(test_recogniser_e2e)
+target_link_libraries(test_recogniser_e2e PRIVATE velmo_leap)
+velmo_add_test(recogniser_e2e test_recogniser_e2e XVFB LABELS tsan)
