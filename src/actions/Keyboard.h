@@ -9,7 +9,8 @@ class QTimer;
 
 // The local keyboard device: a keyboard action in Qt portable text ("Ctrl+Tab") becomes key events
 // (X11: XTest, keysyms mapped through the current layout). A QObject, not a widget: it is used off
-// the GUI thread. Do not include X11 headers before this one (they define KeyPress as a macro).
+// the GUI thread. Xlib defines KeyPress and KeyRelease as macros: a file that needs both includes
+// Xlib last and undefines them.
 class Keyboard : public QObject {
   Q_OBJECT
 
