@@ -6,6 +6,7 @@ class Controller;
 
 // Receives the controller's callbacks. onInit and onExit run when the listener is added and removed;
 // everything else arrives on the controller's callback thread, one call at a time.
+// A listener must stay alive until it is removed (the controller's destructor removes those left).
 class Listener {
 public:
     Listener() = default;

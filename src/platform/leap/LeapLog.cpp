@@ -37,6 +37,14 @@ void logDropped(const std::string& reason)
     }
 }
 
+void resetDropLog()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_windowStart = std::chrono::steady_clock::now();
+    g_linesInWindow = 0;
+    g_heldBack = 0;
+}
+
 void logInfo(const std::string& text) { qInfo("Leap: %s", text.c_str()); }
 
 } // namespace detail

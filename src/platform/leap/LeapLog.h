@@ -8,6 +8,8 @@ namespace detail {
 // the log. Lines held back are counted into the next one.
 void logDropped(const std::string& reason);
 void logInfo(const std::string& text);
+// Opens a fresh window of the rate limit (tests).
+void resetDropLog();
 
 } // namespace detail
 } // namespace Leap
