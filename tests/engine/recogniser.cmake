@@ -18,3 +18,10 @@ velmo_add_test(pinch_clicks test_pinch_clicks XVFB)
 velmo_recogniser_test(test_recogniser_e2e)
 target_link_libraries(test_recogniser_e2e PRIVATE velmo_leap)
 velmo_add_test(recogniser_e2e test_recogniser_e2e XVFB LABELS tsan)
+
+# Standalone mode: the X pointer and button of the private Xvfb, read back with XQueryPointer.
+find_package(X11 REQUIRED)
+velmo_recogniser_test(test_pointer_x11)
+target_sources(test_pointer_x11 PRIVATE test_pointer_x11_display.cpp)
+target_link_libraries(test_pointer_x11 PRIVATE X11::X11 Qt5::Widgets)
+velmo_add_test(pointer_x11 test_pointer_x11 XVFB)
