@@ -25,3 +25,6 @@ velmo_recogniser_test(test_pointer_x11)
 target_sources(test_pointer_x11 PRIVATE test_pointer_x11_display.cpp)
 target_link_libraries(test_pointer_x11 PRIVATE X11::X11 Qt5::Widgets)
 velmo_add_test(pointer_x11 test_pointer_x11 XVFB)
+
+velmo_recogniser_test(test_recogniser_threads)
+velmo_add_test(recogniser_threads test_recogniser_threads XVFB LABELS tsan)
