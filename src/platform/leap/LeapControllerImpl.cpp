@@ -56,13 +56,13 @@ void ControllerImpl::runBlocking(const std::function<void()>& fn)
     f.wait();
 }
 
-void ControllerImpl::post(ServiceEvent&& ev)
+void ControllerImpl::post(ServiceEvent&& ev, bool mayDrop)
 {
     bool schedule = false;
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
         if (ev.kind == ServiceEvent::Kind::Frame) {
-            if (m_pendingFrames >= MAX_PENDING_FRAMES) {
+            if (mayDrop && m_pendingFrames >= MAX_PENDING_FRAMES) {
                 auto oldest = std::find_if(m_queue.begin(), m_queue.end(),
                     [](const ServiceEvent& e) { return e.kind == ServiceEvent::Kind::Frame; });
                 if (oldest != m_queue.end()) {

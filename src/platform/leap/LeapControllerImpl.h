@@ -32,7 +32,8 @@ public:
     ControllerImpl(Controller& owner, const std::string& socketPath);
     ~ControllerImpl();
 
-    void post(ServiceEvent&& ev);
+    // Frames from the socket may be dropped for a slow listener; a test driver's never are.
+    void post(ServiceEvent&& ev, bool mayDrop = true);
     // Runs everything posted so far through the callback thread.
     void sync();
 

@@ -12,7 +12,7 @@ void TestDriver::startService()
 {
     ServiceEvent ev;
     ev.kind = ServiceEvent::Kind::ServiceUp;
-    m_controller.m_impl->post(std::move(ev));
+    m_controller.m_impl->post(std::move(ev), false);
     m_serviceUp = true;
 }
 
@@ -20,7 +20,7 @@ void TestDriver::stopService()
 {
     ServiceEvent ev;
     ev.kind = ServiceEvent::Kind::ServiceDown;
-    m_controller.m_impl->post(std::move(ev));
+    m_controller.m_impl->post(std::move(ev), false);
     m_serviceUp = false;
 }
 
@@ -31,7 +31,7 @@ void TestDriver::plugDevice(bool embedded, float nominalFps)
     ServiceEvent ev;
     ev.kind = ServiceEvent::Kind::Device;
     ev.device = DeviceStatus{true, embedded, nominalFps};
-    m_controller.m_impl->post(std::move(ev));
+    m_controller.m_impl->post(std::move(ev), false);
 }
 
 void TestDriver::unplugDevice()
@@ -39,7 +39,7 @@ void TestDriver::unplugDevice()
     ServiceEvent ev;
     ev.kind = ServiceEvent::Kind::Device;
     ev.device = DeviceStatus{false, false, 120.0f};
-    m_controller.m_impl->post(std::move(ev));
+    m_controller.m_impl->post(std::move(ev), false);
 }
 
 void TestDriver::setConfig(const std::string& key, bool value)
@@ -48,7 +48,7 @@ void TestDriver::setConfig(const std::string& key, bool value)
     ev.kind = ServiceEvent::Kind::Config;
     ev.key = key;
     ev.value = value;
-    m_controller.m_impl->post(std::move(ev));
+    m_controller.m_impl->post(std::move(ev), false);
 }
 
 void TestDriver::pushFrame(const RawFrame& frame)
@@ -56,7 +56,7 @@ void TestDriver::pushFrame(const RawFrame& frame)
     ServiceEvent ev;
     ev.kind = ServiceEvent::Kind::Frame;
     ev.frame = frame;
-    m_controller.m_impl->post(std::move(ev));
+    m_controller.m_impl->post(std::move(ev), false);
 }
 
 void TestDriver::pushHand(const RawHand& hand, int64_t timestampUs)
@@ -76,7 +76,7 @@ void TestDriver::pushEmpty(int64_t timestampUs)
 
 void TestDriver::pushMessage(const std::string& line)
 {
-    detail::ServiceClient::handleLine(line, [this](ServiceEvent&& ev) { m_controller.m_impl->post(std::move(ev)); });
+    detail::ServiceClient::handleLine(line, [this](ServiceEvent&& ev) { m_controller.m_impl->post(std::move(ev), false); });
 }
 
 void TestDriver::sync() { m_controller.m_impl->sync(); }
