@@ -1,0 +1,383 @@
+// The controller against a real tracking service over its Unix-domain socket: the simulator
+// process, or a hand-written server for input no sane service sends.
+
+#include "Leap.h"
+#include "LeapHandBuilder.h"
+#include "LeapProtocol.h"
+#include "TrackingSupport.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+extern char** environ;
+
+using Leap::Vector;
+using tracking_test::RecordingListener;
+using tracking_test::waitFor;
+namespace protocol = Leap::protocol;
+
+namespace {
+
+// One velmo-handsim process; killed if still running at the end.
+class Sim {
+public:
+    explicit Sim(std::string dir) : m_dir(std::move(dir)) {}
+    ~Sim()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    void start(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> all{VELMO_HANDSIM};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        m_err = m_dir + "/handsim-" + std::to_string(++m_runs) + ".err";
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 2, m_err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+        ASSERT_EQ(posix_spawn(&m_pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&fa);
+    }
+    // The exit status, or -1 when it did not end in time.
+    int wait(int seconds = 30)
+    {
+        int status = 0;
+        for (int i = 0; i < seconds * 100; ++i) {
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            usleep(10000);
+        }
+        return -1;
+    }
+    void kill9()
+    {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+    }
+    std::string errors() const
+    {
+        std::ifstream in(m_err);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+private:
+    std::string m_dir;
+    std::string m_err;
+    pid_t m_pid = -1;
+    int m_runs = 0;
+};
+
+std::string writeFile(const QTemporaryDir& dir, const char* name, const std::string& text)
+{
+    const std::string path = dir.filePath(name).toStdString();
+    std::ofstream(path) << text;
+    return path;
+}
+
+float pinchGap(const Leap::Hand& h, int finger)
+{
+    return h.fingers()[0].bone(3).nextJoint().distanceTo(h.fingers()[finger].bone(3).nextJoint());
+}
+
+// A bare listening socket standing in for a broken service.
+class RawServer {
+public:
+    explicit RawServer(const std::string& path)
+    {
+        m_listen = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        EXPECT_EQ(bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        EXPECT_EQ(listen(m_listen, 4), 0);
+    }
+    ~RawServer()
+    {
+        if (m_client >= 0)
+            close(m_client);
+        close(m_listen);
+    }
+    void acceptOne() { m_client = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC); }
+    void send(const std::string& bytes)
+    {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(m_client, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            ASSERT_GT(n, 0);
+            done += static_cast<size_t>(n);
+        }
+    }
+    void line(const std::string& l) { send(l + "\n"); }
+    void hangUp()
+    {
+        close(m_client);
+        m_client = -1;
+    }
+
+private:
+    int m_listen = -1;
+    int m_client = -1;
+};
+
+std::string frameAt(int64_t t, float x = 0.0f)
+{
+    return protocol::encodeFrame(Leap::RawFrame{t, {Leap::HandBuilder::openHand(Vector(x, 200, 0))}});
+}
+
+} // namespace
+
+TEST(TrackingService, DemoScenarioEndToEnd)
+{
+    QTemporaryDir dir;
+    const std::string sock = dir.filePath("t.sock").toStdString();
+    const char* src = std::getenv("VELMO_SOURCE_DIR");
+    ASSERT_NE(src, nullptr);
+    Sim sim(dir.path().toStdString());
+    sim.start({"--socket", sock, std::string(src) + "/tools/scenarios/demo.txt"});
+    RecordingListener listener;
+    Leap::Controller controller(sock);
+    controller.addListener(listener);
+    ASSERT_EQ(sim.wait(60), 0) << sim.errors();
+    ASSERT_TRUE(waitFor([&] { return listener.serviceDowns == 1; }));
+    controller.removeListener(listener);
+
+    // Plugged in, unplugged, plugged in again; then the service ends.
+    EXPECT_EQ(listener.sequence().substr(0, 20), "init connect frame d");
+    EXPECT_EQ(listener.connects, 2);
+    EXPECT_EQ(listener.disconnects, 2);
+    EXPECT_EQ(listener.overlaps, 0);
+    const auto frames = listener.framesCopy();
+    ASSERT_GT(frames.size(), 1000u);
+    int atRate = 0, pinched = 0, handFrames = 0;
+    float lastProgress = 0.0f, maxProgress = 0.0f;
+    int circleFrames = 0, clockwiseFrames = 0;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const Leap::Frame& f = frames[i];
+        if (i > 0) {
+            const int64_t d = f.timestamp() - frames[i - 1].timestamp();
+            EXPECT_GT(d, 0);
+            if (d == 8333 || d == 8334)
+                ++atRate;
+        }
+        if (i > 10) {
+            EXPECT_NEAR(f.currentFramesPerSecond(), 120.0f, 1.0f);
+        }
+        if (f.hands().isEmpty())
+            continue;
+        ++handFrames;
+        if (pinchGap(f.hands()[0], 1) < 5.0f)
+            ++pinched;
+        for (const Leap::Gesture g : f.gestures()) {
+            const Leap::CircleGesture c(g);
+            ++circleFrames;
+            if (c.pointable().direction().angleTo(c.normal()) <= Leap::PI / 4)
+                ++clockwiseFrames;
+            EXPECT_GE(c.progress(), lastProgress);
+            lastProgress = c.progress();
+            maxProgress = std::max(maxProgress, c.progress());
+        }
+    }
+    // Every step between two frames is one frame period, except across the unplugged time.
+    EXPECT_GE(atRate, static_cast<int>(frames.size()) - 3);
+    EXPECT_GT(handFrames, 600);
+    EXPECT_GT(pinched, 20);
+    EXPECT_GT(circleFrames, 100);
+    EXPECT_EQ(clockwiseFrames, circleFrames);
+    EXPECT_NEAR(maxProgress, 2.0f, 0.15f);
+}
+
+TEST(TrackingService, ReconnectsWhenTheServiceComesBack)
+{
+    QTemporaryDir dir;
+    const std::string sock = dir.filePath("t.sock").toStdString();
+    const std::string script = writeFile(dir, "s.txt", "hand right\nwait 0.3s\nembedded on\nunplug\nwait 0.2s\n");
+    Sim sim(dir.path().toStdString());
+    RecordingListener listener;
+    // No service yet: the controller keeps trying.
+    Leap::Controller controller(sock);
+    controller.addListener(listener);
+    EXPECT_FALSE(controller.isServiceConnected());
+    sim.start({"--socket", sock, "--fps", "60", script});
+    ASSERT_TRUE(waitFor([&] { return listener.disconnects == 1; })) << sim.errors();
+    // Unplugging a built-in device leaves it listed.
+    EXPECT_TRUE(listener.embeddedAtDisconnect);
+    ASSERT_EQ(sim.wait(), 0) << sim.errors();
+    ASSERT_TRUE(waitFor([&] { return listener.serviceDowns == 1; }));
+    EXPECT_FALSE(controller.isConnected());
+    EXPECT_TRUE(controller.devices().isEmpty());
+    const int framesBefore = listener.frameCount;
+    EXPECT_GT(framesBefore, 10);
+
+    // A service killed outright leaves its socket file behind; the next one replaces it.
+    sim.start({"--socket", sock, "--loop", script});
+    ASSERT_TRUE(waitFor([&] { return listener.connects == 2 && listener.frameCount > framesBefore + 5; })) << sim.errors();
+    sim.kill9();
+    ASSERT_TRUE(waitFor([&] { return listener.serviceDowns == 2; }));
+    sim.start({"--socket", sock, script});
+    ASSERT_TRUE(waitFor([&] { return listener.connects == 3; })) << sim.errors();
+    EXPECT_EQ(sim.wait(), 0) << sim.errors();
+    controller.removeListener(listener);
+    EXPECT_EQ(listener.overlaps, 0);
+}
+
+TEST(TrackingService, BadInputOnTheSocketIsDroppedAndSlowListenersDropOldFrames)
+{
+    QTemporaryDir dir;
+    const std::string sock = dir.filePath("t.sock").toStdString();
+    RawServer server(sock);
+    RecordingListener listener;
+    std::atomic<bool> stall{true};
+    listener.frameHook = [&](const Leap::Controller&, const Leap::Frame&) {
+        while (stall)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    Leap::Controller controller(sock);
+    controller.addListener(listener);
+    server.acceptOne();
+    server.line(protocol::encodeHello("raw", 0));
+    server.line(protocol::encodeDevice(Leap::DeviceStatus{true, false, 1000.0f}, 1));
+    server.line("garbage");
+    server.send(std::string(200000, 'x'));
+    server.line(frameAt(5)); // ends the oversized line: dropped with it
+    server.send(std::string("{\"v\":1,\0\1\2}\n", 13));
+    server.line(std::regex_replace(frameAt(6), std::regex(R"(,\{"type":4[^{}]*\})"), "",
+        std::regex_constants::format_first_only));
+    server.line(frameAt(10));
+    ASSERT_TRUE(waitFor([&] { return controller.isConnected(); }));
+    // The listener is stuck in its first frame while the service streams on.
+    std::string burst;
+    for (int i = 1; i <= 3000; ++i)
+        burst += frameAt(10 + i * 1000) + "\n";
+    server.send(burst);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    stall = false;
+    const int64_t lastStamp = 10 + 3000 * 1000;
+    ASSERT_TRUE(waitFor([&] { return controller.frame(0).timestamp() == lastStamp; }));
+    const auto frames = listener.framesCopy();
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.front().timestamp(), 10);
+    EXPECT_LT(frames.size(), 3001u);
+    for (size_t i = 1; i < frames.size(); ++i)
+        EXPECT_GT(frames[i].timestamp(), frames[i - 1].timestamp());
+    EXPECT_TRUE(controller.isServiceConnected());
+
+    // A service that dies mid-line.
+    server.send(frameAt(lastStamp + 1000).substr(0, 100));
+    server.hangUp();
+    ASSERT_TRUE(waitFor([&] { return listener.serviceDowns == 1; }));
+    EXPECT_EQ(controller.frame(0).timestamp(), 0); // history gone with the service
+    controller.removeListener(listener);
+}
+
+TEST(TrackingService, RecordingReplaysTheSameHand)
+{
+    QTemporaryDir dir;
+    const std::string sock = dir.filePath("t.sock").toStdString();
+    const std::string record = dir.filePath("rec.jsonl").toStdString();
+    const std::string script = writeFile(dir, "s.txt",
+        "hand left at -40 180 10\nmove by 60 30 0 over 0.3s\npinch ring over 0.1s\nspread over 0.1s\n"
+        "config interaction_box_auto on\nwait 0.1s\n");
+    Sim sim(dir.path().toStdString());
+    std::vector<Leap::Frame> played, replayed;
+    {
+        RecordingListener listener;
+        Leap::Controller controller(sock);
+        controller.addListener(listener);
+        sim.start({"--socket", sock, "--fps", "100", "--record", record, script});
+        ASSERT_EQ(sim.wait(), 0) << sim.errors();
+        ASSERT_TRUE(waitFor([&] { return listener.serviceDowns == 1; }));
+        EXPECT_TRUE(controller.config().getBool("interaction_box_auto"));
+        played = listener.framesCopy();
+        controller.removeListener(listener);
+    }
+    // Every recorded line is a message of the format.
+    std::ifstream in(record);
+    int lines = 0, frameLines = 0;
+    for (std::string line; std::getline(in, line); ++lines) {
+        protocol::Message m;
+        std::string error;
+        ASSERT_TRUE(protocol::decode(line, m, error)) << error << ": " << line.substr(0, 80);
+        frameLines += m.type == protocol::Type::Frame;
+    }
+    EXPECT_EQ(frameLines, static_cast<int>(played.size()));
+    EXPECT_EQ(lines, frameLines + 2); // the device, the config entry
+
+    {
+        RecordingListener listener;
+        Leap::Controller controller(sock);
+        controller.addListener(listener);
+        sim.start({"--socket", sock, "--replay", record});
+        ASSERT_EQ(sim.wait(), 0) << sim.errors();
+        ASSERT_TRUE(waitFor([&] { return listener.serviceDowns == 1; }));
+        EXPECT_TRUE(controller.config().getBool("interaction_box_auto"));
+        replayed = listener.framesCopy();
+        controller.removeListener(listener);
+    }
+    ASSERT_EQ(replayed.size(), played.size());
+    float minGap = 1000.0f;
+    for (size_t i = 0; i < played.size(); ++i) {
+        EXPECT_EQ(replayed[i].timestamp() - replayed[0].timestamp(), played[i].timestamp() - played[0].timestamp());
+        ASSERT_EQ(replayed[i].hands().count(), played[i].hands().count());
+        if (played[i].hands().isEmpty())
+            continue;
+        const Leap::Hand a = played[i].hands()[0], b = replayed[i].hands()[0];
+        EXPECT_EQ(a.palmPosition(), b.palmPosition());
+        EXPECT_FALSE(b.isRight());
+        minGap = std::min(minGap, pinchGap(b, 3));
+    }
+    EXPECT_LT(minGap, 5.0f);
+}
+
+TEST(TrackingService, CommandLineErrors)
+{
+    QTemporaryDir dir;
+    const std::string sock = dir.filePath("t.sock").toStdString();
+    Sim sim(dir.path().toStdString());
+    sim.start({"--socket", sock, writeFile(dir, "bad.txt", "hand right\nwait 1s\npinch elbow\n")});
+    EXPECT_EQ(sim.wait(), 2);
+    EXPECT_NE(sim.errors().find("line 3:"), std::string::npos) << sim.errors();
+    sim.start({"--socket", sock});
+    EXPECT_EQ(sim.wait(), 2);
+    sim.start({"--fps", "0", "--socket", sock, "x.txt"});
+    EXPECT_EQ(sim.wait(), 2);
+
+    // One service per socket.
+    const std::string script = writeFile(dir, "s.txt", "hand right\nwait 0.2s\n");
+    Sim first(dir.path().toStdString());
+    first.start({"--socket", sock, script});
+    RecordingListener listener;
+    Leap::Controller controller(sock);
+    controller.addListener(listener);
+    ASSERT_TRUE(waitFor([&] { return controller.isServiceConnected(); }));
+    sim.start({"--socket", sock, script});
+    EXPECT_EQ(sim.wait(), 1);
+    EXPECT_NE(sim.errors().find("already running"), std::string::npos) << sim.errors();
+    EXPECT_EQ(first.wait(), 0);
+    controller.removeListener(listener);
+}
