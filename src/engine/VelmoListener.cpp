@@ -34,9 +34,11 @@ VelmoListener::VelmoListener() = default;
 VelmoListener::~VelmoListener() = default;
 
 void VelmoListener::onInit(const Leap::Controller& controller) {
+  // The engine's start-up (startParameters: settings file, log, action manager, box) takes the
+  // place of this call.
   InitParameters();
-  // The engine's start-up (settings file, log, action manager, box) goes here.
-  if (gestures_.settings().controllerPos == kHeadMounted) controller.setPolicyFlags(kPolicyHeadMounted);
+  if (gestures_.settings().controllerPos == kHeadMounted)
+    controller.setPolicyFlags(kPolicyHeadMounted);
 }
 
 void VelmoListener::onConnect(const Leap::Controller& controller) {
@@ -110,12 +112,14 @@ void VelmoListener::publishRecord() {
 }
 
 void VelmoListener::servePendingRequests(int networkMode) {
-  // Pushing the pointer parameters to the action manager, the receiver's alternative-pointer
-  // request and the address announcement belong to the network part, which is not built into
-  // the engine yet: the requests are taken so they do not pile up, and nothing more happens.
-  // With no receiver in source mode there is nothing to poll.
+  // The pointer-parameter push (setMouseParam) and the address announcement (sendParams) are the
+  // network part's, which the engine does not have yet: a request is taken so that it does not
+  // linger, and nothing more happens until that part calls in here.
   pendingMouseParam_.exchange(false);
-  if (networkMode == kSourceMode) pendingSendParams_.exchange(false);
+  if (networkMode != kSourceMode) return;
+  // The destination's alternative-pointer request is polled from the receiver; without one there
+  // is nothing to poll.
+  pendingSendParams_.exchange(false);
 }
 
 void VelmoListener::onFrame(const Leap::Controller& controller) {
@@ -181,10 +185,12 @@ void VelmoListener::onFrame(const Leap::Controller& controller) {
   for (int i = 0; i < 4; ++i) data_.palmTipDistance[i] = stabilized.distanceTo(tips[i + 1]);
 
   // The sensitivity acts straight from the table, without decoding.
-  data_.fist = CheckFist(fingers, data_.fingerIndex, gestures_.GetUserParam(FistSensitivity)) ? 1 : 0;
+  const float fistThreshold = gestures_.GetUserParam(FistSensitivity);
+  data_.fist = CheckFist(fingers, data_.fingerIndex, fistThreshold) ? 1 : 0;
 
   const int32_t* strict = data_.extendedFingersStrict;
-  data_.circlePosture = (strict[1] == 1 && strict[2] == 0 && strict[3] == 0 && strict[4] == 0) ? 1 : 0;
+  data_.circlePosture =
+      (strict[1] == 1 && strict[2] == 0 && strict[3] == 0 && strict[4] == 0) ? 1 : 0;
 
   const Leap::InteractionBox box = frame.interactionBox();
   const Leap::Vector centre = box.center();

@@ -257,7 +257,8 @@ TEST_F(ListenerFeatures, TranslationProbabilityDependsOnTheControllerPosition) {
 
   setUser(ControllerPos, 1);
   d = push(still);
-  const int n = static_cast<int>(engine().optimalFrameRate() * engine().settings().deltaTimeHandMovementTh);
+  const float window = engine().optimalFrameRate() * engine().settings().deltaTimeHandMovementTh;
+  const int n = static_cast<int>(window);
   const Leap::Frame since = controller.frame(n);
   ASSERT_TRUE(since.isValid());
   const float expected = controller.frame(0).hands()[0].translationProbability(since);

@@ -38,7 +38,8 @@ TEST_F(ListenerThreads, RecordCopiesAreNeverTorn) {
   });
 
   for (int k = 1; k <= 300; ++k) {
-    Leap::RawHand raw = Leap::HandBuilder::openHand(palmAt(static_cast<float>(k), 150.0f + k, 0.0f));
+    const float x = static_cast<float>(k);
+    Leap::RawHand raw = Leap::HandBuilder::openHand(palmAt(x, 150.0f + x, 0.0f));
     raw.palmWidth = 60.0f + static_cast<float>(k % 50);
     driver.pushHand(raw, kBase + k * kStep);
     if (k % 50 == 0) listener.InitParameters();
