@@ -77,10 +77,17 @@ void VelmoGestures::ResetRecogniser() {
   handMovement_ = 0.0f;
   fist_.store(0);
   wheelState_.store(0);
+  interactiveTutorial_.store(0);
   indexGuard_ = pinkyGuard_ = 0;
+  const float fixedTh[4] = {60.0f, 50.0f, 50.0f, 50.0f};
   for (int side = 0; side < 2; ++side) {
     sideSeen_[side] = 0;
     sideBootstrap_[side] = 1;
+    for (int f = 0; f < 4; ++f) {
+      sideMinDistance_[side][f] = 1000.0f;
+      sideMaxDistance_[side][f] = -1000.0f;
+      sideDistTh_[side][f] = fixedTh[f];
+    }
   }
   for (int f = 0; f < 4; ++f) {
     palmTipHistory_[f].clear();
@@ -90,6 +97,9 @@ void VelmoGestures::ResetRecogniser() {
     distanceHistory_[f].clear();
     distanceLast_[f] = 0;
     currentDistance_[f] = 0.0f;
+    minDistance_[f] = 1000.0f;
+    maxDistance_[f] = -1000.0f;
+    DistTh_[f] = fixedTh[f];
     meanDistance_[f] = stdDistance_[f] = 0.0f;
     distanceSum_[f] = distanceSquareSum_[f] = 0.0;
   }

@@ -88,6 +88,32 @@ TEST(FrameRate, HistoriesStayAtTheirBounds) {
   }
 }
 
+// The engine's start-up puts the recogniser back to its start values; only there does
+// OptimalFrameRateTh seed the running rate.
+TEST(FrameRate, ResetStartsAfreshFromTheSeed) {
+  SourceRig r;
+  auto h = openHand();
+  h.fps = 200.0f;
+  h.fist = 1;
+  r.frame(h);
+  r.admin(OptimalFrameRateTh, 120.0f);
+  EXPECT_FLOAT_EQ(r.g.optimalFrameRate(), 150.0f);
+  r.g.ResetRecogniser();
+  EXPECT_FLOAT_EQ(r.g.optimalFrameRate(), 120.0f);
+  EXPECT_EQ(r.g.IsConnected(), 0);
+  EXPECT_EQ(r.g.isFist(), 0);
+  EXPECT_EQ(r.g.pointerHistoryX().size(), 0u);
+  EXPECT_EQ(r.g.distanceHistory(0).size(), 0u);
+  EXPECT_FLOAT_EQ(r.g.maxFrameRate(), -1.0f);
+  float px, py;
+  r.g.getPointerState(nullptr, nullptr, &px, &py);
+  EXPECT_EQ(px, -1.0f);
+  EXPECT_EQ(py, -1.0f);
+  h.fps = 100.0f;  // a new maximum again
+  r.frame(h);
+  EXPECT_FLOAT_EQ(r.g.optimalFrameRate(), 90.0f);
+}
+
 TEST(Pause, TwoHandsWithPause2HandsStopsEverything) {
   SourceRig r;
   r.user(Pause2Hands, 1);
