@@ -130,12 +130,6 @@ TEST_F(ListenerCircle, HeldButtonOrDisabledWheelResetsTheState) {
   EXPECT_EQ(engine().isWheelMoving(), 2);
 }
 
-TEST_F(ListenerCircle, TheTutorialOnlySetsTheState) {
-  engine().SetInteractiveTutorial(1);
-  ASSERT_TRUE(drawUntilRecognised(1));
-  EXPECT_EQ(engine().isWheelMoving(), 1);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
