@@ -211,7 +211,7 @@ void ActionMgr::SetMousePointer() {
     if (pointer) {
       mouse_->SetMousePointer(pointer);
     } else {
-      qDebug() << "mPointer is NULL";
+      qDebug().noquote() << "mPointer is NULL";
     }
   } else if (m == Source) {
     sendToDestination(NetworkCommand::setMousePointer());
@@ -303,18 +303,18 @@ void ActionMgr::sendAudioGraphicParam() {
 
 void ActionMgr::SetResolution(int w, int h) {
   const int m = mode();
-  qDebug() << "Sending resolution to: " << sourceIp().toString() << "w,h: " << remoteWidth_.load()
-           << remoteHeight_.load();
+  qDebug().noquote() << "Sending resolution to: " << sourceIp().toString()
+                     << "w,h: " << remoteWidth_.load() << remoteHeight_.load();
   if (m == Destination) {
     if (isUnknownSource(sourceIp())) return;
-    qDebug() << "SET RESOLUTION DESTINATION MODE";
+    qDebug().noquote() << "SET RESOLUTION DESTINATION MODE";
     const int width = mouse_->getWidthOfScreen();
     const int height = mouse_->getHeightOfScreen();
     remoteWidth_.store(width);
     remoteHeight_.store(height);
     replyToSource(NetworkCommand::setResolution(width, height));
   } else if (m == Source) {
-    qDebug() << "SET RESOLUTION SOURCE MODE";
+    qDebug().noquote() << "SET RESOLUTION SOURCE MODE";
     // A size that is no size (from a faulty peer) counts as not reported yet.
     const bool valid = w > 0 && h > 0;
     remoteWidth_.store(valid ? w : 0);
@@ -325,7 +325,7 @@ void ActionMgr::SetResolution(int w, int h) {
 void ActionMgr::SetSourceIp(QHostAddress from) {
   const int m = mode();
   if (m == Destination) {
-    qDebug() << "RECEIVED SOURCE IP: " << from.toString();
+    qDebug().noquote() << "RECEIVED SOURCE IP: " << from.toString();
     // The plain IPv4 form (a socket bound to any address reports ::ffff:a.b.c.d); an address we
     // cannot answer to leaves the source unknown.
     QHostAddress learned(QHostAddress::AnyIPv4);
@@ -342,7 +342,7 @@ void ActionMgr::SetSourceIp(QHostAddress from) {
 
 bool ActionMgr::CheckAlternativeMousePointer() {
   if (isUnknownSource(sourceIp())) return false;
-  qDebug() << "SEND CHECK ALTERNATIVE MOUSE POINTER REQUEST";
+  qDebug().noquote() << "SEND CHECK ALTERNATIVE MOUSE POINTER REQUEST";
   return replyToSource(NetworkCommand::checkAlternativeMousePtr());
 }
 

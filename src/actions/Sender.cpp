@@ -13,7 +13,7 @@ Sender::Sender(int port, QHostAddress destination, QObject* /*parent*/) : QObjec
     std::lock_guard<std::mutex> lock(mutex_);
     retargetLocked(port, destination);
   }
-  qDebug() << "CREATED SENDER TO IPADDRESS: " << destination.toString();
+  qDebug().noquote() << "CREATED SENDER TO IPADDRESS: " << destination.toString();
   socket_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
 }
 
