@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 using Leap::Controller;
@@ -470,4 +473,43 @@ TEST(FrameData, HandsFingersAndBonesReadBackAsSent)
     EXPECT_FALSE(f.hands()[2].isValid());
     EXPECT_FALSE(left.fingers()[5].isValid());
     EXPECT_TRUE(f.gestures().isEmpty());
+}
+
+TEST(ControllerContract, ListenersMayRemoveAndAddFromInsideACallback)
+{
+    RecordingListener first, second;
+    {
+        Controller controller("");
+        TestDriver driver(controller);
+        int seen = 0;
+        first.frameHook = [&](const Controller& c, const Leap::Frame&) {
+            if (++seen == 2) {
+                auto& mutableController = const_cast<Controller&>(c);
+                EXPECT_TRUE(mutableController.removeListener(first));
+                EXPECT_TRUE(mutableController.addListener(second));
+            }
+        };
+        controller.addListener(first);
+        driver.plugDevice();
+        for (int i = 1; i <= 5; ++i)
+            driver.pushHand(HandBuilder::openHand(Vector(0, 200, 0)), i * kStep);
+        driver.sync();
+        EXPECT_EQ(first.frameCount, 2);
+        EXPECT_EQ(first.sequence(), "init connect frame exit");
+        EXPECT_EQ(second.frameCount, 3);
+        // Destroying the controller removes the listener still added.
+    }
+    EXPECT_EQ(second.sequence(), "init connect frame exit");
+}
+
+TEST(ControllerContract, ServicePathIsFixedPerUser)
+{
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
+    EXPECT_EQ(Controller::servicePath(), "/run/user/4242/velmo-tracking.sock");
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(Controller::servicePath(), "/tmp/velmo-" + std::to_string(getuid()) + "/velmo-tracking.sock");
+    if (old)
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
 }

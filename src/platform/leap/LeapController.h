@@ -36,8 +36,8 @@ public:
     // Removes the listeners still added (each gets onExit) and stops the threads.
     ~Controller();
 
-    // Returns after the listener's onInit has run; the listener then gets onConnect if a device is
-    // connected, then frames. Adding the same listener twice returns false.
+    // Returns after the listener's onInit (and, when a device is connected, its onConnect) has run
+    // on the callback thread; frames follow. Adding the same listener twice returns false.
     bool addListener(Listener& listener);
     // Stops delivery to the listener, waits for a callback in flight, runs onExit; no callback follows.
     bool removeListener(Listener& listener);

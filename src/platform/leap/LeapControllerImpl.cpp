@@ -281,15 +281,10 @@ bool ControllerImpl::addListener(Listener& listener)
                 if (e.listener == &listener)
                     e.ready = true;
         }
+        // A device already connected is announced before the next frame.
+        if (m_connected)
+            connectListeners(&listener);
     });
-    // A device already connected is announced after onInit, in turn with the other callbacks.
-    Listener* l = &listener;
-    QMetaObject::invokeMethod(
-        m_dispatcher, [this, l] {
-            if (m_connected)
-                connectListeners(l);
-        },
-        Qt::QueuedConnection);
     return true;
 }
 
