@@ -88,7 +88,8 @@ void ServiceClient::run()
     std::memcpy(addr.sun_path, m_path.c_str(), m_path.size() + 1);
     bool refusedPeer = false;
     while (!m_stop) {
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        // Non-blocking from the start: a hung service with a full backlog must not hold up shutdown.
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
             if (fd >= 0)
                 close(fd);
@@ -107,7 +108,6 @@ void ServiceClient::run()
             continue;
         }
         refusedPeer = false;
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
         ServiceEvent up;
         up.kind = ServiceEvent::Kind::ServiceUp;
         m_sink(std::move(up));
