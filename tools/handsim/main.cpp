@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -136,9 +137,8 @@ bool waitUntil(handsim::Service& service, Clock::time_point due)
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count();
         service.poll(static_cast<int>(ms < 1 ? 0 : (ms > 100 ? 100 : ms)));
         if (ms < 1) {
-            // Under a millisecond left: spin on poll without a timeout.
-            while (!g_stop && Clock::now() < due)
-                service.poll(0);
+            // Under a millisecond left: sleep the rest rather than spin.
+            std::this_thread::sleep_until(due);
             return !g_stop;
         }
     }
@@ -153,15 +153,9 @@ bool waitForClient(handsim::Service& service)
     return !g_stop;
 }
 
-int playScript(const Options& o, handsim::Service& service, Outlet& out)
+int playScript(const Options& o, const handsim::Script& script, handsim::Service& service, Outlet& out)
 {
     using handsim::Player;
-    handsim::Script script;
-    std::string error;
-    if (!handsim::loadScript(o.script, script, error)) {
-        std::fprintf(stderr, "velmo-handsim: %s: %s\n", o.script.c_str(), error.c_str());
-        return 2;
-    }
     Player player(script, o.fps);
     service.setGreeting([&] {
         std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0),
@@ -196,14 +190,14 @@ int playScript(const Options& o, handsim::Service& service, Outlet& out)
 }
 
 
-int playRecording(const Options& o, handsim::Service& service, Outlet& out)
+// Reads a recording; lines that are not messages are reported and skipped.
+bool loadRecording(const std::string& path, std::vector<protocol::Message>& messages)
 {
-    std::ifstream in(o.replay);
+    std::ifstream in(path);
     if (!in) {
-        std::fprintf(stderr, "velmo-handsim: cannot read %s\n", o.replay.c_str());
-        return 2;
+        std::fprintf(stderr, "velmo-handsim: cannot read %s\n", path.c_str());
+        return false;
     }
-    std::vector<protocol::Message> messages;
     std::string line;
     int lineNo = 0;
     while (std::getline(in, line)) {
@@ -213,16 +207,22 @@ int playRecording(const Options& o, handsim::Service& service, Outlet& out)
         protocol::Message m;
         std::string error;
         if (!protocol::decode(line, m, error)) {
-            std::fprintf(stderr, "velmo-handsim: %s line %d skipped: %s\n", o.replay.c_str(), lineNo, error.c_str());
+            std::fprintf(stderr, "velmo-handsim: %s line %d skipped: %s\n", path.c_str(), lineNo, error.c_str());
             continue;
         }
         if (m.type != protocol::Type::Hello)
             messages.push_back(std::move(m));
     }
     if (messages.empty()) {
-        std::fprintf(stderr, "velmo-handsim: %s holds nothing to play\n", o.replay.c_str());
-        return 2;
+        std::fprintf(stderr, "velmo-handsim: %s holds nothing to play\n", path.c_str());
+        return false;
     }
+    return true;
+}
+
+int playRecording(const Options& o, const std::vector<protocol::Message>& messages, handsim::Service& service,
+    Outlet& out)
+{
     Leap::DeviceStatus device;
     device.attached = true;
     device.nominalFps = o.fps;
@@ -280,6 +280,17 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, onSignal);
     std::signal(SIGPIPE, SIG_IGN);
 
+    handsim::Script script;
+    std::vector<protocol::Message> recording;
+    if (o.replay.empty()) {
+        if (!handsim::loadScript(o.script, script, error)) {
+            std::fprintf(stderr, "velmo-handsim: %s: %s\n", o.script.c_str(), error.c_str());
+            return 2;
+        }
+    } else if (!loadRecording(o.replay, recording)) {
+        return 2;
+    }
+    // Opened only now: recording over the file being replayed must not empty it first.
     std::ofstream record;
     if (!o.record.empty()) {
         record.open(o.record, std::ios::trunc);
@@ -295,7 +306,7 @@ int main(int argc, char** argv)
         return 1;
     }
     Outlet out(service, record.is_open() ? &record : nullptr);
-    const int rc = o.replay.empty() ? playScript(o, service, out) : playRecording(o, service, out);
+    const int rc = o.replay.empty() ? playScript(o, script, service, out) : playRecording(o, recording, service, out);
     // Let the clients have the last lines before the socket goes.
     const auto until = Clock::now() + std::chrono::milliseconds(200);
     while (Clock::now() < until)
