@@ -1,0 +1,68 @@
+// velmo-xwatch: prints what the X server saw of the pointer: button presses and releases, wheel
+// taps, and the pointer position whenever it changed (sampled). Runs until SIGINT/SIGTERM or the
+// given duration.
+//   velmo-xwatch [--interval MS] [--duration SECONDS]
+#include "XWatch.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+volatile std::sig_atomic_t stop = 0;
+
+void onSignal(int) { stop = 1; }
+
+int usage() {
+    std::fprintf(stderr, "usage: velmo-xwatch [--interval MS] [--duration SECONDS]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int intervalMs = 50;
+    double duration = 0.0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--interval") == 0 && i + 1 < argc) {
+            intervalMs = std::atoi(argv[++i]);
+            if (intervalMs < 1 || intervalMs > 10000) return usage();
+        } else if (std::strcmp(argv[i], "--duration") == 0 && i + 1 < argc) {
+            duration = std::atof(argv[++i]);
+            if (!(duration > 0.0)) return usage();
+        } else {
+            return usage();
+        }
+    }
+    std::string error;
+    xwatch::Watcher watcher;
+    if (!watcher.open(nullptr, error)) {
+        std::fprintf(stderr, "velmo-xwatch: %s\n", error.c_str());
+        return 1;
+    }
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    const auto start = std::chrono::steady_clock::now();
+    auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    int lastX = -1;
+    int lastY = -1;
+    while (!stop && (duration <= 0.0 || seconds() < duration)) {
+        for (const xwatch::ButtonEvent& e : watcher.read(intervalMs)) {
+            const std::string text = xwatch::describe(e);
+            if (!text.empty()) std::printf("%8.3f %s\n", seconds(), text.c_str());
+        }
+        int x = 0;
+        int y = 0;
+        if (watcher.pointer(&x, &y, nullptr) && (x != lastX || y != lastY)) {
+            std::printf("%8.3f pointer %d %d\n", seconds(), x, y);
+            lastX = x;
+            lastY = y;
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}
