@@ -1,12 +1,8 @@
 #include "VelmoGestures.h"
 
+// The action manager, the box and the log are created by startParameters and go in the
+// listener's onExit, not here.
 VelmoGestures::VelmoGestures() = default;
 
+// The receiver, once the network part makes one, is the engine's to delete here.
 VelmoGestures::~VelmoGestures() = default;
-
-int VelmoGestures::isLog() const { return logFile_ != nullptr && settings().enableLog != 0; }
-
-void VelmoGestures::Log(const char* message) {
-  if (logFile_ == nullptr || message == nullptr) return;
-  std::fprintf(logFile_, "%s\n", message);
-}

@@ -11,8 +11,12 @@
 #include "handTrackingData.h"
 
 class ActionMgr;
-class Mouse;
 class Keyboard;
+class Mouse;
+class OsxMousePointer;
+class QThread;
+class QTimer;
+class Receiver;
 class VelmoBox;
 
 // The gesture recogniser. The parameter table lives in ParameterTable; the recogniser's per-frame
@@ -69,7 +73,21 @@ class VelmoGestures : public ParameterTable {
   void ResetMouseWheel();
   void MouseWheelMove(float delta, int direction, int notify, float progress);
 
-  // Diagnostic log.
+  // Start-up and teardown, on the thread that runs the listener's onInit and onExit. The start
+  // reads the settings file, opens the log when it is on and creates the action manager (with
+  // its Mouse and Keyboard) and the interaction box; the teardown removes each of them when it
+  // exists.
+  void startParameters();
+  void closeLogFile();
+  void deleteBox();
+  void deleteActionMgr();
+  // The tray window's key-release timer, handed to the next start's action manager.
+  void setReleaseKeyTimer(QTimer* timer);
+  // Built-in log switches applied at the next start: EnableLog's default and the encryption of
+  // log lines. The program leaves both off; diagnostic builds and tests turn them on.
+  void setBuiltInLogSwitches(int enableLog, int encryptLog);
+
+  // Diagnostic log "./fingerData.dat" (working directory). Callers test isLog() first.
   int isLog() const;
   void Log(const char* message);
 
@@ -129,10 +147,59 @@ class VelmoGestures : public ParameterTable {
   const std::deque<float>& pointerHistoryX() const { return pointerHistoryX_; }
   const std::deque<float>& pointerHistoryY() const { return pointerHistoryY_; }
 
+  // Gesture and circle types outside their range (-1 included) read as not enabled, action 0.
+  int isGestureEnabled(int g) const;
+  int whichActionIsEnabled(int g) const;
+  int isGestureCircleEnabled(int c) const;
+  int whichWheelActionIsEnabled(int c) const;
+  int isRelative() const;
+  int GetControllerPos() const;
+  int getDoubleClickTime() const;
+  int IsSendingStats() const;
+  int IsAlternativeMousePointer() const;
+  bool isAudioFxEnabled() const;
+  bool isAudioFxBorderEnabled() const;
+  bool isGraphicFxEnabled() const;
+  // The pointer as fractions of the screen; (0, 0) while there is no screen size.
+  void GetNormalizedHandPos(float* x, float* y) const;
+  // The pointer space: the destination's screen in source mode (0 until it has told), else this
+  // machine's; 0 before the start.
+  int getWidthOfScreen() const;
+  int getHeightOfScreen() const;
+  // HandMotionScaleFactor from the screen height (working value and table entry).
+  void AutoScalePointerFactor(int width, int height);
+
+  int getNetworkMode() const;
+  // The action manager reads the mode through its pointer, so a change acts at its next call.
+  // Values outside Standalone..Destination are ignored.
+  void setNetworkMode(int mode);
+
   ActionMgr* getActionMgr() const { return actionMgr_; }
   Mouse* GetMouse() const { return mouse_; }
   Keyboard* GetKeyboard() const { return keyboard_; }
+  Keyboard* getKeyboardObj() const;
   VelmoBox* getBox() const { return box_; }
+
+  // Forwarded to the action manager when there is one.
+  void SetMousePointer(OsxMousePointer* pointer);
+  void DeleteMousePointer();
+  // The pointer parameters of the working settings to the action manager.
+  void setMouseParam();
+  // This machine's address to the destination (source mode).
+  void sendParams();
+  // The three effect switches to the action manager.
+  void sendAudioGraphicParam();
+
+  // The receiver's periodic messages. The receiver belongs to the network part; while the engine
+  // has none these do nothing and no alternative-pointer request is pending.
+  void startSendingParams();
+  void stopSendingParams();
+  void startSendingResolution();
+  void stopSendingResolution();
+  void startSendingCheckAltMousePtr();
+  void sendResolution();
+  bool getAltMousePtrCheck() const;
+  void setAltMousePtrCheck(bool check);
 
  protected:
   std::atomic<int> connected_{0};
@@ -144,12 +211,13 @@ class VelmoGestures : public ParameterTable {
   std::atomic<int> interactiveTutorial_{0};
   std::atomic<float> optimalFrameRate_{90.0f};
 
-  // Created by the engine's start-up on the tracking thread; null before it.
+  // The objects the recogniser works with: those of the start-up, or a test's.
   ActionMgr* actionMgr_ = nullptr;
   Mouse* mouse_ = nullptr;
   Keyboard* keyboard_ = nullptr;
   VelmoBox* box_ = nullptr;
-  FILE* logFile_ = nullptr;
+  // Null when the log is off or could not be opened.
+  std::atomic<FILE*> logFile_{nullptr};
 
  private:
   static bool inPinch(int f) { return f >= 0 && f < 4; }
@@ -162,6 +230,17 @@ class VelmoGestures : public ParameterTable {
   void measureMovement();
   int pinchCheck(int slot, int f, BoneLengths boneLengths, int fingers, float handMovement,
                  float Dist, float fps, std::deque<float>& history, int postureFlag);
+
+  // What the start-up created and the teardown deletes.
+  ActionMgr* ownedActionMgr_ = nullptr;
+  VelmoBox* ownedBox_ = nullptr;
+  QThread* engineThread_ = nullptr;
+  std::atomic<QTimer*> releaseKeyTimer_{nullptr};
+  Receiver* receiver_ = nullptr;  // none until the network part makes one
+  std::mutex logMutex_;  // one line at a time, and not while the file closes
+  std::atomic<int> logEncrypted_{0};
+  std::atomic<int> builtInEnableLog_{0};
+  std::atomic<int> builtInEncryptLog_{0};
 
   // Working settings of the frame being processed.
   WorkingSettings cfg_;

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include "ActionMgr.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -34,9 +36,12 @@ VelmoListener::VelmoListener() = default;
 VelmoListener::~VelmoListener() = default;
 
 void VelmoListener::onInit(const Leap::Controller& controller) {
-  // The engine's start-up (startParameters: settings file, log, action manager, box) takes the
-  // place of this call.
-  InitParameters();
+  // The engine's own InitParameters runs inside its start-up; calling it here as well would
+  // append the default keyboard actions twice.
+  resetListenerState();
+  gestures_.startParameters();
+  // Not classified yet: the first hand classifies every finger afresh.
+  for (int32_t& index : data_.fingerIndex) index = -1;
   if (gestures_.settings().controllerPos == kHeadMounted)
     controller.setPolicyFlags(kPolicyHeadMounted);
 }
@@ -55,7 +60,9 @@ void VelmoListener::onDisconnect(const Leap::Controller& controller) {
 
 void VelmoListener::onExit(const Leap::Controller&) {
   if (gestures_.isLog()) gestures_.Log("Exited\n");
-  // The engine's teardown (log file, box, action manager) goes here.
+  gestures_.closeLogFile();
+  gestures_.deleteBox();
+  gestures_.deleteActionMgr();
 }
 
 void VelmoListener::onFocusGained(const Leap::Controller&) {}
@@ -94,11 +101,15 @@ void VelmoListener::closeVRViewer(const Leap::Controller& controller) {
 }
 
 void VelmoListener::InitParameters() {
+  resetListenerState();
+  gestures_.InitParameters();
+}
+
+void VelmoListener::resetListenerState() {
   socketParent_.store(nullptr);
   pendingMouseParam_.store(false);
   pendingSendParams_.store(false);
   maxPalmWidth_.store(-1000.0f);
-  gestures_.InitParameters();
 }
 
 handTrackingData VelmoListener::getHandData() const {
@@ -112,14 +123,15 @@ void VelmoListener::publishRecord() {
 }
 
 void VelmoListener::servePendingRequests(int networkMode) {
-  // The pointer-parameter push (setMouseParam) and the address announcement (sendParams) are the
-  // network part's, which the engine does not have yet: a request is taken so that it does not
-  // linger, and nothing more happens until that part calls in here.
-  pendingMouseParam_.exchange(false);
+  if (pendingMouseParam_.exchange(false)) gestures_.setMouseParam();
   if (networkMode != kSourceMode) return;
-  // The destination's alternative-pointer request is polled from the receiver; without one there
-  // is nothing to poll.
-  pendingSendParams_.exchange(false);
+  // The destination asked (through the receiver) for our pointer parameters and pointer window.
+  if (gestures_.getAltMousePtrCheck()) {
+    gestures_.setAltMousePtrCheck(false);
+    gestures_.setMouseParam();
+    if (ActionMgr* mgr = gestures_.getActionMgr()) mgr->SetMousePointer();
+  }
+  if (pendingSendParams_.exchange(false)) gestures_.sendParams();
 }
 
 void VelmoListener::onFrame(const Leap::Controller& controller) {

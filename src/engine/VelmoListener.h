@@ -49,6 +49,70 @@ class VelmoListener : public QObject, public Leap::Listener {
   // A copy of the hand record as of the last frame (safe from any thread).
   handTrackingData getHandData() const;
 
+  // The tray window's and the tutorial's way into the engine (GUI thread); each forwards to the
+  // engine's operation of the same name (VelmoListenerQueries.cpp).
+  float GetUserParam(int index) const;
+  void SetUserParam(float value, int index);
+  float GetAdminParam(int index) const;
+  void SetAdminParam(float value, int index);
+  void EncodeParameters();
+  void DecodeParameters(int withAdmin);
+  int WriteParameters();
+  int IsAdmin() const;
+  keyboardAct* GetKeyboardActions();
+  void AutoScalePointerFactor(int width, int height);
+
+  int IsConnected() const;
+  int IsPaused() const;
+  void Pause(int paused);
+  int isGestureFired(int g) const;
+  int whichGestureIsFired() const;
+  int isGestureEnabled(int g) const;
+  int whichActionIsEnabled(int g) const;
+  int isGestureCircleEnabled(int c) const;
+  int whichWheelActionIsEnabled(int c) const;
+  int isLeftPressed() const;
+  int isRightPressed() const;
+  int isMiddlePressed() const;
+  int isKeyPressed() const;
+  int isWheelMoving() const;
+  int isFist() const;
+  int isRelative() const;
+  int GetControllerPos() const;
+  int getDoubleClickTime() const;
+  int IsSendingStats() const;
+  int IsAlternativeMousePointer() const;
+  bool isAudioFxEnabled() const;
+  bool isAudioFxBorderEnabled() const;
+  bool isGraphicFxEnabled() const;
+  void GetNormalizedHandPos(float* x, float* y) const;
+  int getWidthOfScreen() const;
+  int getHeightOfScreen() const;
+
+  void SetInteractiveTutorial(int on);
+  int isInteractiveTutorial() const;
+  int getNetworkMode() const;
+  void setNetworkMode(int mode);
+  // Before the listener is added: the next start hands it to the action manager.
+  void setReleaseKeyTimer(QTimer* timer);
+  ActionMgr* getActionMgr() const;
+  Mouse* GetMouse() const;
+  Keyboard* GetKeyboard() const;
+  Keyboard* getKeyboardObj() const;
+  void SetMousePointer(OsxMousePointer* pointer);
+  void DeleteMousePointer();
+  // deferred: the next frame pushes the pointer parameters on the tracking thread; else now.
+  void setMouseParam(bool deferred);
+  void sendParams();
+  // Also asks the next frame (source mode) for one announcement of this machine's address.
+  void startSendingParams();
+  void stopSendingParams();
+  void startSendingResolution();
+  void stopSendingResolution();
+  void startSendingCheckAltMousePtr();
+  void sendResolution();
+  void sendAudioGraphicParam();
+
  signals:
   void SendWndEvent(unsigned int message);
 
@@ -59,6 +123,7 @@ class VelmoListener : public QObject, public Leap::Listener {
   void publishRecord();
   // Pending work handed over from the GUI thread, served at the start of a frame.
   void servePendingRequests(int networkMode);
+  void resetListenerState();
 
   handTrackingData data_;  // written by the callback thread only
   handTrackingData published_;

@@ -1,0 +1,146 @@
+// What the tray window and the tutorial ask of the engine and tell it (GUI thread).
+#include <QHostAddress>
+
+#include "ActionMgr.h"
+#include "Mouse.h"
+#include "VelmoGestures.h"
+
+namespace {
+
+bool inRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
+
+}  // namespace
+
+int VelmoGestures::isGestureEnabled(int g) const {
+  return whichActionIsEnabled(g) != 0 ? 1 : 0;
+}
+
+int VelmoGestures::whichActionIsEnabled(int g) const {
+  if (!inRange(g, ThumbFore, ThumbPinky)) return 0;
+  return settings().pinchAction[g];
+}
+
+int VelmoGestures::isGestureCircleEnabled(int c) const {
+  return whichWheelActionIsEnabled(c) != 0 ? 1 : 0;
+}
+
+int VelmoGestures::whichWheelActionIsEnabled(int c) const {
+  if (!inRange(c, CircleClockwise, CircleCounterClockwise)) return 0;
+  return settings().circleAction[c];
+}
+
+int VelmoGestures::isRelative() const { return settings().cursorMovement; }
+
+int VelmoGestures::GetControllerPos() const { return settings().controllerPos; }
+
+int VelmoGestures::getDoubleClickTime() const { return settings().doubleClickTime; }
+
+int VelmoGestures::IsSendingStats() const { return settings().sendStats; }
+
+int VelmoGestures::IsAlternativeMousePointer() const { return settings().alternativeMouseCursor; }
+
+bool VelmoGestures::isAudioFxEnabled() const { return audioFxPtr()->load(); }
+
+bool VelmoGestures::isAudioFxBorderEnabled() const { return audioFxBorderPtr()->load(); }
+
+bool VelmoGestures::isGraphicFxEnabled() const { return graphicFxPtr()->load(); }
+
+int VelmoGestures::getWidthOfScreen() const {
+  if (actionMgr_ == nullptr) return 0;
+  if (networkModePtr()->load() == ActionMgr::Source) return actionMgr_->GetWidthOfScreen();
+  return mouse_ != nullptr ? mouse_->getWidthOfScreen() : 0;
+}
+
+int VelmoGestures::getHeightOfScreen() const {
+  if (actionMgr_ == nullptr) return 0;
+  if (networkModePtr()->load() == ActionMgr::Source) return actionMgr_->GetHeightOfScreen();
+  return mouse_ != nullptr ? mouse_->getHeightOfScreen() : 0;
+}
+
+void VelmoGestures::GetNormalizedHandPos(float* x, float* y) const {
+  float outX = 0.0f;
+  float outY = 0.0f;
+  float prevX = -1.0f;
+  float prevY = -1.0f;
+  getPointerState(&outX, &outY, &prevX, &prevY);
+  const int w = getWidthOfScreen();
+  const int h = getHeightOfScreen();
+  float nx = 0.0f;
+  float ny = 0.0f;
+  // No screen size yet (a destination that has not told its size): no position, and no division
+  // by zero.
+  if (w > 0 && h > 0) {
+    if (isRelative() == 0) {
+      nx = outX / static_cast<float>(w);
+      ny = 1.0f - outY / static_cast<float>(h);
+    } else if (prevX != -1.0f && prevY != -1.0f) {
+      // The last step, unflipped.
+      nx = outX / static_cast<float>(w);
+      ny = outY / static_cast<float>(h);
+    }
+  }
+  if (x != nullptr) *x = nx;
+  if (y != nullptr) *y = ny;
+}
+
+void VelmoGestures::AutoScalePointerFactor(int, int height) {
+  // The quotient in single precision, the sum in double, as the gain has always been computed.
+  const float part = static_cast<float>(height - 32) / -2128.0f;
+  double s = static_cast<double>(part) + 1.6;
+  if (s < 1.0) s = 1.0;
+  setHandMotionScaleFactorBoth(static_cast<float>(s));
+}
+
+int VelmoGestures::getNetworkMode() const { return networkModePtr()->load(); }
+
+void VelmoGestures::setNetworkMode(int mode) {
+  if (!inRange(mode, ActionMgr::Standalone, ActionMgr::Destination)) return;
+  updateSettings([mode](WorkingSettings& s) { s.networkMode = mode; });
+}
+
+Keyboard* VelmoGestures::getKeyboardObj() const {
+  return actionMgr_ != nullptr ? actionMgr_->GetKeyboard() : nullptr;
+}
+
+void VelmoGestures::SetMousePointer(OsxMousePointer* pointer) {
+  if (actionMgr_ != nullptr) actionMgr_->SetMousePointer(pointer);
+}
+
+void VelmoGestures::DeleteMousePointer() {
+  if (actionMgr_ != nullptr) actionMgr_->DeleteMousePointer();
+}
+
+void VelmoGestures::setMouseParam() {
+  if (actionMgr_ == nullptr) return;
+  const WorkingSettings s = settings();
+  actionMgr_->setParam(s.doubleClickTime, s.wheelScaleFactor, s.cursorMovement,
+                       s.alternativeMouseCursor, s.onlyPrimaryDisplay ? 1 : 0);
+}
+
+void VelmoGestures::sendParams() {
+  if (actionMgr_ != nullptr) actionMgr_->SetSourceIp(QHostAddress(QStringLiteral("0.0.0.0")));
+}
+
+void VelmoGestures::sendAudioGraphicParam() {
+  if (actionMgr_ == nullptr) return;
+  actionMgr_->sendAudioGraphicParam(isAudioFxEnabled(), isAudioFxBorderEnabled(),
+                                    isGraphicFxEnabled());
+}
+
+// The receiver comes with the network part; while the engine holds none there is nothing to start,
+// stop or ask.
+void VelmoGestures::startSendingParams() {}
+
+void VelmoGestures::stopSendingParams() {}
+
+void VelmoGestures::startSendingResolution() {}
+
+void VelmoGestures::stopSendingResolution() {}
+
+void VelmoGestures::startSendingCheckAltMousePtr() {}
+
+void VelmoGestures::sendResolution() {}
+
+bool VelmoGestures::getAltMousePtrCheck() const { return false; }
+
+void VelmoGestures::setAltMousePtrCheck(bool) {}
