@@ -1,0 +1,258 @@
+// Construction, tray menu, tray events and shut-down of the tray window.
+#include "VelmoWindow.h"
+
+#include "ActionMgr.h"
+#include "AudioFX.h"
+#include "CheckController.h"
+#include "GraphicFX.h"
+#include "Keyboard.h"
+#include "Mouse.h"
+#include "NotificationWindow.h"
+#include "OsxMousePointer.h"
+#include "UsageStats.h"
+#include "WndEvent.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QMenu>
+#include <QTimer>
+
+VelmoWindow::VelmoWindow() : QDialog(nullptr) {
+    greenIcon_ = QIcon(":/images/icon_green/velmo_green.ico");
+    grayIcon_ = QIcon(":/images/icon_gray/velmo_gray.ico");
+    messages_[WndConnected] = tr("Leap Motion Controller is connected \nand Leap Motion Service is running");
+    messages_[WndDisconnected] = tr("Leap Motion Controller is disconnected \nor Leap Motion Service is not running");
+    messages_[WndLeftPressed] = tr("Left Button Pressed");
+    messages_[WndLeftReleased] = tr("Left Button Released");
+    messages_[WndRightClicked] = tr("Right Button Clicked");
+    messages_[WndWheelForward] = tr("Wheel Rotated in a forward direction");
+    messages_[WndWheelDownward] = tr("Wheel Rotated in a downward direction");
+    messages_[WndEmbeddedInactive] = tr("Press FN + Spacebar to activate\nyour embedded Leap Motion Controller\nor Leap "
+                                        "Motion Service is not running");
+    messages_[WndMiddlePressed] = tr("Middle Button Pressed");
+    messages_[WndMiddleReleased] = tr("Middle Button Released");
+    messages_[WndShortcutPressed] = tr("Shortcut Key Pressed");
+    messages_[WndShortcutReleased] = tr("Shortcut Key Released");
+
+    createActions();
+    createTrayIcon();
+    connect(trayIcon_, &QSystemTrayIcon::activated, this, &VelmoWindow::iconActivated);
+
+    setWindowTitle(tr("Velmo Mouse"));
+    setTrayIcon(true);
+    trayIcon_->setToolTip(messages_[WndConnected]);
+    trayIcon_->setVisible(true);
+
+    balloonTimer_ = new QTimer(this);
+    splashTimer_ = new QTimer(this);
+    releaseKeyTimer_ = new QTimer(this);
+    gesturesDelay_ = new QTimer(this);
+    gesturesDelay_->setSingleShot(true);
+    gesturesDelay_->setInterval(gesturesDelayMs);
+    connect(gesturesDelay_, &QTimer::timeout, this, &VelmoWindow::gestures);
+    listener_.setReleaseKeyTimer(releaseKeyTimer_);
+
+    // The engine starts inside addListener: its action manager, pointer device and keyboard exist
+    // when the call returns.
+    controller_.setPolicyFlags(Leap::Controller::POLICY_BACKGROUND_FRAMES);
+    controller_.addListener(listener_);
+
+    ActionMgr* actionMgr = listener_.getActionMgr();
+    Mouse* mouse = listener_.GetMouse();
+    Keyboard* keyboard = listener_.GetKeyboard();
+    connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
+    if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
+
+    checkController_ = new CheckController();
+    checkController_->SetController(&controller_);
+    connect(checkController_, SIGNAL(onDisconnect()), this, SLOT(controllerOnDisconnect()));
+    checkController_->start(QThread::InheritPriority);
+
+    if (keyboard) connect(keyboard, SIGNAL(signalReleaseKeyStartTimer()), this, SLOT(startReleaseKeyTimer()));
+
+    if (listener_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
+
+    createConnections();
+    splash();
+
+    if (listener_.IsSendingStats()) {
+        UsageStats stats;
+        stats.send(QStringLiteral("start"), listener_.getNetworkMode(), listener_.GetControllerPos());
+    }
+
+    if (listener_.GetUserParam(AutoStart) != 0.0f) autoStartClick();
+
+    audioFx_ = new AudioFX();
+    if (mouse) connect(mouse, SIGNAL(playEffect(int)), this, SLOT(playEffect(int)));
+    if (keyboard) connect(keyboard, SIGNAL(playEffect(int)), this, SLOT(playEffect(int)));
+    if (actionMgr) {
+        connect(actionMgr, SIGNAL(fistDetected(int)), this, SLOT(playEffect(int)));
+        connect(actionMgr, SIGNAL(screenBorderReached(int)), this, SLOT(playEffect(int)));
+    }
+
+    graphicFx_ = new GraphicFX(nullptr);
+    if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
+}
+
+VelmoWindow::~VelmoWindow() {
+    if (listener_.getNetworkMode() == ActionMgr::Source && listener_.IsAlternativeMousePointer())
+        listener_.DeleteMousePointer();
+    const bool sendStats = listener_.IsSendingStats() != 0;
+
+    // At every exit, so that menu toggles persist without the options dialog.
+    if (listener_.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
+
+    checkController_->wait();
+
+    balloonTimer_->stop();
+    splashTimer_->stop();
+    releaseKeyTimer_->stop();
+    gesturesDelay_->stop();
+
+    controller_.removeListener(listener_);
+
+    // The windows delete themselves when closed; deleting them closes them now, outside the event
+    // loop, and their closed signals clear the flags.
+    if (balloonOpen_) delete balloon_;
+    if (aboutOpen_) delete about_;
+    if (gesturesOpen_) delete gestures_;
+    if (splashOpen_) delete splash_;
+    balloon_ = about_ = gestures_ = splash_ = nullptr;
+    delete mousePointer_;
+    mousePointer_ = nullptr;
+
+    delete balloonTimer_;
+    delete splashTimer_;
+    delete releaseKeyTimer_;
+    balloonTimer_ = splashTimer_ = releaseKeyTimer_ = nullptr;
+    delete checkController_;
+    checkController_ = nullptr;
+    delete audioFx_;
+    audioFx_ = nullptr;
+    delete graphicFx_;
+    graphicFx_ = nullptr;
+
+    if (sendStats) {
+        UsageStats stats;
+        stats.send(QStringLiteral("stop"), listener_.getNetworkMode(), listener_.GetControllerPos());
+    }
+    QCoreApplication::quit();
+}
+
+QString VelmoWindow::message(unsigned int index) const {
+    return index < eventCount ? messages_[index] : QString();
+}
+
+void VelmoWindow::createActions() {
+    aboutAction_ = new QAction(tr("&About"), this);
+    tutorialAction_ = new QAction(tr("&Tutorial"), this);
+    gesturesAction_ = new QAction(tr("&Gestures"), this);
+    helpAction_ = new QAction(tr("&Online Help"), this);
+    notifyClicksAction_ = new QAction(tr("&Notify Clicks"), this);
+    notifyClicksAction_->setCheckable(true);
+    pauseAction_ = new QAction(tr("&Pause"), this);
+    optionsAction_ = new QAction(tr("&Options"), this);
+    quitAction_ = new QAction(tr("&Quit"), this);
+    // Not built yet: listed, but greyed.
+    tutorialAction_->setEnabled(false);
+    optionsAction_->setEnabled(false);
+}
+
+void VelmoWindow::createTrayIcon() {
+    trayIconMenu_ = new QMenu(this);
+    trayIconMenu_->addAction(aboutAction_);
+    trayIconMenu_->addAction(tutorialAction_);
+    trayIconMenu_->addAction(gesturesAction_);
+    trayIconMenu_->addAction(helpAction_);
+    trayIconMenu_->addAction(notifyClicksAction_);
+    trayIconMenu_->addSeparator();
+    trayIconMenu_->addAction(pauseAction_);
+    trayIconMenu_->addAction(optionsAction_);
+    trayIconMenu_->addSeparator();
+    trayIconMenu_->addAction(quitAction_);
+
+    trayIcon_ = new QSystemTrayIcon(this);
+    const QByteArray category = qgetenv("SNI_CATEGORY");
+    if (!category.isEmpty()) trayIcon_->setProperty("_qt_sni_category", QString::fromLocal8Bit(category));
+    trayIcon_->setContextMenu(trayIconMenu_);
+}
+
+void VelmoWindow::createConnections() {
+    connect(aboutAction_, &QAction::triggered, this, &VelmoWindow::about);
+    connect(gesturesAction_, &QAction::triggered, this, &VelmoWindow::gestures);
+    connect(helpAction_, &QAction::triggered, this, &VelmoWindow::help);
+    connect(notifyClicksAction_, &QAction::triggered, this, &VelmoWindow::notifyClicks);
+    connect(pauseAction_, &QAction::triggered, this, &VelmoWindow::pause);
+    connect(quitAction_, &QAction::triggered, qApp, &QCoreApplication::quit);
+}
+
+void VelmoWindow::splash() {
+    if (!splashOpen_) {
+        splash_ = new NotificationWindow(nullptr, 0, 0, NotificationWindow::Splash);
+        connect(splash_, SIGNAL(splashClosed()), this, SLOT(setSplashClosed()));
+        splashOpen_ = 1;
+    }
+    splash_->show();
+    splashTimer_->setInterval(splashTimeMs);
+    splashTimer_->setSingleShot(true);
+    connect(splashTimer_, SIGNAL(timeout()), splash_, SLOT(hide()), Qt::UniqueConnection);
+    connect(splashTimer_, SIGNAL(timeout()), this, SLOT(gesturesWithCheck()), Qt::UniqueConnection);
+    splashTimer_->start();
+}
+
+void VelmoWindow::autoStartClick() {
+    Mouse* mouse = listener_.GetMouse();
+    if (!mouse) return;
+    const int width = mouse->getWidthOfScreen();
+    const int height = mouse->getHeightOfScreen();
+    const int alternative = mouse->isAlternativeMousePointer();
+    const int relative = mouse->isRelative();
+    if (relative == 0) {
+        mouse->move(width * 0.5f, height * 0.5f, alternative, 0, 0);
+    } else if (relative == 1) {
+        int x = 0;
+        int y = 0;
+        mouse->getLoc(&x, &y);
+        mouse->move(static_cast<int>(width * 0.5 - x), static_cast<int>(height * 0.5 - y), alternative, 1, 0);
+    }
+    mouse->buttonPress(LeftButton);
+    mouse->buttonRelease(LeftButton);
+}
+
+void VelmoWindow::setTrayIcon(bool green) {
+    iconGreen_ = green;
+    trayIcon_->setIcon(green ? greenIcon_ : grayIcon_);
+}
+
+void VelmoWindow::setEvent(unsigned int index) {
+    // Only 0-11 have a text; anything else is not an event of ours.
+    if (index >= eventCount) return;
+    if (index == WndDisconnected || index == WndEmbeddedInactive)
+        setTrayIcon(false);
+    else if (!listener_.IsPaused())
+        setTrayIcon(true);
+    trayIcon_->setToolTip(messages_[index]);
+    qDebug().noquote() << QStringLiteral("TRAY EVENT %1 %2: %3")
+                              .arg(index)
+                              .arg(iconGreen_ ? "GREEN" : "GRAY")
+                              .arg(QString(messages_[index]).replace(QStringLiteral(" \n"), QStringLiteral(" ")).replace('\n', ' '));
+
+    if (!balloonOpen_) {
+        balloon_ = new NotificationWindow(nullptr, 0, 0, NotificationWindow::Balloon);
+        connect(balloon_, SIGNAL(baloonClosed()), this, SLOT(setBaloonClosed()));
+        connect(balloonTimer_, SIGNAL(timeout()), balloon_, SLOT(hide()), Qt::UniqueConnection);
+        balloonOpen_ = 1;
+    }
+    balloon_->setMsg(messages_[index]);
+    balloon_->show();
+    balloonTimer_->setInterval(balloonTimeMs);
+    balloonTimer_->setSingleShot(true);
+    balloonTimer_->start();
+}
+
+void VelmoWindow::iconActivated(QSystemTrayIcon::ActivationReason reason) {
+    // Tray hosts open the context menu on a right click themselves; a left click opens it too.
+    if (reason == QSystemTrayIcon::Trigger) trayIconMenu_->popup(QCursor::pos());
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <QSystemTrayIcon>
+
+#include "Leap.h"
+#include "VelmoListener.h"
+
+class AudioFX;
+class CheckController;
+class GraphicFX;
+class NotificationWindow;
+class OsxMousePointer;
+class QAction;
+class QMenu;
+class QTimer;
+
+// The application's central object: never shown itself, it lives as a tray icon with a menu. It
+// owns the engine's listener and the tracking controller, wires the signals between them and the
+// desktop, shows connection and click notifications and opens the other windows.
+class VelmoWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int balloonTimeMs = 5000;
+    static constexpr int splashTimeMs = 5000;
+    static constexpr int gesturesDelayMs = 1000;
+    static constexpr unsigned int eventCount = 12;
+
+    VelmoWindow();
+    ~VelmoWindow() override;
+
+    // The tool-tip and balloon text of a tray event code; empty outside 0-11.
+    QString message(unsigned int index) const;
+
+    // Readers for tests and the program's own diagnostics.
+    QSystemTrayIcon* trayIcon() const { return trayIcon_; }
+    QMenu* trayMenu() const { return trayIconMenu_; }
+    bool isIconGreen() const { return iconGreen_; }
+    NotificationWindow* balloonWindow() const { return balloon_; }
+    NotificationWindow* splashWindow() const { return splash_; }
+    NotificationWindow* gesturesWindow() const { return gestures_; }
+    NotificationWindow* aboutWindow() const { return about_; }
+    QTimer* balloonTimer() const { return balloonTimer_; }
+    QTimer* splashTimer() const { return splashTimer_; }
+    QTimer* releaseKeyTimer() const { return releaseKeyTimer_; }
+    QAction* aboutAction() const { return aboutAction_; }
+    QAction* tutorialAction() const { return tutorialAction_; }
+    QAction* gesturesAction() const { return gesturesAction_; }
+    QAction* helpAction() const { return helpAction_; }
+    QAction* notifyClicksAction() const { return notifyClicksAction_; }
+    QAction* pauseAction() const { return pauseAction_; }
+    QAction* optionsAction() const { return optionsAction_; }
+    QAction* quitAction() const { return quitAction_; }
+    VelmoListener& listener() { return listener_; }
+    Leap::Controller& controller() { return controller_; }
+    CheckController* checker() const { return checkController_; }
+
+    // "http://" and the product's web site.
+    static QString siteAddress();
+
+public slots:
+    void setEvent(unsigned int index);
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
+
+    void about();
+    void openWebSite();
+    void help();
+    void gestures();
+    void gesturesWithCheck();
+    void notifyClicks();
+    void pause();
+    void controllerOnDisconnect();
+    void startReleaseKeyTimer();
+    void playEffect(int value);
+    void drawEffect(int value, int autoIntHeight);
+
+    void setBaloonClosed();
+    void setAboutClosed();
+    void setGesturesClosed();
+    void setSplashClosed();
+
+private:
+    void createActions();
+    void createTrayIcon();
+    void createConnections();
+    void splash();
+    void autoStartClick();
+    void setTrayIcon(bool green);
+    // Yes on the question whether to open address in the browser.
+    bool confirmWebPage(const QString& address);
+
+    QIcon greenIcon_;
+    QIcon grayIcon_;
+    bool iconGreen_ = true;
+    QString messages_[eventCount];
+
+    // The controller is declared after the listener so that it goes first.
+    VelmoListener listener_;
+    Leap::Controller controller_;
+
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    QMenu* trayIconMenu_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    QAction* tutorialAction_ = nullptr;
+    QAction* gesturesAction_ = nullptr;
+    QAction* helpAction_ = nullptr;
+    QAction* notifyClicksAction_ = nullptr;
+    QAction* pauseAction_ = nullptr;
+    QAction* optionsAction_ = nullptr;
+    QAction* quitAction_ = nullptr;
+
+    NotificationWindow* balloon_ = nullptr;
+    NotificationWindow* about_ = nullptr;
+    NotificationWindow* gestures_ = nullptr;
+    NotificationWindow* splash_ = nullptr;
+    OsxMousePointer* mousePointer_ = nullptr;
+
+    int balloonOpen_ = 0;
+    int aboutOpen_ = 0;
+    int pointerOpen_ = 0;
+    int optionsOpen_ = 0;
+    int tutorialOpen_ = 0;
+    int splashOpen_ = 0;
+    int gesturesOpen_ = 0;
+
+    QTimer* balloonTimer_ = nullptr;
+    QTimer* splashTimer_ = nullptr;
+    QTimer* releaseKeyTimer_ = nullptr;
+    QTimer* gesturesDelay_ = nullptr;
+
+    CheckController* checkController_ = nullptr;
+    AudioFX* audioFx_ = nullptr;
+    GraphicFX* graphicFx_ = nullptr;
+};

@@ -1,0 +1,135 @@
+// The tray window's control slots: windows, engine switches, effect gates.
+#include "VelmoWindow.h"
+
+#include "AudioFX.h"
+#include "CheckController.h"
+#include "GraphicFX.h"
+#include "Keyboard.h"
+#include "Mouse.h"
+#include "NotificationWindow.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+
+#ifndef VELMO_WEB_HOST
+#define VELMO_WEB_HOST "www.velmo-mouse.example"
+#endif
+
+QString VelmoWindow::siteAddress() {
+    return QStringLiteral("http://") + QStringLiteral(VELMO_WEB_HOST);
+}
+
+bool VelmoWindow::confirmWebPage(const QString& address) {
+    const QString text = QStringLiteral("Velmo Mouse is going to open web page ") + address +
+                         QStringLiteral(". Web content is not rated. Do you wish to continue?");
+    return QMessageBox::question(this, QStringLiteral("Velmo Mouse"), text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void VelmoWindow::about() {
+    if (!aboutOpen_) {
+        about_ = new NotificationWindow(nullptr, 0, 0, NotificationWindow::About);
+        connect(about_, SIGNAL(mouseReleaseEvent(QMouseEvent*)), this, SLOT(openWebSite()));
+        connect(about_, SIGNAL(aboutClosed()), this, SLOT(setAboutClosed()));
+        aboutOpen_ = 1;
+    }
+    about_->show();
+}
+
+void VelmoWindow::openWebSite() {
+    if (about_) about_->hide();
+    const QString address = siteAddress();
+    if (confirmWebPage(address)) QDesktopServices::openUrl(QUrl(address));
+}
+
+void VelmoWindow::help() {
+    const QString address = siteAddress() + QStringLiteral("/help.html");
+    if (confirmWebPage(address)) QDesktopServices::openUrl(QUrl(address));
+}
+
+void VelmoWindow::gestures() {
+    if (!gesturesOpen_) {
+        gestures_ = new NotificationWindow(nullptr, 0, 0, NotificationWindow::Gestures);
+        connect(gestures_, SIGNAL(gesturesClosed()), this, SLOT(setGesturesClosed()));
+        gesturesOpen_ = 1;
+    }
+    gestures_->show();
+}
+
+void VelmoWindow::gesturesWithCheck() {
+    if (listener_.GetUserParam(DisableTutorial) != 0.0f) return;
+    // A timer, not a sleep: the tray stays responsive meanwhile.
+    gesturesDelay_->start();
+}
+
+void VelmoWindow::notifyClicks() {
+    listener_.SetUserParam(listener_.GetUserParam(NotifyClicks) != 0.0f ? 0.0f : 1.0f, NotifyClicks);
+    listener_.DecodeParameters(listener_.IsAdmin());
+}
+
+void VelmoWindow::pause() {
+    if (listener_.IsPaused()) {
+        listener_.Pause(0);
+        if (listener_.IsConnected() == 1) setTrayIcon(true);
+        pauseAction_->setText(tr("&Pause"));
+    } else {
+        listener_.Pause(1);
+        setTrayIcon(false);
+        pauseAction_->setText(tr("&Resume"));
+    }
+}
+
+void VelmoWindow::controllerOnDisconnect() {
+    // The check ran two seconds after start; a device may have come since, and then it has said so.
+    if (!controller_.isConnected()) listener_.onDisconnect(controller_);
+    checkController_->exit(0);
+}
+
+void VelmoWindow::startReleaseKeyTimer() {
+    Keyboard* keyboard = listener_.GetKeyboard();
+    if (!keyboard) return;
+    // Once, however often the timer is started: a second connection would release twice.
+    connect(releaseKeyTimer_, SIGNAL(timeout()), keyboard, SLOT(timerKeyReleaseTimeout()), Qt::UniqueConnection);
+    releaseKeyTimer_->setSingleShot(true);
+    releaseKeyTimer_->start(listener_.getDoubleClickTime());
+}
+
+void VelmoWindow::playEffect(int value) {
+    if (!audioFx_ || !listener_.isAudioFxEnabled()) return;
+    if (value == FxBorderReached || value == FxBorderLeft) {
+        if (!listener_.isAudioFxBorderEnabled() || listener_.isRelative() != 0) return;
+    }
+    audioFx_->playEffect(static_cast<audioEffects>(value));
+}
+
+void VelmoWindow::drawEffect(int value, int autoIntHeight) {
+    Mouse* mouse = listener_.GetMouse();
+    if (!graphicFx_ || !mouse) return;
+    if (!listener_.isGraphicFxEnabled() || listener_.isInteractiveTutorial()) return;
+    graphicFx_->drawEffect(static_cast<screenBorder>(value), mouse->getWidthOfScreen(), mouse->getHeightOfScreen(),
+                           autoIntHeight != 0);
+}
+
+// The windows delete themselves when closed: each closed slot forgets its window as well.
+void VelmoWindow::setBaloonClosed() {
+    balloonOpen_ = 0;
+    balloon_ = nullptr;
+}
+
+void VelmoWindow::setAboutClosed() {
+    aboutOpen_ = 0;
+    about_ = nullptr;
+}
+
+void VelmoWindow::setGesturesClosed() {
+    gesturesOpen_ = 0;
+    gestures_ = nullptr;
+}
+
+void VelmoWindow::setSplashClosed() {
+    splashOpen_ = 0;
+    splash_ = nullptr;
+}
