@@ -1,5 +1,194 @@
 #!/usr/bin/env bash
-# The main job: what the built program can do so far.
-set -eu
+# The main job: Velmo Mouse runs with the hand simulator as its tracking service. A scripted hand
+# appears, sweeps the pointer across the screen, clicks, turns the wheel, makes a fist and leaves;
+# then the job shows what the X server saw (pointer positions, clicks, wheel turns), the tray
+# events the program reported, saves screenshots, and quits the program the way a log-out does.
+# Everything lands in out/main-job/.
+#
+# Usage: scripts/main-job.sh [SCENARIO]        (default: tools/scenarios/main-demo.txt)
+# Without a display it starts its own X server (Xvfb) and tray host (trayer); on a desktop session
+# it uses yours: the pointer really moves and clicks.
+set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
-echo "Velmo Mouse is built in $here/build."
+build=${VELMO_BUILD_DIR:-$here/build}
+scenario=${1:-$here/tools/scenarios/main-demo.txt}
+out=$here/out/main-job
+app=$build/src/app/velmo-mouse
+sim=$build/tools/handsim/velmo-handsim
+watch=$build/tools/xwatch/velmo-xwatch
+
+say() { printf '%s\n' "$*"; }
+fail() { printf 'main-job: %s\n' "$*" >&2; exit 1; }
+
+for f in "$app" "$sim" "$watch"; do
+  [ -x "$f" ] || fail "$f is missing: build first (scripts/run.sh does)"
+done
+[ -r "$scenario" ] || fail "cannot read the scenario $scenario"
+
+rm -rf "$out"
+mkdir -p "$out/app" || fail "cannot make $out"
+
+pids=()
+runtime=""
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  [ -n "$runtime" ] && rm -rf "$runtime"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+own_display=0
+if [ -z "${DISPLAY:-}" ]; then
+  fifo=$(mktemp -u /tmp/velmo-main-job.XXXXXX)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  pids+=($!)
+  read -r -t 20 num <"$fifo"
+  rm -f "$fifo"
+  [ -n "${num:-}" ] || fail "Xvfb did not start"
+  export DISPLAY=":$num"
+  unset WAYLAND_DISPLAY
+  trayer --edge top --align right --widthtype pixel --width 200 --height 32 >/dev/null 2>&1 &
+  pids+=($!)
+  # The simulator's socket goes where no other tracking service on this machine can be.
+  runtime=$(mktemp -d /tmp/velmo-main-job-run.XXXXXX)
+  export XDG_RUNTIME_DIR=$runtime
+  own_display=1
+  say "No display: started Xvfb on $DISPLAY (1920x1080) with a tray host."
+else
+  say "Using your display $DISPLAY: the pointer will move and click by itself for about 20 seconds."
+fi
+export QT_QPA_PLATFORM=xcb
+
+# The program runs from a folder of its own: the demo starts from the default settings, and the
+# settings file it writes at exit is the demo's, not that of the program in the build tree.
+ln -f "$app" "$out/app/velmo-mouse" 2>/dev/null || cp "$app" "$out/app/velmo-mouse" || fail "cannot copy $app"
+if [ -d "$build/src/app/resources" ]; then
+  cp -r "$build/src/app/resources" "$out/app/resources"
+else
+  cp -r "$here/resources" "$out/app/resources"
+fi
+
+"$watch" --interval 20 >"$out/xwatch.log" 2>&1 &
+pids+=($!)
+watch_pid=$!
+
+"$sim" "$scenario" >"$out/handsim.log" 2>&1 &
+sim_pid=$!
+pids+=($sim_pid)
+if [ -n "${XDG_RUNTIME_DIR:-}" ]; then
+  sock=$XDG_RUNTIME_DIR/velmo-tracking.sock
+else
+  sock=/tmp/velmo-$(id -u)/velmo-tracking.sock
+fi
+for _ in $(seq 50); do
+  [ -S "$sock" ] && break
+  kill -0 "$sim_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if ! kill -0 "$sim_pid" 2>/dev/null; then
+  cat "$out/handsim.log" >&2
+  fail "the hand simulator did not start (another tracking service on $sock?)"
+fi
+
+say "Starting Velmo Mouse with the hand simulator playing $(basename "$scenario")."
+"$out/app/velmo-mouse" >"$out/velmo-mouse.log" 2>&1 &
+app_pid=$!
+pids+=($app_pid)
+
+# Tick "&Notify Clicks" in the tray menu, as a user would, so that clicks show in the tray. The
+# tray icon is a small window of the program inside the tray host; a left click opens the menu
+# and N picks the entry.
+notify_ticked=0
+for _ in $(seq 40); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  icon=""
+  for w in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
+    if [ "${WIDTH:-0}" -le 64 ] && [ "${HEIGHT:-0}" -le 64 ]; then icon=$w; break; fi
+  done
+  if [ -n "$icon" ]; then
+    sleep 0.5
+    xdotool mousemove --window "$icon" 8 8 click 1 && sleep 0.5 && xdotool key n && notify_ticked=1
+    break
+  fi
+  sleep 0.1
+done
+# The job's own clicks (on the tray icon) are not the hand's.
+own_clicks=$(grep -c "release 1" "$out/xwatch.log" 2>/dev/null)
+if [ "$notify_ticked" = 1 ]; then
+  say "Ticked \"&Notify Clicks\" in the tray menu (the first left click below is the job's, on the tray icon)."
+else
+  say "Could not reach the tray icon's menu (a tray without X windows?): clicks are not notified."
+fi
+
+# The scenario plays; the simulator ends with it. A screenshot once the click has happened.
+shot_click=0
+deadline=$((SECONDS + 90))
+while kill -0 "$sim_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+  if [ "$shot_click" = 0 ] && [ "$(grep -c "release 1" "$out/xwatch.log" 2>/dev/null)" -gt "${own_clicks:-0}" ]; then
+    sleep 0.3
+    import -window root "$out/screenshot-click.png" 2>/dev/null && shot_click=1
+  fi
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null || say "Velmo Mouse ended before the scenario did."
+sleep 1
+import -window root "$out/screenshot.png" 2>/dev/null || say "No screenshot (ImageMagick's import failed)."
+
+# Quit as a log-out does: the program saves its settings and leaves.
+app_status=1
+if kill -0 "$app_pid" 2>/dev/null; then
+  kill -TERM "$app_pid"
+  for _ in $(seq 150); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && { say "Velmo Mouse did not quit within 15 s; killing it."; kill -KILL "$app_pid"; }
+fi
+wait "$app_pid" 2>/dev/null
+app_status=$?
+kill "$sim_pid" 2>/dev/null
+sleep 0.2
+kill "$watch_pid" 2>/dev/null
+wait "$watch_pid" 2>/dev/null
+
+say ""
+say "== Pointer positions the X server reported (sampled about twice a second) =="
+awk '$2 == "pointer" { if (n == 0 || $1 - last >= 0.5) { printf "  %7.2f s  (%d, %d)\n", $1, $3, $4; last = $1 } n++;
+                       if (minx == "" || $3 < minx) minx = $3; if ($3 > maxx) maxx = $3;
+                       if (miny == "" || $4 < miny) miny = $4; if ($4 > maxy) maxy = $4 }
+     END { if (n) printf "  %d positions; x from %d to %d, y from %d to %d\n", n, minx, maxx, miny, maxy;
+           else print "  the pointer never moved" }' "$out/xwatch.log"
+
+say ""
+say "== Buttons and wheel, as the X server saw them =="
+awk '$2 == "press" || $2 == "release" { printf "  %7.2f s  %s button %s\n", $1, $2, $3 }
+     $2 == "wheel" { w[$3]++ }
+     END { for (d in w) printf "  wheel %s: %d tap(s)\n", d, w[d] }' "$out/xwatch.log"
+grep -q -E " (press|release|wheel) " "$out/xwatch.log" || say "  none"
+
+say ""
+say "== Tray events Velmo Mouse reported =="
+if grep -q "TRAY EVENT" "$out/velmo-mouse.log"; then
+  grep "TRAY EVENT" "$out/velmo-mouse.log" | sed 's/^/  /'
+else
+  say "  none"
+fi
+
+say ""
+say "== Settings file written at exit =="
+settings="$out/app/velmo.dat"
+if [ -s "$settings" ]; then
+  notify=$(sed -n 4p "$settings" | base64 -d 2>/dev/null)
+  say "  $settings: $(wc -l <"$settings") lines; Notify Clicks = ${notify:-?}"
+else
+  say "  none at $settings"
+fi
+
+say ""
+say "Velmo Mouse exited with status $app_status."
+say "Screenshots: $out/screenshot.png$([ "$shot_click" = 1 ] && printf ', %s' "$out/screenshot-click.png")"
+say "Logs: $out/velmo-mouse.log (program), $out/xwatch.log (X server), $out/handsim.log (simulator)."
+[ "$own_display" = 1 ] && say "(The X server was the job's own, 1920x1080; it is gone now.)"
+
+[ "$app_status" = 0 ] && [ -s "$settings" ]
