@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <cstdint>
 #include <string>
 
@@ -12,10 +14,16 @@
 #include "VelmoListener.h"
 
 // Opens the engine to the tests: the recogniser inside the listener, and the held-action flags
-// that only the pinch logic writes.
+// that only the pinch logic writes. Its settings file lives in a folder of its own, so no test
+// reads what another wrote.
 class ProbeListener : public VelmoListener {
  public:
+  ProbeListener() { gestures_.setSettingsDir(settingsDir_.path()); }
   VelmoGestures& engine() { return gestures_; }
+  QString settingsDir() const { return settingsDir_.path(); }
+
+ private:
+  QTemporaryDir settingsDir_;
 };
 
 struct EngineAccess : VelmoGestures {

@@ -1,0 +1,239 @@
+// The engine's start-up and teardown through a real controller: the objects it creates and
+// removes, a second start after an exit, the settings file and the diagnostic log.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include <cryptopp/aes.h>
+#include <cryptopp/filters.h>
+#include <cryptopp/hex.h>
+#include <cryptopp/modes.h>
+
+#include "Keyboard.h"
+#include "Mouse.h"
+#include "ParameterTable.h"
+#include "test_startup_harness.h"
+
+namespace {
+
+QStringList linesOf(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // after the final newline
+  return lines;
+}
+
+// The message of a log line, after checking that the line starts with a date and time in Qt's
+// text form and a blank. An empty line stays empty.
+QString messageOf(const QString& line) {
+  if (line.isEmpty()) return line;
+  // The text date has four blanks ("Thu Feb 8 10:00:00 2024"); the message follows the fifth.
+  int blank = -1;
+  for (int k = 0; k < 5; ++k) {
+    blank = line.indexOf(' ', blank + 1);
+    if (blank < 0) return QStringLiteral("<no date>") + line;
+  }
+  const QDateTime when = QDateTime::fromString(line.left(blank), Qt::TextDate);
+  if (!when.isValid()) return QStringLiteral("<bad date>") + line;
+  return line.mid(blank + 1);
+}
+
+// The log cipher's inverse, for the test: AES-128-CBC, the program's key, a zero vector.
+std::string decrypt(const std::string& hex) {
+  const unsigned char key[] = {'3', 'C', '7', 'D', '1', '9', 'B', '0',
+                               'E', '4', 'A', '2', 'F', '6', '5', '8'};
+  unsigned char iv[16] = {};
+  std::string plain;
+  CryptoPP::CBC_Mode<CryptoPP::AES>::Decryption cipher;
+  cipher.SetKeyWithIV(key, sizeof key, iv, sizeof iv);
+  CryptoPP::StringSource source(
+      hex, true,
+      new CryptoPP::HexDecoder(
+          new CryptoPP::StreamTransformationFilter(cipher, new CryptoPP::StringSink(plain))));
+  return plain;
+}
+
+using EngineStartup = EngineFixture;
+
+TEST_F(EngineStartup, StartCreatesTheObjectsOnTheTrackingThreadAndExitRemovesThemAll) {
+  QTimer releaseTimer;
+  listener.setReleaseKeyTimer(&releaseTimer);
+  EXPECT_EQ(listener.getActionMgr(), nullptr);
+  EXPECT_EQ(listener.GetMouse(), nullptr);
+  EXPECT_EQ(listener.GetKeyboard(), nullptr);
+  EXPECT_EQ(engine().getBox(), nullptr);
+  EXPECT_FALSE(QFile::exists(settingsPath()));
+
+  start();
+  ActionMgr* mgr = listener.getActionMgr();
+  ASSERT_NE(mgr, nullptr);
+  // Made in onInit on the controller's thread, where the frames will use it.
+  EXPECT_NE(mgr->thread(), QThread::currentThread());
+  EXPECT_EQ(listener.GetMouse(), mgr->GetMouse());
+  EXPECT_EQ(listener.GetKeyboard(), mgr->GetKeyboard());
+  EXPECT_EQ(listener.getKeyboardObj(), mgr->GetKeyboard());
+  ASSERT_NE(listener.GetKeyboard(), nullptr);
+  EXPECT_EQ(listener.GetKeyboard()->releaseKeyTimer(), &releaseTimer);
+  EXPECT_NE(engine().getBox(), nullptr);
+  // A missing settings file is written with the defaults: 43 numbers and 3 keyboard actions.
+  EXPECT_EQ(linesOf(settingsPath()).size(), 46);
+  EXPECT_EQ(listener.GetKeyboardActions()->count(), 3);
+  EXPECT_EQ(listener.IsConnected(), 1);
+  EXPECT_EQ(engine().isLog(), 0);
+
+  QPointer<ActionMgr> watchMgr(mgr);
+  QPointer<Mouse> watchMouse(listener.GetMouse());
+  QPointer<Keyboard> watchKeyboard(listener.GetKeyboard());
+  stop();
+  EXPECT_TRUE(watchMgr.isNull());
+  EXPECT_TRUE(watchMouse.isNull());
+  EXPECT_TRUE(watchKeyboard.isNull());
+  EXPECT_EQ(listener.getActionMgr(), nullptr);
+  EXPECT_EQ(listener.GetMouse(), nullptr);
+  EXPECT_EQ(listener.GetKeyboard(), nullptr);
+  EXPECT_EQ(listener.getKeyboardObj(), nullptr);
+  EXPECT_EQ(engine().getBox(), nullptr);
+  EXPECT_TRUE(QFile::exists(settingsPath()));
+  EXPECT_FALSE(QFile::exists(logPath()));
+}
+
+TEST_F(EngineStartup, ASecondStartAfterAnExitReadsTheFileAgainAndWorks) {
+  start();
+  setUser(DoubleClickTime, 700);
+  listener.GetKeyboardActions()->append("MY KEY", "Ctrl+K", false);
+  ASSERT_EQ(listener.WriteParameters(), 0);
+  // Changes after the write live in memory only.
+  setUser(DoubleClickTime, 300);
+  listener.GetKeyboardActions()->append("NOT SAVED", "F2", false);
+  stop();
+
+  start();
+  EXPECT_EQ(listener.getDoubleClickTime(), 700);
+  const QList<keyboardAct::Entry> actions = listener.GetKeyboardActions()->entries();
+  ASSERT_EQ(actions.size(), 4);  // the file's, not the defaults again on top
+  EXPECT_EQ(actions[0].name, "ESC KEY");
+  EXPECT_EQ(actions[3].name, "MY KEY");
+  EXPECT_EQ(listener.IsConnected(), 1);
+
+  // The fresh action manager takes the frames' decisions.
+  becomeSource();
+  for (int k = 0; k < 10; ++k) pushOpen(-40.0f + 8.0f * k);
+  EXPECT_GE(starting(collect(), "MOUSEMOVE ").size(), 5u);
+}
+
+TEST_F(EngineStartup, TheActionManagerFollowsAModeChangeWithoutBeingRebuilt) {
+  start();
+  ActionMgr* mgr = listener.getActionMgr();
+  becomeSource();
+  pushOpen(10.0f);
+  EXPECT_EQ(starting(collect(), "MOUSEMOVE ").size(), 1u);
+
+  listener.setNetworkMode(ActionMgr::Standalone);
+  for (int k = 0; k < 5; ++k) pushOpen(10.0f + 5.0f * k);
+  listener.setNetworkMode(ActionMgr::Source);
+  EXPECT_TRUE(starting(collect(), "MOUSEMOVE ").empty());
+  pushOpen(-10.0f);
+  EXPECT_EQ(starting(collect(), "MOUSEMOVE ").size(), 1u);
+  EXPECT_EQ(listener.getActionMgr(), mgr);
+}
+
+TEST_F(EngineStartup, WithTheLogOffNoLogFileIsMade) {
+  start();
+  for (int k = 0; k < 5; ++k) pushOpen(5.0f * k);
+  driver.unplugDevice();
+  driver.sync();
+  EXPECT_EQ(engine().isLog(), 0);
+  stop();
+  EXPECT_FALSE(QFile::exists(logPath()));
+}
+
+TEST_F(EngineStartup, TheLogHoldsOneDatedLinePerMessageFromEngineAndPointerDevice) {
+  {
+    QFile old(logPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older run\n");
+  }
+  engine().setBuiltInLogSwitches(1, 0);
+  start();
+  EXPECT_EQ(engine().isLog(), 1);
+  // The pointer device writes to the engine's log.
+  listener.getActionMgr()->GenerateAction(LeftButton, 1, 0, 0, QString(), QString(), false);
+  listener.getActionMgr()->GenerateAction(LeftButton, 0, 0, 0, QString(), QString(), false);
+  stop();
+
+  QStringList messages;
+  for (const QString& line : linesOf(logPath())) messages << messageOf(line);
+  // A message that ends in a newline is followed by an empty line.
+  EXPECT_EQ(messages, QStringList({"Initialized. Version 1.5 08/02/2017", "",
+                                   "Connected Version 1.5 08/02/2017", "", "LEFT BUTTON PRESSED",
+                                   "LEFT BUTTON RELEASED", "Exited", ""}));
+}
+
+TEST_F(EngineStartup, EncryptedLogLinesDecryptToTheDatedMessages) {
+  engine().setBuiltInLogSwitches(1, 1);
+  start();
+  listener.getActionMgr()->GenerateAction(LeftButton, 1, 0, 0, QString(), QString(), false);
+  listener.getActionMgr()->GenerateAction(LeftButton, 0, 0, 0, QString(), QString(), false);
+  stop();
+
+  QStringList messages;
+  for (const QString& line : linesOf(logPath())) {
+    ASSERT_FALSE(line.isEmpty());
+    ASSERT_EQ(line, line.toUpper());
+    ASSERT_EQ(line.size() % 32, 0) << line.toStdString();  // whole AES blocks in hex
+    QString plain = QString::fromStdString(decrypt(line.toStdString()));
+    // The newline of a message stays inside the cipher text.
+    if (plain.endsWith('\n')) plain.chop(1);
+    messages << messageOf(plain);
+  }
+  EXPECT_EQ(messages, QStringList({"Initialized. Version 1.5 08/02/2017",
+                                   "Connected Version 1.5 08/02/2017", "LEFT BUTTON PRESSED",
+                                   "LEFT BUTTON RELEASED", "Exited"}));
+}
+
+TEST_F(EngineStartup, ALogThatCannotBeOpenedTurnsLoggingOff) {
+  // A folder in the log file's place: not even root can open it for writing.
+  ASSERT_TRUE(QDir(work.path()).mkdir("fingerData.dat"));
+  engine().setBuiltInLogSwitches(1, 0);
+  start();
+  EXPECT_EQ(engine().isLog(), 0);
+  ASSERT_NE(listener.getActionMgr(), nullptr);
+  listener.getActionMgr()->GenerateAction(LeftButton, 1, 0, 0, QString(), QString(), false);
+  listener.getActionMgr()->GenerateAction(LeftButton, 0, 0, 0, QString(), QString(), false);
+  for (int k = 0; k < 5; ++k) pushOpen(5.0f * k);
+  driver.unplugDevice();
+  driver.sync();
+  listener.onDisconnect(controller);  // the tray window's call, on this thread
+  stop();
+  EXPECT_TRUE(QDir(logPath()).isEmpty());
+}
+
+TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheActionManagerIsMade) {
+  // A file written by an earlier run with its own pointer settings.
+  {
+    struct Table : ParameterTable {
+    } earlier;
+    earlier.setSettingsDir(listener.settingsDir());
+    earlier.InitParameters();
+    earlier.SetUserParam(1.0f, CursorMovement);
+    earlier.SetUserParam(650.0f, DoubleClickTime);
+    earlier.SetUserParam(0.5f, WheelScaleFactor);
+    ASSERT_EQ(earlier.WriteParameters(), 0);
+  }
+  start();
+  EXPECT_EQ(listener.isRelative(), 1);
+  Mouse* mouse = listener.GetMouse();
+  ASSERT_NE(mouse, nullptr);
+  EXPECT_EQ(mouse->getDoubleClickTime(), 650);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
