@@ -57,6 +57,8 @@ public:
     VelmoListener& listener() { return listener_; }
     Leap::Controller& controller() { return controller_; }
     CheckController* checker() const { return checkController_; }
+    AudioFX* soundEffects() const { return audioFx_; }
+    GraphicFX* edgeBanner() const { return graphicFx_; }
 
     // "http://" and the product's web site.
     static QString siteAddress();

@@ -1,0 +1,20 @@
+# The tray window in process, the program velmo-mouse as a process, and the program with the hand
+# simulator end to end.
+if(NOT TARGET velmo_window OR NOT TARGET velmo-handsim OR NOT TARGET velmo_xwatch)
+  return()
+endif()
+
+# Each binary in a folder of its own: the program and the window keep their settings file beside
+# the executable.
+function(velmo_window_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE velmo_window velmo_xwatch PkgConfig::VELMO_APP_TEST_X11 Qt5::Test GTest::gtest)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${name}.d)
+  target_compile_definitions(${name} PRIVATE
+    "VELMO_HANDSIM=\"$<TARGET_FILE:velmo-handsim>\""
+    "VELMO_MOUSE=\"$<TARGET_FILE:velmo-mouse>\"")
+  add_dependencies(${name} velmo-handsim velmo-mouse)
+endfunction()
+
+velmo_window_test(test_velmo_window ${CMAKE_CURRENT_SOURCE_DIR}/test_velmo_window.cpp)
+velmo_add_test(app_velmo_window test_velmo_window TRAY LABELS app tsan)
