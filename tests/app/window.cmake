@@ -18,3 +18,10 @@ endfunction()
 
 velmo_window_test(test_velmo_window ${CMAKE_CURRENT_SOURCE_DIR}/test_velmo_window.cpp)
 velmo_add_test(app_velmo_window test_velmo_window TRAY LABELS app tsan)
+
+# No tray host on this server: the tests start one themselves when they want it.
+velmo_window_test(test_main_start ${CMAKE_CURRENT_SOURCE_DIR}/test_main_start.cpp)
+velmo_add_test(app_main_start test_main_start XVFB LABELS app)
+
+velmo_window_test(test_e2e_hand ${CMAKE_CURRENT_SOURCE_DIR}/test_e2e_hand.cpp)
+velmo_add_test(app_e2e_hand test_e2e_hand TRAY LABELS app e2e)

@@ -1,0 +1,115 @@
+// End to end: velmo-mouse and the hand simulator as two processes under a private X server with a
+// tray host. A scripted hand moves the X pointer to known places and clicks once with a thumb-index
+// pinch; this test, as one more X client, reads the pointer back and records every button event.
+#include "XWatch.h"
+
+#include <QTemporaryFile>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+// Last: Xlib's macros clash with gtest.
+#include "test_main_process.h"
+
+namespace {
+
+using apptest::AppProcess;
+using apptest::waitFor;
+
+// The service's interaction box is centred 200 mm above the device, 235 mm wide and high: the
+// middle of the box is the middle of the screen; far outside it the pointer stops at the edges.
+const char* const script = R"(
+wait 1s
+hand right at 0 200 0
+wait 2s
+move to 220 200 0 over 0.8s
+wait 2s
+move to -220 340 0 over 1.2s
+wait 2s
+move to 0 200 0 over 1s
+wait 2.5s
+pinch index over 0.15s
+wait 0.4s
+spread over 0.2s
+wait 1s
+remove
+wait 1s
+)";
+
+struct Point {
+    int x = -1;
+    int y = -1;
+};
+
+TEST(EndToEnd, AScriptedHandMovesThePointerAndOnePinchClicksOnce) {
+    xwatch::Watcher x;
+    std::string error;
+    ASSERT_TRUE(x.open(nullptr, error)) << error;
+    const int width = x.screenWidth();
+    const int height = x.screenHeight();
+    x.warp(100, height - 100);
+
+    AppProcess app;
+    ASSERT_TRUE(app.ready());
+    QTemporaryFile scriptFile;
+    ASSERT_TRUE(scriptFile.open());
+    scriptFile.write(script);
+    scriptFile.flush();
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::ForwardedChannels);
+    sim.start(QStringLiteral(VELMO_HANDSIM), QStringList{"--socket", app.socketPath(), scriptFile.fileName()});
+    ASSERT_TRUE(sim.waitForStarted(10000));
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(app.socketPath()); }, 10000));
+    x.read(0);  // nothing before the program runs counts
+    ASSERT_TRUE(app.start());
+
+    std::vector<xwatch::ButtonEvent> buttons;
+    Point p;
+    Point atPress;
+    auto reaches = [&](auto wanted) {
+        return waitFor([&] {
+            for (const auto& e : x.read(10)) {
+                buttons.push_back(e);
+                if (e.press && e.button == 1) atPress = p;
+            }
+            unsigned mask = 0;
+            x.pointer(&p.x, &p.y, &mask);
+            return wanted();
+        }, 60000);
+    };
+    auto nearCentre = [&] { return std::abs(p.x - width / 2) <= 3 && std::abs(p.y - height / 2) <= 3; };
+
+    EXPECT_TRUE(reaches(nearCentre)) << p.x << "," << p.y;
+    EXPECT_TRUE(reaches([&] { return p.x == width - 1; })) << p.x << "," << p.y;
+    EXPECT_NEAR(p.y, height / 2, 3);
+    EXPECT_TRUE(reaches([&] { return p.x == 0 && p.y == 0; })) << p.x << "," << p.y;
+    EXPECT_TRUE(reaches(nearCentre)) << p.x << "," << p.y;
+
+    // The script ends with the hand gone; the simulator leaves with it.
+    EXPECT_TRUE(reaches([&] { return sim.state() == QProcess::NotRunning; }));
+    for (int i = 0; i < 50; ++i)  // the last events in flight
+        for (const auto& e : x.read(10)) buttons.push_back(e);
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_TRUE(buttons[0].press);
+    EXPECT_EQ(buttons[0].button, 1);
+    EXPECT_FALSE(buttons[1].press);
+    EXPECT_EQ(buttons[1].button, 1);
+    EXPECT_NEAR(atPress.x, width / 2, 3);
+    EXPECT_NEAR(atPress.y, height / 2, 3);
+
+    // The tray saw the service go, and the program quits cleanly with its settings saved.
+    EXPECT_TRUE(waitFor([&] { return app.output().contains("TRAY EVENT 1 GRAY"); })) << app.output().constData();
+    QFile::remove(app.settingsPath());
+    EXPECT_EQ(app.quit(), 0) << app.output().constData();
+    EXPECT_TRUE(QFile::exists(app.settingsPath()));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
