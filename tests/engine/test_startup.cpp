@@ -211,6 +211,41 @@ TEST_F(EngineStartup, ALogThatCannotBeOpenedTurnsLoggingOff) {
   EXPECT_TRUE(QDir(logPath()).isEmpty());
 }
 
+TEST_F(EngineStartup, TheGuiThreadLogsAndAsksWhileFramesRun) {
+  engine().setBuiltInLogSwitches(1, 0);
+  start();
+  int disconnects = 0;
+  for (int k = 0; k < 300; ++k) {
+    // Delivered on the controller's thread while this thread goes on.
+    clock += 11111;
+    driver.pushHand(handWithCurl(0, 0, 0, 0, 0, palmAt(-60.0f + 0.4f * k, 200.0f)), clock);
+    float x, y;
+    listener.GetNormalizedHandPos(&x, &y);
+    EXPECT_GE(listener.getWidthOfScreen(), 0);
+    if (k % 7 == 0) listener.setMouseParam(true);
+    if (k % 11 == 0) listener.AutoScalePointerFactor(1920, 900 + k);
+    if (k % 30 == 0) {
+      listener.onDisconnect(controller);  // the tray window's call
+      ++disconnects;
+    }
+  }
+  driver.sync();
+  stop();
+  // Lines from both threads, none torn: each disconnect is a dated line of its own. (The
+  // recogniser's pinch texts carry line breaks of their own, so not every line is dated.)
+  int seen = 0;
+  int recogniser = 0;
+  for (const QString& line : linesOf(logPath())) {
+    if (line.contains("Disconnected")) {
+      EXPECT_EQ(messageOf(line), "Disconnected") << line.toStdString();
+      ++seen;
+    }
+    if (messageOf(line).startsWith("GESTURE ")) ++recogniser;
+  }
+  EXPECT_EQ(seen, disconnects);
+  EXPECT_GT(recogniser, 0);
+}
+
 TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheActionManagerIsMade) {
   // A file written by an earlier run with its own pointer settings.
   {
