@@ -54,17 +54,6 @@ TEST_F(EngineQueries, PauseStopsThePointerUntilResumed) {
   EXPECT_EQ(starting(collect(), "MOUSEMOVE ").size(), 1u);
 }
 
-TEST_F(EngineQueries, TheInteractiveTutorialKeepsThePointerStill) {
-  becomeSource();
-  listener.SetInteractiveTutorial(1);
-  EXPECT_EQ(listener.isInteractiveTutorial(), 1);
-  for (int k = 0; k < 5; ++k) pushOpen(10.0f * k);
-  EXPECT_TRUE(starting(collect(), "MOUSEMOVE ").empty());
-  listener.SetInteractiveTutorial(0);
-  pushOpen(-20.0f);
-  EXPECT_EQ(starting(collect(), "MOUSEMOVE ").size(), 1u);
-}
-
 TEST_F(EngineQueries, FiredGesturesAndHeldActions) {
   EXPECT_EQ(listener.whichGestureIsFired(), -1);
   PinchAccess::setClosed(engine(), 3, 1);

@@ -82,6 +82,7 @@ TEST_F(EngineStartup, StartCreatesTheObjectsOnTheTrackingThreadAndExitRemovesThe
   EXPECT_EQ(linesOf(settingsPath()).size(), 46);
   EXPECT_EQ(listener.GetKeyboardActions()->count(), 3);
   EXPECT_EQ(listener.IsConnected(), 1);
+  EXPECT_EQ(controller.policyFlags(), 1);  // background frames only, from the connect
   EXPECT_EQ(engine().isLog(), 0);
 
   QPointer<ActionMgr> watchMgr(mgr);
@@ -256,9 +257,12 @@ TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheActionManagerIsMade) {
     earlier.SetUserParam(1.0f, CursorMovement);
     earlier.SetUserParam(650.0f, DoubleClickTime);
     earlier.SetUserParam(0.5f, WheelScaleFactor);
+    earlier.SetUserParam(2.0f, ControllerPos);
     ASSERT_EQ(earlier.WriteParameters(), 0);
   }
   start();
+  // Head mounted: background frames, images and the head-mounted optimisation.
+  EXPECT_EQ(controller.policyFlags(), 7);
   EXPECT_EQ(listener.isRelative(), 1);
   Mouse* mouse = listener.GetMouse();
   ASSERT_NE(mouse, nullptr);
