@@ -1,9 +1,12 @@
 // Cost of the listener's per-frame work on a simulated hand (feature extraction, then the
 // recogniser without an action manager). The frames are delivered once; onFrame then runs again
 // on the benchmark thread against the controller's newest frame, the callback thread being idle.
+// The engine starts for real (action manager and pointer device): run it under
+// tests/support/with-xvfb.sh so that it moves the pointer of a private display.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include "Leap.h"
 #include "LeapHandBuilder.h"
@@ -20,6 +23,8 @@ void runFrames(benchmark::State& state, const Leap::RawHand& hand, bool tutorial
   Leap::Controller controller{std::string()};
   Leap::TestDriver driver(controller);
   BenchListener listener;
+  QTemporaryDir settingsDir;  // keeps velmo.dat out of the build tree
+  listener.engine().setSettingsDir(settingsDir.path());
   controller.addListener(listener);
   listener.engine().SetInteractiveTutorial(tutorial ? 1 : 0);
   driver.plugDevice();
@@ -56,7 +61,7 @@ BENCHMARK(BM_OnFrameTutorial);
 BENCHMARK(BM_GetHandData);
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  QGuiApplication app(argc, argv);  // screens come from the GUI cache, as in the program
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

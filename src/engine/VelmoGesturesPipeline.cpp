@@ -1,5 +1,6 @@
 #include <chrono>
 #include <cstdarg>
+#include <string>
 
 #include "ActionMgr.h"
 #include "Mouse.h"
@@ -44,12 +45,17 @@ std::int64_t VelmoGestures::nowUs() const { return clock_ ? clock_() : steadyMic
 
 void VelmoGestures::logLine(const char* format, ...) {
   if (!logOn()) return;
-  char text[512];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, format, args);
   va_end(args);
-  Log(text);
+  // Measured first, so no line is ever cut short.
+  std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(&text[0], text.size() + 1, format, again);
+  va_end(again);
+  Log(text.c_str());
 }
 
 void VelmoGestures::ResetRecogniser() {

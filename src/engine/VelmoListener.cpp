@@ -72,9 +72,7 @@ void VelmoListener::onFocusLost(const Leap::Controller&) {}
 void VelmoListener::setConnected(bool connected, const Leap::Controller& controller) {
   if (gestures_.isLog()) {
     if (connected) {
-      char line[64];
-      std::snprintf(line, sizeof line, "Connected Version %s %s\n", "1.5", "08/02/2017");
-      gestures_.Log(line);
+      gestures_.Log("Connected Version 1.5 08/02/2017\n");
     } else {
       gestures_.Log("Disconnected\n");
     }
