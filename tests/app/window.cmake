@@ -24,4 +24,4 @@ velmo_window_test(test_main_start ${CMAKE_CURRENT_SOURCE_DIR}/test_main_start.cp
 velmo_add_test(app_main_start test_main_start XVFB LABELS app)
 
 velmo_window_test(test_e2e_hand ${CMAKE_CURRENT_SOURCE_DIR}/test_e2e_hand.cpp)
-velmo_add_test(app_e2e_hand test_e2e_hand TRAY LABELS app e2e)
+velmo_add_test(app_e2e_hand test_e2e_hand TRAY LABELS app e2e tsan)
