@@ -50,6 +50,8 @@ NotificationWindow::NotificationWindow(QWidget* parent, int x, int y, int kind) 
         resize(300, 80);
         label->setFixedSize(300, 80);
         label->setStyleSheet(balloonStyle);
+        // The longest tray messages do not fit one line of 300 pixels.
+        label->setWordWrap(true);
     } else if (kind >= About && kind <= Splash) {
         const PictureKind& pk = pictureKinds[kind - About];
         resize(pk.width, pk.height);

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -127,6 +128,14 @@ TEST(NotificationWindow, BalloonStandsNearTheTopRightAndShowsItsText) {
 
     balloon->setMsg("Left Button Pressed");
     EXPECT_TRUE(waitFor([&] { return darkPixels(grabScreen(g)) > 50; }));
+
+    // The longest tray message is wrapped inside the balloon instead of being cut at its sides.
+    balloon->setMsg("Leap Motion Controller is disconnected or Leap Motion Service is not running");
+    QLabel* label = balloon->findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    const int needed = label->heightForWidth(label->width());  // -1 when the text is not wrapped
+    EXPECT_GT(needed, 0);
+    EXPECT_LE(needed, label->height());
 
     QSignalSpy closed(balloon, &NotificationWindow::baloonClosed);
     balloon->close(); // deletes itself on close
