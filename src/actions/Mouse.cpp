@@ -63,22 +63,11 @@ Mouse::~Mouse() {
   delete monitor_;
 }
 
-int Mouse::getWidthOfScreen() {
-  std::lock_guard<std::mutex> monitorLock(monitorMutex_);
-  bool primary;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    primary = onlyPrimaryDisplay_;
-  }
-  monitor_->EnumMonitor();
-  const int w = primary ? monitor_->primaryWidth() : monitor_->GetWidth();
-  std::lock_guard<std::mutex> lock(mutex_);
-  width_ = w;
-  monitor_->pointerSpaceOrigin(primary, &originX_, &originY_);
-  return w;
-}
+int Mouse::getWidthOfScreen() { return refreshPointerSpace().width(); }
 
-int Mouse::getHeightOfScreen() {
+int Mouse::getHeightOfScreen() { return refreshPointerSpace().height(); }
+
+QSize Mouse::refreshPointerSpace() {
   std::lock_guard<std::mutex> monitorLock(monitorMutex_);
   bool primary;
   {
@@ -86,11 +75,13 @@ int Mouse::getHeightOfScreen() {
     primary = onlyPrimaryDisplay_;
   }
   monitor_->EnumMonitor();
-  const int h = primary ? monitor_->primaryHeight() : monitor_->GetHeight();
+  const QSize size = primary ? QSize(monitor_->primaryWidth(), monitor_->primaryHeight())
+                             : QSize(monitor_->GetWidth(), monitor_->GetHeight());
   std::lock_guard<std::mutex> lock(mutex_);
-  height_ = h;
+  width_ = size.width();
+  height_ = size.height();
   monitor_->pointerSpaceOrigin(primary, &originX_, &originY_);
-  return h;
+  return size;
 }
 
 double Mouse::getTimeDiff(timeval* t1, timeval* t2) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -60,6 +61,8 @@ class Mouse : public QObject {
   void playEffect(int value);
 
  private:
+  // Re-reads the displays: the pointer space's size and origin follow the current layout.
+  QSize refreshPointerSpace();
   void refreshOrigin();
   void clampToSpace(long long* x, long long* y) const;
   void pressButton(int xButton, bool press);
