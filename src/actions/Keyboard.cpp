@@ -119,14 +119,17 @@ void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name
       modifiers.push_back(XK_Shift_L);
     }
   }
+  const bool appSwitcher = name == QLatin1String(kAppSwitcherName);
+  // The switcher's key-less release lets go of what it holds, whatever modifiers the text names.
+  const bool releaseHeld = appSwitcher && button == KeyRelease && main.keycode == 0;
   std::vector<PostedKey> mods;
   for (unsigned long m : modifiers) {
+    if (releaseHeld) break;
     const int kc = x.keycodeForKeysym(m);
     if (kc == 0) return;  // an unmappable part would make it a different shortcut
     mods.push_back(PostedKey{m, kc});
   }
 
-  const bool appSwitcher = name == QLatin1String(kAppSwitcherName);
   bool startTimer = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <set>
 #include <thread>
@@ -257,6 +258,47 @@ TEST_F(KeyboardTest, FollowsKeymapChanges) {
   sym = NoSymbol;
   XChangeKeyboardMapping(other, spare, 1, &sym, 1);
   XCloseDisplay(other);
+}
+
+TEST_F(KeyboardTest, AppSwitcherLetsGoEvenWhenNoKeyTypesAlt) {
+  // A layout without Alt_L: the timer's "Alt+None" names a key that does not exist, yet the
+  // switcher's own Ctrl must come up.
+  Display* other = XOpenDisplay(nullptr);
+  ASSERT_NE(other, nullptr);
+  int minKc, maxKc, perKey;
+  XDisplayKeycodes(other, &minKc, &maxKc);
+  const int count = maxKc - minKc + 1;
+  KeySym* map = XGetKeyboardMapping(other, KeyCode(minKc), count, &perKey);
+  ASSERT_NE(map, nullptr);
+  std::vector<std::pair<int, std::vector<KeySym>>> saved;
+  for (int c = 0; c < count; ++c) {
+    KeySym* row = map + c * perKey;
+    if (std::find(row, row + perKey, KeySym(XK_Alt_L)) == row + perKey) continue;
+    saved.emplace_back(minKc + c, std::vector<KeySym>(row, row + perKey));
+    std::vector<KeySym> without(row, row + perKey);
+    std::replace(without.begin(), without.end(), KeySym(XK_Alt_L), KeySym(NoSymbol));
+    XChangeKeyboardMapping(other, minKc + c, perKey, without.data(), 1);
+  }
+  XFree(map);
+  XSync(other, False);
+  ASSERT_FALSE(saved.empty());
+  ASSERT_TRUE(waitUntil([&] { return kc(XK_Alt_L) == 0; }));
+
+  Keyboard k(&trayTimer, true);
+  k.shortcut(Keyboard::KeyPress, "Ctrl+Tab", false, "APP SWITCHER", false);
+  k.shortcut(Keyboard::KeyRelease, "Ctrl+Tab", false, "APP SWITCHER", false);
+  EXPECT_EQ(keysDown(), codes({XK_Control_L}));
+  QMetaObject::invokeMethod(&k, "timerKeyReleaseTimeout", Qt::DirectConnection);
+  const std::set<int> after = keysDown();
+  const bool active = k.isAppSwitcherActive();
+
+  for (auto& row : saved) XChangeKeyboardMapping(other, row.first, perKey, row.second.data(), 1);
+  XSync(other, False);
+  XCloseDisplay(other);
+  ASSERT_TRUE(waitUntil([&] { return kc(XK_Alt_L) != 0; }));
+
+  EXPECT_TRUE(after.empty());
+  EXPECT_FALSE(active);
 }
 
 TEST_F(KeyboardTest, TrackingThreadAndTimerDoNotTangle) {
