@@ -6,12 +6,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "test_listener_harness.h"
-#include "test_recogniser_harness.h"
+#include "test_source_listener.h"
 
 namespace {
 
-using Strings = std::vector<std::string>;
 constexpr float kTwoPi = 6.2831853f;
 
 struct Wheel {
@@ -19,40 +17,10 @@ struct Wheel {
   int forward = -1, notify = -1;
 };
 
-class ListenerWheel : public ListenerFixture {
+class ListenerWheel : public SourceListenerFixture {
  protected:
-  rig::CommandReceiver rx;
-  VelmoBox box;
-  std::unique_ptr<ActionMgr> mgr;
   float turn = 0.0f;
   float curl[5] = {0, 0, 1, 1, 1};
-
-  void SetUp() override {
-    ListenerFixture::SetUp();
-    if (HasFatalFailure()) return;
-    setUser(NetworkMode, 1);
-    ActionMgr::actionMgrData d;
-    d.networkModeRef = engine().networkModePtr();
-    d.audioFx = engine().audioFxPtr();
-    d.audioFxBorder = engine().audioFxBorderPtr();
-    d.graphicFx = engine().graphicFxPtr();
-    mgr = std::make_unique<ActionMgr>(d, nullptr);
-    int ip[4] = {127, 0, 0, 1};
-    mgr->createSender(rx.port(), ip);
-    mgr->SetResolution(1000, 800);
-    engine().setEngineObjects(mgr.get(), &box);
-    engine().ResetRecogniser();
-  }
-  void TearDown() override {
-    engine().setEngineObjects(nullptr, nullptr);
-    ListenerFixture::TearDown();
-  }
-
-  // The commands of the frames since the last call.
-  Strings collect() {
-    mgr->SetMousePointer();
-    return rx.readUntil("SETMOUSEPOINTER");
-  }
 
   // One frame of the palm on a 30 mm circle, one turn per second; sense > 0 is clockwise as
   // seen along the pointing finger. Returns that frame's commands.

@@ -12,6 +12,7 @@
 #include "VelmoBox.h"
 #include "VelmoGestures.h"
 #include "X11Backend.h"
+#include "test_recogniser_harness.h"
 
 namespace xprobe {
 bool open();
@@ -37,14 +38,7 @@ class LocalPointer : public ::testing::Test {
     warp(700, 300);
     g.InitParameters();
     user(AutoHandMotionScaleFactor, 0);
-    ActionMgr::actionMgrData d;
-    d.networkModeRef = g.networkModePtr();
-    d.audioFx = g.audioFxPtr();
-    d.audioFxBorder = g.audioFxBorderPtr();
-    d.graphicFx = g.graphicFxPtr();
-    d.doubleClickTime = 1000;
-    d.wheelScaleFactor = 0.3;
-    mgr = std::make_unique<ActionMgr>(d, nullptr);
+    mgr = std::make_unique<ActionMgr>(rig::engineRecordWithDevice(g), nullptr);
     g.setEngineObjects(mgr.get(), &box);
     g.ResetRecogniser();
     g.setMonotonicClock([this] { return clockUs; });

@@ -8,49 +8,13 @@
 #include <cmath>
 #include <memory>
 
-#include "test_listener_harness.h"
-#include "test_recogniser_harness.h"
+#include "test_source_listener.h"
 
 namespace {
 
-using Strings = std::vector<std::string>;
-
-class RecogniserEndToEnd : public ListenerFixture {
+class RecogniserEndToEnd : public SourceListenerFixture {
  protected:
-  rig::CommandReceiver rx;
-  VelmoBox box;
-  std::unique_ptr<ActionMgr> mgr;
   Strings seen;
-
-  void SetUp() override {
-    ListenerFixture::SetUp();
-    if (HasFatalFailure()) return;
-    setUser(NetworkMode, 1);
-    setUser(AutoHandMotionScaleFactor, 0);
-    ActionMgr::actionMgrData d;
-    d.networkModeRef = engine().networkModePtr();
-    d.audioFx = engine().audioFxPtr();
-    d.audioFxBorder = engine().audioFxBorderPtr();
-    d.graphicFx = engine().graphicFxPtr();
-    mgr = std::make_unique<ActionMgr>(d, nullptr);
-    int ip[4] = {127, 0, 0, 1};
-    mgr->createSender(rx.port(), ip);
-    mgr->SetResolution(1000, 800);
-    // What the engine's start-up does; no frame is in flight yet.
-    engine().setEngineObjects(mgr.get(), &box);
-    engine().ResetRecogniser();
-  }
-  void TearDown() override {
-    // The objects are the test's: the engine lets go of them before the listener goes.
-    engine().setEngineObjects(nullptr, nullptr);
-    ListenerFixture::TearDown();
-  }
-
-  // Commands since the last call; SETMOUSEPOINTER marks the end (nothing else sends it here).
-  Strings collect() {
-    mgr->SetMousePointer();
-    return rx.readUntil("SETMOUSEPOINTER");
-  }
 
   static bool isAction(const std::string& c) {
     return c.rfind("LEFT_BUTTON", 0) == 0 || c.rfind("RIGHT_BUTTON", 0) == 0 ||

@@ -103,24 +103,42 @@ inline void setPalm(handTrackingData* h, double x, double y, double z) {
   h->stabilizedPalmPosition[2] = h->palmPosition[2] = z;
 }
 
+// The action manager's record with the engine's live switches, as the engine's start-up hands them over.
+inline ActionMgr::actionMgrData engineRecord(const ParameterTable& t) {
+  ActionMgr::actionMgrData d;
+  d.networkModeRef = t.networkModePtr();
+  d.audioFx = t.audioFxPtr();
+  d.audioFxBorder = t.audioFxBorderPtr();
+  d.graphicFx = t.graphicFxPtr();
+  return d;
+}
+
+// engineRecord with the pointer device's double-click time and wheel scale at the table's defaults.
+inline ActionMgr::actionMgrData engineRecordWithDevice(const ParameterTable& t) {
+  ActionMgr::actionMgrData d = engineRecord(t);
+  d.doubleClickTime = 1000;
+  d.wheelScaleFactor = 0.3;
+  return d;
+}
+
+// An action manager sending to the loopback receiver; the destination's screen w x h (0 x 0: not told).
+inline std::unique_ptr<ActionMgr> loopbackManager(ActionMgr::actionMgrData d, const CommandReceiver& rx,
+                                                  int w, int h) {
+  d.port = rx.port();
+  auto mgr = std::make_unique<ActionMgr>(d, nullptr);
+  int ip[4] = {127, 0, 0, 1};
+  mgr->createSender(rx.port(), ip);
+  if (w != 0 || h != 0) mgr->SetResolution(w, h);
+  return mgr;
+}
+
 class SourceRig {
  public:
   explicit SourceRig(int width = 1000, int height = 800) {
     g.InitParameters();
     user(NetworkMode, 1);
     user(AutoHandMotionScaleFactor, 0);
-    ActionMgr::actionMgrData d;
-    d.networkModeRef = g.networkModePtr();
-    d.audioFx = g.audioFxPtr();
-    d.audioFxBorder = g.audioFxBorderPtr();
-    d.graphicFx = g.graphicFxPtr();
-    d.doubleClickTime = 1000;
-    d.wheelScaleFactor = 0.3;
-    d.port = rx.port();
-    mgr = std::make_unique<ActionMgr>(d, nullptr);
-    int ip[4] = {127, 0, 0, 1};
-    mgr->createSender(rx.port(), ip);
-    if (width != 0 || height != 0) mgr->SetResolution(width, height);
+    mgr = loopbackManager(engineRecordWithDevice(g), rx, width, height);
     g.setEngineObjects(mgr.get(), &box);
     g.ResetRecogniser();
     g.setMonotonicClock([this] { return clockUs; });
