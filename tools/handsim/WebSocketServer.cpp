@@ -103,7 +103,7 @@ bool WebSocketServer::handshake(Client& c)
     const std::string key = header(request, "Sec-WebSocket-Key");
     if (key.empty() || lower(header(request, "Upgrade")) != "websocket")
         return false;
-    const QByteArray accept = QCryptographicHash::hash(QByteArray::fromStdString(key + "258EAFA5-E914-47DA-95CA-C5AB0DC11B85"),
+    const QByteArray accept = QCryptographicHash::hash(QByteArray::fromStdString(key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11"),
         QCryptographicHash::Sha1).toBase64();
     c.out += "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Accept: "
         + accept.toStdString() + "\r\n\r\n";

@@ -317,11 +317,6 @@ Reader& reader()
 
 } // namespace
 
-bool decode(const std::string& line, Message& out, std::string& error)
-{
-    return decode(std::string_view(line), out, error);
-}
-
 bool decode(std::string_view line, Message& out, std::string& error)
 {
     if (line.size() > MAX_MESSAGE_BYTES)

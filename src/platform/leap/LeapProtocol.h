@@ -39,7 +39,6 @@ std::string encodeFrame(const RawFrame& frame);
 // false with a short reason for anything that is not a well-formed message of this version. Plain
 // bytes in, no state kept between calls: the entry point for fuzzing the service's lines.
 bool decode(std::string_view line, Message& out, std::string& error);
-bool decode(const std::string& line, Message& out, std::string& error);
 
 } // namespace protocol
 } // namespace Leap

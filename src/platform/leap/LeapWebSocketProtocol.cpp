@@ -310,10 +310,14 @@ bool decode(std::string_view text, Message& out, std::string& error)
                 return fail(error, "timestamp");
             haveTime = true;
         } else if (key == "currentFrameRate") {
-            float fps = 0.0f;
-            // Only a hint for the first frame: a bad one is ignored, not fatal.
-            if (readFloat(value, 0.0f, 10000.0f, fps) && fps > 0.0f)
-                out.frame.frameRate = fps;
+            // Only a hint for the first frame: a rate out of range is ignored; a value that is no
+            // number (printf's "nan") means the frame is broken.
+            double fps = 0.0;
+            if (!readNumber(value, fps))
+                return fail(error, "frame rate");
+            const float rate = static_cast<float>(fps);
+            if (rate > 0.0f && rate <= 10000.0f)
+                out.frame.frameRate = rate;
         } else if (key == "event") {
             if (!readDeviceEvent(value, out, error))
                 return false;
