@@ -1,5 +1,6 @@
 #include "LeapJson.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -29,22 +30,40 @@ bool Reader::parse(std::string_view text, Document& out)
     return !m_parser.iterate(m_buffer.data(), text.size(), m_buffer.size()).get(out);
 }
 
-bool readNumber(Value v, double& out)
+namespace {
+
+// A JSON number token read straight into the type it is used as. The parser has already cut the
+// token out; what from_chars accepts beyond JSON's grammar ("inf", "nan") is refused here or by
+// the finiteness check.
+template <typename T>
+bool scan(Value v, T& out)
 {
-    double d = 0.0;
-    if (v.get_double().get(d) || !std::isfinite(d))
+    const std::string_view token = v.raw_json_token();
+    if (token.empty())
         return false;
-    out = d;
+    const char c = token[0];
+    if (c != '-' && (c < '0' || c > '9'))
+        return false;
+    size_t n = token.size();
+    while (n > 0 && (token[n - 1] == ' ' || token[n - 1] == '\t' || token[n - 1] == '\n' || token[n - 1] == '\r'))
+        --n;
+    T value{};
+    const auto r = std::from_chars(token.data(), token.data() + n, value);
+    // Out of range (1e39 as a float, 1e-300 as a float) is refused, not rounded to inf or 0.
+    if (r.ec != std::errc() || r.ptr != token.data() + n || !std::isfinite(value))
+        return false;
+    out = value;
     return true;
 }
 
+} // namespace
+
+bool readNumber(Value v, double& out) { return scan(v, out); }
+
 bool readFloat(Value v, float lo, float hi, float& out)
 {
-    double d = 0.0;
-    if (!readNumber(v, d))
-        return false;
-    const float f = static_cast<float>(d);
-    if (!std::isfinite(f) || f < lo || f > hi)
+    float f = 0.0f;
+    if (!scan(v, f) || f < lo || f > hi)
         return false;
     out = f;
     return true;
