@@ -350,6 +350,8 @@ int main(int argc, char** argv)
     Outlet out(service, *format, record.is_open() ? &record : nullptr);
     const int rc = o.replay.empty() ? playScript(o, script, service, *format, out)
                                     : playRecording(o, recording, service, *format, out);
+    // The greeting spoke of a player that is gone; a client arriving now gets none.
+    service.setGreeting(nullptr);
     // Let the clients have the last lines before the socket goes.
     const auto until = Clock::now() + std::chrono::milliseconds(200);
     while (Clock::now() < until)
