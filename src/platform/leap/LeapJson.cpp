@@ -80,21 +80,44 @@ bool readInt(Value v, int64_t lo, int64_t hi, int64_t& out)
 
 bool readBool(Value v, bool& out) { return !v.get_bool().get(out); }
 
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+const char* skipSpace(const char* p, const char* end)
+{
+    while (p < end && isSpace(*p))
+        ++p;
+    return p;
+}
+
+} // namespace
+
+// The array's text is cut out by the parser's index and read in one sweep: three numbers and
+// nothing else.
 bool readVector(Value v, float limit, Vector& out)
 {
     simdjson::ondemand::array a;
-    if (v.get_array().get(a))
+    std::string_view text;
+    if (v.get_array().get(a) || a.raw_json().get(text))
+        return false;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    p = skipSpace(p, end);
+    if (p == end || *p != '[')
         return false;
     float xyz[3];
-    int n = 0;
-    for (auto element : a) {
-        Value e;
-        if (element.get(e) || n == 3 || !readFloat(e, -limit, limit, xyz[n]))
+    for (int i = 0; i < 3; ++i) {
+        p = skipSpace(p + 1, end);
+        if (p == end || (*p != '-' && (*p < '0' || *p > '9')))
             return false;
-        ++n;
+        const auto r = std::from_chars(p, end, xyz[i]);
+        if (r.ec != std::errc() || !std::isfinite(xyz[i]) || xyz[i] < -limit || xyz[i] > limit)
+            return false;
+        p = skipSpace(r.ptr, end);
+        if (p == end || *p != (i < 2 ? ',' : ']'))
+            return false;
     }
-    if (n != 3)
-        return false;
     out = Vector(xyz[0], xyz[1], xyz[2]);
     return true;
 }
