@@ -5,6 +5,7 @@
 #include "LeapHandBuilder.h"
 #include "LeapLog.h"
 #include "LeapProtocol.h"
+#include "LeapTestDriver.h"
 #include "LeapTrackingSource.h"
 #include "LeapWebSocketProtocol.h"
 #include "TrackingSupport.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 
 using Leap::HandBuilder;
@@ -193,12 +195,49 @@ TEST(WebSocketFrames, BadMessagesAreRefusedAndSourcesParse)
     for (int i = 0; i < 4000; ++i)
         repeated += ",\"devices\":[]";
     ASSERT_TRUE(websocket::decode(repeated + "}", m, error)) << error;
+    // And memory does not grow with them: 4,000 such messages through both readers.
+    std::string line = "{\"v\":1,\"type\":\"frame\",\"t\":1";
+    for (int i = 0; i < 4000; ++i)
+        line += ",\"hands\":[]";
+    line += "}";
+    auto residentKiB = [] {
+        std::ifstream status("/proc/self/status");
+        std::string key;
+        long kib = 0;
+        while (status >> key)
+            if (key == "VmRSS:" && status >> kib)
+                break;
+        return kib;
+    };
+    Leap::protocol::Message lm;
+    ASSERT_TRUE(Leap::protocol::decode(line, lm, error)) << error;
+    const long before = residentKiB();
+    for (int i = 0; i < 4000; ++i) {
+        ASSERT_TRUE(Leap::protocol::decode(line, lm, error));
+        ASSERT_TRUE(websocket::decode(repeated + "}", m, error));
+    }
+    EXPECT_LT(residentKiB() - before, 8 * 1024);
     // So does deep nesting in a field nobody reads.
     ASSERT_TRUE(websocket::decode("{\"hands\":[],\"timestamp\":1,\"x\":" + std::string(5000, '[') + std::string(5000, ']') + "}", m, error)) << error;
 
     // A device rate that is positive as a double but zero as a float is no rate.
     Leap::protocol::Message pm;
     EXPECT_FALSE(Leap::protocol::decode(R"({"v":1,"type":"device","t":1,"attached":true,"embedded":false,"fps":1e-300})", pm, error));
+
+    // The service's settings keep only the keys the layer knows.
+    {
+        Leap::Controller controller("");
+        Leap::TestDriver driver(controller);
+        driver.startService();
+        driver.setConfig("interaction_box_auto", true);
+        for (int i = 0; i < 1000; ++i)
+            driver.pushMessage(Leap::protocol::encodeConfig("key" + std::to_string(i), true, 1));
+        driver.sync();
+        EXPECT_TRUE(controller.config().getBool("interaction_box_auto"));
+        EXPECT_FALSE(controller.config().getBool("key7"));
+        EXPECT_FALSE(controller.config().setBool("key7", true));
+        EXPECT_FALSE(controller.config().getBool("key7"));
+    }
 
     struct SourceRow {
         const char* text;
