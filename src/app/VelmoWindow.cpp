@@ -10,6 +10,7 @@
 #include "NotificationWindow.h"
 #include "OsxMousePointer.h"
 #include "UsageStats.h"
+#include "UserOptionDlg.h"
 #include "WndEvent.h"
 
 #include <QAction>
@@ -73,6 +74,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     if (keyboard) connect(keyboard, SIGNAL(signalReleaseKeyStartTimer()), this, SLOT(startReleaseKeyTimer()));
 
     if (listener_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
+    setDestinationMenu(listener_.getNetworkMode() == ActionMgr::Destination);
 
     createConnections();
     splash();
@@ -94,6 +96,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 
     graphicFx_ = new GraphicFX(nullptr);
     if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
+
+    // An alternative pointer already on in the settings needs its window from the start.
+    if (listener_.IsAlternativeMousePointer()) initPointer();
 }
 
 VelmoWindow::~VelmoWindow() {
@@ -120,6 +125,8 @@ VelmoWindow::~VelmoWindow() {
     if (gesturesOpen_) delete gestures_;
     if (splashOpen_) delete splash_;
     balloon_ = about_ = gestures_ = splash_ = nullptr;
+    if (optionsOpen_) delete options_;
+    options_ = nullptr;
     delete mousePointer_;
     mousePointer_ = nullptr;
 
@@ -157,7 +164,6 @@ void VelmoWindow::createActions() {
     quitAction_ = new QAction(tr("&Quit"), this);
     // Not built yet: listed, but greyed.
     tutorialAction_->setEnabled(false);
-    optionsAction_->setEnabled(false);
 }
 
 void VelmoWindow::createTrayIcon() {
@@ -185,6 +191,7 @@ void VelmoWindow::createConnections() {
     connect(helpAction_, &QAction::triggered, this, &VelmoWindow::help);
     connect(notifyClicksAction_, &QAction::triggered, this, &VelmoWindow::notifyClicks);
     connect(pauseAction_, &QAction::triggered, this, &VelmoWindow::pause);
+    connect(optionsAction_, &QAction::triggered, this, &VelmoWindow::options);
     connect(quitAction_, &QAction::triggered, qApp, &QCoreApplication::quit);
 }
 
