@@ -46,7 +46,7 @@ void VelmoWindow::options() {
 void VelmoWindow::initParameters() {
     UserOptionDlg* d = options_;
     VelmoListener& l = listener_;
-    // Presets of the hand plane belong to the user's choice in the dialog, not to a fill.
+    // A fill sets every value itself: the presets of a plane are for the user's choice only.
     filling_ = true;
     d->setControllerPos(static_cast<int>(l.GetUserParam(ControllerPos)));
     d->setHandMotionScaleFactor(l.GetUserParam(HandMotionScaleFactor));
