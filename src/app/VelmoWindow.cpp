@@ -97,8 +97,8 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     graphicFx_ = new GraphicFX(nullptr);
     if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
 
-    // An alternative pointer already on in the settings needs its window from the start.
-    if (listener_.IsAlternativeMousePointer()) initPointer();
+    // The pointer window is needed from the start when it is on, or when a source may ask for it.
+    if (listener_.IsAlternativeMousePointer() || listener_.getNetworkMode() == ActionMgr::Destination) initPointer();
 }
 
 VelmoWindow::~VelmoWindow() {

@@ -257,6 +257,8 @@ void VelmoWindow::initNetworkMode(int type) {
         listener_.startSendingCheckAltMousePtr();
         listener_.stopSendingParams();
         if (options_) options_->enableSourceTabs(false);
+        // A source may ask for the pointer window at any time: have it ready, hidden.
+        initPointer();
         if (mousePointer_) mousePointer_->hide();
         setDestinationMenu(true);
         if (options_) {

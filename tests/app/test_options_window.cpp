@@ -3,6 +3,7 @@
 // tray entries, the plane presets, and the stored pinches when keyboard actions go.
 #include "VelmoWindow.h"
 
+#include "OsxMousePointer.h"
 #include "UserOptionDlg.h"
 #include "VelmoGestures.h"
 #include "keyboardAct.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -196,6 +198,9 @@ TEST_F(OptionsWindow, NetworkModeSwitchesDialogGroupsAndTrayEntries) {
         EXPECT_EQ(w.notifyClicksAction()->isEnabled(), c.tray);
         EXPECT_EQ(w.tutorialAction()->isEnabled(), c.tray && tutorialBefore);
     }
+    // A destination has the pointer window ready, hidden, for when its source asks for it.
+    ASSERT_NE(w.mousePointer(), nullptr);
+    EXPECT_FALSE(w.mousePointer()->window()->isVisible());
     // Destination confirmed: the tray stays greyed and the next dialog starts with the source tabs off.
     ui->okButton->click();
     EXPECT_FLOAT_EQ(w.listener().GetUserParam(NetworkMode), 2.0f);
