@@ -171,8 +171,10 @@ void VelmoWindow::restoreDefault() {
     initParameters();
     if (listener_.GetUserParam(AutoHandMotionScaleFactor) != 0.0f)
         listener_.AutoScalePointerFactor(listener_.getWidthOfScreen(), listener_.getHeightOfScreen());
-    // The defaults are live at once: Cancel keeps them.
+    // The defaults are live at once: Cancel keeps them, and the tray's check mark shows the
+    // default of click notification too.
     rememberImmediateOptions();
+    notifyClicksAction_->setChecked(listener_.GetUserParam(NotifyClicks) != 0.0f);
 }
 
 void VelmoWindow::rememberImmediateOptions() {

@@ -146,6 +146,7 @@ TEST_F(OptionsWindow, RestoreDefaultThenQuitWithoutOkWritesTheDefaults) {
     UserOptionDlg* d = open();
     Ui_UserOptionDlg* ui = d->form();
     ASSERT_EQ(ui->labelDoubleClickTime_2->text(), "2.00");
+    ASSERT_TRUE(window->notifyClicksAction()->isChecked());
     ui->tableWidgetKeyboardAction->setCurrentCell(0, 0);
     ui->pushButtonDeleteKeyboardAction->click();
     ASSERT_EQ(window->listener().GetKeyboardActions()->count(), 2);
@@ -153,6 +154,7 @@ TEST_F(OptionsWindow, RestoreDefaultThenQuitWithoutOkWritesTheDefaults) {
     ui->restoreDefaultButton->click();
     EXPECT_EQ(ui->labelDoubleClickTime_2->text(), "1.00");
     EXPECT_EQ(ui->tableWidgetKeyboardAction->rowCount(), 3);
+    EXPECT_FALSE(window->notifyClicksAction()->isChecked());
     const int width = window->listener().getWidthOfScreen(), height = window->listener().getHeightOfScreen();
     window.reset();
 
