@@ -66,6 +66,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
     if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
 
+    // The engine has started: the network mode it loaded.
+    initNetworkMode(listener_.getNetworkMode());
+
     checkController_ = new CheckController();
     checkController_->SetController(&controller_);
     connect(checkController_, SIGNAL(onDisconnect()), this, SLOT(controllerOnDisconnect()));
@@ -74,7 +77,6 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     if (keyboard) connect(keyboard, SIGNAL(signalReleaseKeyStartTimer()), this, SLOT(startReleaseKeyTimer()));
 
     if (listener_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
-    setDestinationMenu(listener_.getNetworkMode() == ActionMgr::Destination);
 
     createConnections();
     splash();
@@ -97,8 +99,8 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     graphicFx_ = new GraphicFX(nullptr);
     if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
 
-    // The pointer window is needed from the start when it is on, or when a source may ask for it.
-    if (listener_.IsAlternativeMousePointer() || listener_.getNetworkMode() == ActionMgr::Destination) initPointer();
+    // An alternative pointer on in the settings needs its window from the start.
+    if (listener_.IsAlternativeMousePointer()) initPointer();
 }
 
 VelmoWindow::~VelmoWindow() {

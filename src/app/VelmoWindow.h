@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QIcon>
-#include <QList>
 #include <QString>
 #include <QSystemTrayIcon>
 
@@ -108,7 +107,8 @@ private:
     void initNetworkMode(int type);
     void rememberImmediateOptions();
     void applyAlternativeMouseCursor(bool show);
-    void setDestinationMenu(bool destination);
+    // The dialog's groups that a network mode uses.
+    void enableOptionsForNetworkMode(int type);
 
     void createActions();
     void createTrayIcon();
@@ -148,7 +148,7 @@ private:
     bool filling_ = false;
     float confirmedNetworkMode_ = 0.0f;
     float confirmedAlternativeCursor_ = 0.0f;
-    QList<QAction*> greyedForDestination_;
+    bool tutorialOffInDestination_ = false;
 
     int balloonOpen_ = 0;
     int aboutOpen_ = 0;

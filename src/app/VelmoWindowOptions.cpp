@@ -235,71 +235,19 @@ void VelmoWindow::initPointer() {
         mousePointer_->show();
 }
 
-void VelmoWindow::setDestinationMenu(bool destination) {
-    // A destination only executes what its source sends: nothing to practise, pause or notify.
-    if (destination) {
-        for (QAction* a : {tutorialAction_, pauseAction_, notifyClicksAction_}) {
-            if (!a->isEnabled()) continue;
-            a->setEnabled(false);
-            greyedForDestination_.append(a);
-        }
-    } else {
-        for (QAction* a : greyedForDestination_) a->setEnabled(true);
-        greyedForDestination_.clear();
-    }
-}
-
-void VelmoWindow::initNetworkMode(int type) {
-    listener_.setNetworkMode(options_ ? options_->getNetworkMode() : type);
-    listener_.EncodeParameters();
-    if (type == ActionMgr::Destination) {
-        qDebug().noquote() << "Destination sending resolution";
-        listener_.sendResolution();
-        listener_.startSendingResolution();
-        listener_.startSendingCheckAltMousePtr();
-        listener_.stopSendingParams();
-        if (options_) options_->enableSourceTabs(false);
-        // A source may ask for the pointer window at any time: have it ready, hidden.
-        initPointer();
-        if (mousePointer_) mousePointer_->hide();
-        setDestinationMenu(true);
-        if (options_) {
-            options_->enableDestPort(true);
-            options_->enableDestIp(false);
-            options_->enableAudioGraphicFx(false);
-        }
-    } else if (type == ActionMgr::Source) {
-        listener_.stopSendingResolution();
-        listener_.startSendingParams();
-        if (mousePointer_) mousePointer_->hide();
-        setDestinationMenu(false);
-        if (options_) {
-            options_->enableDestPort(true);
-            options_->enableSourceTabs(true);
-            options_->enableDestIp(true);
-            options_->enableAudioGraphicFx(true);
-        }
-    } else if (type == ActionMgr::Standalone) {
-        setDestinationMenu(false);
-        if (options_) {
-            options_->enableDestIp(false);
-            options_->enableDestPort(false);
-            options_->enableSourceTabs(true);
-            options_->enableAudioGraphicFx(true);
-        }
-    }
-}
-
-void VelmoWindow::setNetworkMode(int index) {
-    initNetworkMode(index);
-    if (index == ActionMgr::Standalone || index == ActionMgr::Source) {
-        if (controller_.isConnected())
-            controller_.setPolicyFlags(controller_.policyFlags() | Leap::Controller::POLICY_BACKGROUND_FRAMES);
-        else
-            listener_.onDisconnect(controller_);
-    } else if (index == ActionMgr::Destination) {
-        listener_.setIconStatusOk();
-    }
+void VelmoWindow::enableOptionsForNetworkMode(int type) {
+    if (!options_) return;
+    // Only a source needs the address; a standalone machine needs no port; a destination uses
+    // none of the pointer, gesture and effect options, which come from its source.
+    struct Groups {
+        bool sourceTabs, address, port, effects;
+    };
+    static const Groups groups[3] = {{true, false, false, true}, {true, true, true, true}, {false, false, true, false}};
+    if (type < 0 || type > 2) return;
+    options_->enableSourceTabs(groups[type].sourceTabs);
+    options_->enableDestIp(groups[type].address);
+    options_->enableDestPort(groups[type].port);
+    options_->enableAudioGraphicFx(groups[type].effects);
 }
 
 void VelmoWindow::setControllerPos(int index) {
