@@ -28,3 +28,9 @@ velmo_add_test(pointer_x11 test_pointer_x11 XVFB)
 
 velmo_recogniser_test(test_recogniser_threads)
 velmo_add_test(recogniser_threads test_recogniser_threads XVFB LABELS tsan)
+
+# Held buttons and keys let go at every end of tracking, read back from the private Xvfb.
+add_executable(test_release_held test_release_held.cpp test_pointer_x11_display.cpp)
+target_link_libraries(test_release_held PRIVATE velmo_engine velmo_actions velmo_leap Qt5::Test
+                      X11::X11 GTest::gtest)
+velmo_add_test(release_held test_release_held XVFB LABELS tsan)
