@@ -10,12 +10,14 @@
 #include "NotificationWindow.h"
 #include "OsxMousePointer.h"
 #include "UsageStats.h"
+#include "UserOptionDlg.h"
 #include "WndEvent.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 
@@ -65,6 +67,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
     if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
 
+    // The engine has started: the network mode it loaded.
+    initNetworkMode(listener_.getNetworkMode());
+
     checkController_ = new CheckController();
     checkController_->SetController(&controller_);
     connect(checkController_, SIGNAL(onDisconnect()), this, SLOT(controllerOnDisconnect()));
@@ -75,6 +80,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     if (listener_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
 
     createConnections();
+    // Log-out may end the session before any quit reaches us: nothing stays held past it.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this] { listener_.releaseHeldInput(); });
     splash();
 
     if (listener_.IsSendingStats()) {
@@ -94,9 +102,14 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 
     graphicFx_ = new GraphicFX(nullptr);
     if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
+
+    // An alternative pointer on in the settings needs its window from the start.
+    if (listener_.IsAlternativeMousePointer()) initPointer();
 }
 
 VelmoWindow::~VelmoWindow() {
+    // First: the rest of the shut-down may take a while, and the hand cannot let go any more.
+    listener_.releaseHeldInput();
     if (listener_.getNetworkMode() == ActionMgr::Source && listener_.IsAlternativeMousePointer())
         listener_.DeleteMousePointer();
     const bool sendStats = listener_.IsSendingStats() != 0;
@@ -120,6 +133,8 @@ VelmoWindow::~VelmoWindow() {
     if (gesturesOpen_) delete gestures_;
     if (splashOpen_) delete splash_;
     balloon_ = about_ = gestures_ = splash_ = nullptr;
+    if (optionsOpen_) delete options_;
+    options_ = nullptr;
     delete mousePointer_;
     mousePointer_ = nullptr;
 
@@ -157,7 +172,6 @@ void VelmoWindow::createActions() {
     quitAction_ = new QAction(tr("&Quit"), this);
     // Not built yet: listed, but greyed.
     tutorialAction_->setEnabled(false);
-    optionsAction_->setEnabled(false);
 }
 
 void VelmoWindow::createTrayIcon() {
@@ -185,6 +199,7 @@ void VelmoWindow::createConnections() {
     connect(helpAction_, &QAction::triggered, this, &VelmoWindow::help);
     connect(notifyClicksAction_, &QAction::triggered, this, &VelmoWindow::notifyClicks);
     connect(pauseAction_, &QAction::triggered, this, &VelmoWindow::pause);
+    connect(optionsAction_, &QAction::triggered, this, &VelmoWindow::options);
     connect(quitAction_, &QAction::triggered, qApp, &QCoreApplication::quit);
 }
 
