@@ -1,6 +1,7 @@
 #include "VelmoListener.h"
 
 #include <QByteArray>
+#include <QDebug>
 
 #include "ActionMgr.h"
 
@@ -108,6 +109,7 @@ void VelmoListener::resetListenerState() {
   pendingMouseParam_.store(false);
   pendingSendParams_.store(false);
   maxPalmWidth_.store(-1000.0f);
+  handInView_ = false;
 }
 
 handTrackingData VelmoListener::getHandData() const {
@@ -144,6 +146,11 @@ void VelmoListener::onFrame(const Leap::Controller& controller) {
   const Leap::GestureList gestures = frame.gestures();
   const Leap::HandList hands = frame.hands();
   data_.handsCount = hands.count();
+  // One diagnostic line when a hand comes into view and when the last one leaves.
+  if (hands.isEmpty() == handInView_) {
+    handInView_ = !hands.isEmpty();
+    qDebug().noquote() << (handInView_ ? "HAND IN VIEW" : "HAND LEFT THE VIEW");
+  }
   const Leap::Hand hand = hands.isEmpty() ? Leap::Hand() : hands[0];
   const Leap::FingerList fingers = hand.fingers();
   int fingerIndex[5];
