@@ -40,6 +40,7 @@ void VelmoListener::onInit(const Leap::Controller& controller) {
   // The engine's own InitParameters runs inside its start-up; calling it here as well would
   // append the default keyboard actions twice.
   resetListenerState();
+  handInView_ = false;
   gestures_.startParameters();
   // Not classified yet: the first hand classifies every finger afresh.
   for (int32_t& index : data_.fingerIndex) index = -1;
@@ -109,7 +110,6 @@ void VelmoListener::resetListenerState() {
   pendingMouseParam_.store(false);
   pendingSendParams_.store(false);
   maxPalmWidth_.store(-1000.0f);
-  handInView_ = false;
 }
 
 handTrackingData VelmoListener::getHandData() const {
