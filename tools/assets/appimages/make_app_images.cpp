@@ -425,5 +425,7 @@ int main(int argc, char** argv) {
     ok = save(logo(), out.filePath("logo.png")) && ok;
     ok = save(splash(), out.filePath("splash.png")) && ok;
     ok = save(gestureChart(), out.filePath("tutorial.png")) && ok;
+    // The desktop menu's icon of the installed program.
+    ok = save(trayIcon(256, brandGreen), out.filePath("velmo-mouse.png")) && ok;
     return ok ? 0 : 1;
 }
