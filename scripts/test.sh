@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up, builds and runs every test: a plain build, then the same suite under
-# AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
+# Sets everything up, builds and runs every test: a plain build (and its installed copy run on the
+# simulator), then the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
+# threaded tests under ThreadSanitizer, then each fuzz target for 30 s.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -15,6 +16,7 @@ status=0
 echo "== plain build =="
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd build && ctest --output-on-failure -j"$jobs") || status=1
+scripts/install-check.sh build || status=1
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON -DVELMO_BUILD_BENCH=OFF
@@ -23,5 +25,8 @@ scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON -DVELMO
 echo "== ThreadSanitizer (threaded tests) =="
 scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMO_TSAN=ON -DVELMO_BUILD_BENCH=OFF
 (cd build-tsan && ctest --output-on-failure -j"$jobs" -L tsan) || status=1
+
+echo "== fuzzing (30 s each) =="
+scripts/fuzz.sh --seconds 30 || status=1
 
 exit $status
