@@ -307,6 +307,8 @@ int main(int argc, char** argv)
     }
     Outlet out(service, record.is_open() ? &record : nullptr);
     const int rc = o.replay.empty() ? playScript(o, script, service, out) : playRecording(o, recording, service, out);
+    // The greeting reads the player, which is gone now; a client arriving while we close gets none.
+    service.setGreeting(nullptr);
     // Let the clients have the last lines before the socket goes.
     const auto until = Clock::now() + std::chrono::milliseconds(200);
     while (Clock::now() < until)
