@@ -75,6 +75,10 @@ if [ -f "$prefix/share/velmo-mouse/resources.cfg" ]; then
   cached=$user_home/.cache/velmo-mouse/resources.cfg
   grep -q "^Zip=$prefix/share/velmo-mouse/SdkTrays.zip" "$cached" 2>/dev/null ||
     fail "the resource list in $cached does not point at the installation"
+else
+  # No renderer files installed: the program still looked for them in the installation.
+  grep -q "NO RESOURCE LIST \"$prefix/share/velmo-mouse/resources.cfg\"" "$work/app.log" ||
+    fail "the program did not look for its resources in $prefix/share/velmo-mouse"
 fi
 grep -q -i "cannot\|could not" "$work/app.log" && fail "complaints in the log: $(grep -i -m3 "cannot\|could not" "$work/app.log")"
 
