@@ -70,9 +70,14 @@ public:
     void queueKey(int qtKey, bool pressed, bool autoRepeat);
     // The host view changed size: the render window follows at the next frame.
     void viewResized(int width, int height);
+    // The host window is going away: nothing here may reach it any more.
+    void forgetHostWindow() { mHostWindow = nullptr; }
+
+    // Four pinches and two circle directions; the explanation index stays below this.
+    static const int gestureCount = 6;
 
     int isInteractive() { return mInteractive; }
-    void SetGestureFlip(int flip) { mGestureFlip = flip; }
+    void SetGestureFlip(int flip) { mGestureFlip = ((flip % gestureCount) + gestureCount) % gestureCount; }
     int GetGestureFlip() { return mGestureFlip; }
     bool isManualGestureFlip() { return mManualGestureFlip; }
     int isCursorVisible() { return mCursorVisible; }
@@ -144,7 +149,9 @@ private:
     };
     void applyQueuedKeys();
     void applyViewSize();
+    bool loadPlugins(const std::string& pluginsFile);
 
+    Ogre::LogManager* mLogManager = nullptr;
     std::string mResourcePath;
     std::string mLastError;
     std::deque<QueuedKey> mKeys;

@@ -29,6 +29,7 @@ public:
 
 private:
     Ogre::OverlayContainer* panel_ = nullptr;
+    bool panelAdded_ = false;
     Ogre::Overlay* overlay_ = nullptr;
     std::string overlayName_;
 };
