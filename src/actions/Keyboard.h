@@ -32,6 +32,11 @@ class Keyboard : public QObject {
   void emulateKeyOsx(int key, bool isVirtual, int release, unsigned short);
 
   bool isAppSwitcherActive() const;
+  // Lets go of every key this object holds down: a shortcut pressed and not yet released, and the
+  // app switcher's held modifiers (tracking gone, pause, quit). Safe from any thread.
+  void releaseAll();
+  // X keycodes held down by this object, in press order.
+  std::vector<int> heldKeys() const;
   QTimer* releaseKeyTimer() const { return releaseTimer_; }
 
   // The name of the action whose modifiers stay held between presses.
@@ -50,4 +55,9 @@ class Keyboard : public QObject {
   mutable std::mutex mutex_;
   bool appSwitcherActive = false;
   std::vector<unsigned long> heldModifiers_;  // keysyms the app switcher holds, in press order
+  std::vector<int> downKeys_;                 // keycodes posted down and not yet up, in order
+
+  // One key event, with its bookkeeping; mutex_ held.
+  void post(int keycode, bool down);
+  void releaseAllLocked();
 };

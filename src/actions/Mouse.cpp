@@ -58,6 +58,7 @@ Mouse::Mouse(int doubleClickTime, float wheelScaleFactor, FILE* log, int encrypt
 }
 
 Mouse::~Mouse() {
+  releaseAllButtons();
   // Never leave the desktop without a cursor.
   X11Backend::instance().setCursorHidden(false);
   delete monitor_;
@@ -224,13 +225,33 @@ void Mouse::move(float x, float y, int alternativePointer, int relative, int) {
 
 void Mouse::pressButton(int xButton, bool press) {
   if (xButton == 0) return;
-  X11Backend::instance().button(xButton, press);
+  {
+    std::lock_guard<std::mutex> lock(buttonMutex_);
+    X11Backend::instance().button(xButton, press);
+    if (press) {
+      heldButtons_ |= 1u << xButton;
+    } else {
+      heldButtons_ &= ~(1u << xButton);
+    }
+  }
   if (logFile_) {
     Log(QString("%1 BUTTON %2").arg(buttonName(xButton), press ? "PRESSED" : "RELEASED")
             .toUtf8()
             .constData());
   }
   emit playEffect(press ? FxButtonPressed : FxButtonReleased);
+}
+
+void Mouse::releaseAllButtons() {
+  std::lock_guard<std::mutex> lock(buttonMutex_);
+  for (int b = 1; b <= 3; ++b)
+    if (heldButtons_ & (1u << b)) X11Backend::instance().button(b, false);
+  heldButtons_ = 0;
+}
+
+unsigned Mouse::heldButtons() const {
+  std::lock_guard<std::mutex> lock(buttonMutex_);
+  return heldButtons_;
 }
 
 void Mouse::buttonPress(actionType button) { pressButton(xButtonOf(button), true); }
