@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ScriptedEngine.h"
-#include "TutorialFrame.h"
+#include "TutorialSceneFrame.h"
 #include "TutorialTexts.h"
 
 namespace {
@@ -19,7 +19,7 @@ struct Session {
   ScriptedEngine engine;
   DisplayFlags flags;
   double now = 0;
-  TutorialFrame frame{engine, 0};
+  TutorialSceneFrame frame{engine, 0};
 
   const TutorialSceneState& scene() const { return frame.scene(); }
   void step(double ms = 16) {
@@ -34,7 +34,7 @@ std::string caption(const char* title, int gestureLine, const char* action) {
 
 }  // namespace
 
-TEST(TutorialFrame, JointMouseAndCursorColoursFollowTheEngine) {
+TEST(TutorialSceneFrame, JointMouseAndCursorColoursFollowTheEngine) {
   struct Case {
     const char* name;
     std::function<void(ScriptedEngine&)> set;
@@ -77,7 +77,7 @@ TEST(TutorialFrame, JointMouseAndCursorColoursFollowTheEngine) {
   }
 }
 
-TEST(TutorialFrame, ExplanationStepsThroughTheGesturesAndYieldsToAClosedPinch) {
+TEST(TutorialSceneFrame, ExplanationStepsThroughTheGesturesAndYieldsToAClosedPinch) {
   Session run;
   run.engine.actions[2] = 0;  // the ring pinch does nothing: skipped at the next frame
   struct Expect {
@@ -144,7 +144,7 @@ TEST(TutorialFrame, ExplanationStepsThroughTheGesturesAndYieldsToAClosedPinch) {
   }
 }
 
-TEST(TutorialFrame, FistAndMissingHandHideTheHand) {
+TEST(TutorialSceneFrame, FistAndMissingHandHideTheHand) {
   struct Case {
     const char* name;
     int hands, fist, relative, interactive;
@@ -180,7 +180,7 @@ TEST(TutorialFrame, FistAndMissingHandHideTheHand) {
   }
 }
 
-TEST(TutorialFrame, CursorAndMouseModelFollowThePointer) {
+TEST(TutorialSceneFrame, CursorAndMouseModelFollowThePointer) {
   struct Case {
     const char* name;
     int relative;
@@ -209,7 +209,7 @@ TEST(TutorialFrame, CursorAndMouseModelFollowThePointer) {
   }
 }
 
-TEST(TutorialFrame, IconsDragIntoFoldersAndRecolourOnClicksUntilReset) {
+TEST(TutorialSceneFrame, IconsDragIntoFoldersAndRecolourOnClicksUntilReset) {
   struct Step {
     float cx, cy;
     int left, right, middle;

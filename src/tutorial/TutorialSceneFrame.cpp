@@ -1,9 +1,9 @@
-#include "TutorialFrame.h"
+#include "TutorialSceneFrame.h"
 
 #include "EngineView.h"
 #include "TutorialTexts.h"
 
-TutorialFrame::TutorialFrame(const EngineView& engine, double nowMs) : hand_(nowMs) {
+TutorialSceneFrame::TutorialSceneFrame(const EngineView& engine, double nowMs) : hand_(nowMs) {
   scene_.hand.position = {0, engine.GetControllerPos() == 2 ? 100.0f : -100.0f, -500};
   for (int i = 0; i < 2; ++i) {
     auto& arrow = scene_.arrows[i];
@@ -29,7 +29,7 @@ TutorialFrame::TutorialFrame(const EngineView& engine, double nowMs) : hand_(now
   scene_.resetVirtualDisplay();
 }
 
-void TutorialFrame::update(const EngineView& engine, DisplayFlags& flags, double nowMs) {
+void TutorialSceneFrame::update(const EngineView& engine, DisplayFlags& flags, double nowMs) {
   const bool handShown = hand_.update(engine, flags, nowMs, scene_);
   display_.moveCursor(engine, handShown, scene_);
   display_.moveClickIcon(engine, scene_);

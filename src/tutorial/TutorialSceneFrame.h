@@ -10,9 +10,9 @@ class EngineView;
 // One tutorial frame in plain values: the hand and its explanation, then the cursor, the mouse
 // model and the icons, then a rebuild of the virtual display when asked for. Times are
 // milliseconds of a steady clock.
-class TutorialFrame {
+class TutorialSceneFrame {
  public:
-  TutorialFrame(const EngineView& engine, double nowMs);
+  TutorialSceneFrame(const EngineView& engine, double nowMs);
 
   void update(const EngineView& engine, DisplayFlags& flags, double nowMs);
 
