@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
 
@@ -12,7 +14,9 @@ class AudioFX;
 class CheckController;
 class GraphicFX;
 class NotificationWindow;
+class OsxHandVisualiser;
 class OsxMousePointer;
+class OsxTutorialWindow;
 class QAction;
 class QMenu;
 class QTimer;
@@ -59,6 +63,10 @@ public:
     CheckController* checker() const { return checkController_; }
     AudioFX* soundEffects() const { return audioFx_; }
     GraphicFX* edgeBanner() const { return graphicFx_; }
+    OsxTutorialWindow* tutorialWindow() const { return tutorialWindow_; }
+    OsxHandVisualiser* tutorialVisualiser() const { return visualiser_; }
+    // The last message about a tutorial that could not run (null when none is shown).
+    QMessageBox* tutorialMessage() const { return tutorialMessage_; }
 
     // "http://" and the product's web site.
     static QString siteAddress();
@@ -72,6 +80,7 @@ public slots:
     void help();
     void gestures();
     void gesturesWithCheck();
+    void tutorial();
     void notifyClicks();
     void pause();
     void controllerOnDisconnect();
@@ -83,6 +92,9 @@ public slots:
     void setAboutClosed();
     void setGesturesClosed();
     void setSplashClosed();
+    void setTutorialClosed();
+    // The tutorial could not start or stopped rendering: it is closed and the user told once.
+    void tutorialFailed(const QString& message);
 
 private:
     void createActions();
@@ -93,6 +105,7 @@ private:
     void setTrayIcon(bool green);
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
+    void initPointer();
 
     QIcon greenIcon_;
     QIcon grayIcon_;
@@ -119,6 +132,9 @@ private:
     NotificationWindow* gestures_ = nullptr;
     NotificationWindow* splash_ = nullptr;
     OsxMousePointer* mousePointer_ = nullptr;
+    OsxTutorialWindow* tutorialWindow_ = nullptr;
+    OsxHandVisualiser* visualiser_ = nullptr;
+    QPointer<QMessageBox> tutorialMessage_;
 
     int balloonOpen_ = 0;
     int aboutOpen_ = 0;

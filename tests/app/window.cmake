@@ -25,3 +25,6 @@ velmo_add_test(app_main_start test_main_start XVFB LABELS app)
 
 velmo_window_test(test_e2e_hand ${CMAKE_CURRENT_SOURCE_DIR}/test_e2e_hand.cpp)
 velmo_add_test(app_e2e_hand test_e2e_hand TRAY LABELS app e2e tsan)
+
+velmo_window_test(test_tutorial_tray ${CMAKE_CURRENT_SOURCE_DIR}/test_tutorial_tray.cpp)
+velmo_add_test(app_tutorial_tray test_tutorial_tray TRAY LABELS app tutorial)

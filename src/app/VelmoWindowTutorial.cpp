@@ -1,0 +1,66 @@
+// The tray window's tutorial slots and the alternative pointer they show.
+#include "VelmoWindow.h"
+
+#include "OsxHandVisualiser.h"
+#include "OsxMousePointer.h"
+#include "OsxTutorialWindow.h"
+
+#include <QDebug>
+#include <QMessageBox>
+
+void VelmoWindow::tutorial() {
+    if (!tutorialOpen_) {
+        delete tutorialWindow_;
+        tutorialWindow_ = new OsxTutorialWindow(nullptr);
+        connect(tutorialWindow_, SIGNAL(tutorialClosed()), this, SLOT(setTutorialClosed()));
+        connect(tutorialWindow_, SIGNAL(openOptions()), this, SLOT(options()));
+        // Queued: the report comes from inside the visualiser, which the slot deletes.
+        connect(tutorialWindow_, SIGNAL(tutorialFailed(QString)), this, SLOT(tutorialFailed(QString)),
+                Qt::QueuedConnection);
+        tutorialOpen_ = 1;
+        // Its destructor stops its render timer first; only one renderer may exist at a time.
+        delete visualiser_;
+        visualiser_ = new OsxHandVisualiser(tutorialWindow_, &listener_);
+        // Failures come back as tutorialFailed(); nothing escapes into the tray's event loop.
+        visualiser_->go();
+    }
+    if (tutorialWindow_) tutorialWindow_->show();
+    initPointer();
+}
+
+void VelmoWindow::initPointer() {
+    if (!pointerOpen_) {
+        mousePointer_ = new OsxMousePointer();
+        listener_.SetMousePointer(mousePointer_);
+        mousePointer_->hide();
+        pointerOpen_ = 1;
+    }
+    qDebug() << "CHECKING ALTERNATIVE POINTER - " << listener_.IsAlternativeMousePointer();
+    if (listener_.GetUserParam(AlternativeMouseCursor) != 0.0f && listener_.getNetworkMode() == 0)
+        mousePointer_->show();
+}
+
+void VelmoWindow::setTutorialClosed() {
+    tutorialOpen_ = 0;
+    tutorialWindow_ = nullptr;
+    // The window's owner deletes it only from the event loop, never from inside the visualiser, so
+    // no call of the visualiser is running here.
+    OsxHandVisualiser* visualiser = visualiser_;
+    visualiser_ = nullptr;
+    delete visualiser;
+    // The real pointer moves again.
+    listener_.SetInteractiveTutorial(0);
+}
+
+void VelmoWindow::tutorialFailed(const QString& message) {
+    if (tutorialOpen_) delete tutorialWindow_;
+    listener_.SetInteractiveTutorial(0);
+    qWarning().noquote() << "TUTORIAL FAILED:" << message;
+    // One message at a time, not modal: the tray keeps running behind it.
+    delete tutorialMessage_.data();
+    tutorialMessage_ = new QMessageBox(QMessageBox::Warning, tr("Velmo Mouse"),
+                                       tr("The 3D tutorial could not run on this display.\n\n") + message,
+                                       QMessageBox::Ok);
+    tutorialMessage_->setAttribute(Qt::WA_DeleteOnClose);
+    tutorialMessage_->show();
+}
