@@ -53,8 +53,9 @@ void VelmoWindow::setTutorialClosed() {
 }
 
 void VelmoWindow::tutorialFailed(const QString& message) {
-    if (tutorialOpen_) delete tutorialWindow_;
-    listener_.SetInteractiveTutorial(0);
+    // A report from a tutorial that has already gone must not close a newer one.
+    if (tutorialOpen_ && sender() == tutorialWindow_) delete tutorialWindow_;
+    if (!tutorialOpen_) listener_.SetInteractiveTutorial(0);
     qWarning().noquote() << "TUTORIAL FAILED:" << message;
     // One message at a time, not modal: the tray keeps running behind it.
     delete tutorialMessage_.data();

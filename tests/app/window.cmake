@@ -26,5 +26,13 @@ velmo_add_test(app_main_start test_main_start XVFB LABELS app)
 velmo_window_test(test_e2e_hand ${CMAKE_CURRENT_SOURCE_DIR}/test_e2e_hand.cpp)
 velmo_add_test(app_e2e_hand test_e2e_hand TRAY LABELS app e2e tsan)
 
-velmo_window_test(test_tutorial_tray ${CMAKE_CURRENT_SOURCE_DIR}/test_tutorial_tray.cpp)
+velmo_window_test(test_tutorial_tray ${CMAKE_CURRENT_SOURCE_DIR}/test_tutorial_tray.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support/ogre_asan_options.cpp)
+find_package(OGRE 1.12 REQUIRED CONFIG)
+target_compile_definitions(test_tutorial_tray PRIVATE "VELMO_OGRE_PLUGIN_DIR=\"${OGRE_PLUGIN_DIR}\"")
 velmo_add_test(app_tutorial_tray test_tutorial_tray TRAY LABELS app tutorial)
+# The same on a display without OpenGL: one message, and the tray runs on.
+add_test(NAME app_tutorial_no_gl COMMAND ${CMAKE_SOURCE_DIR}/tests/support/with-xvfb.sh --tray --no-glx
+  $<TARGET_FILE:test_tutorial_tray> --gtest_filter=TutorialTray.ADisplayWithoutGl*)
+set_tests_properties(app_tutorial_no_gl PROPERTIES LABELS "app;tutorial;x11" TIMEOUT 300
+  ENVIRONMENT "VELMO_SOURCE_DIR=${CMAKE_SOURCE_DIR};QT_QPA_PLATFORM=xcb;QT_XCB_GL_INTEGRATION=none")
