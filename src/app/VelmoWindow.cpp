@@ -131,6 +131,7 @@ VelmoWindow::~VelmoWindow() {
     // Its closed signal deletes the visualiser (renderer first, then the window).
     if (tutorialOpen_) delete tutorialWindow_;
     tutorialWindow_ = nullptr;
+    deleteRetiredVisualiser();
     delete tutorialMessage_.data();
     delete mousePointer_;
     mousePointer_ = nullptr;

@@ -106,6 +106,7 @@ private:
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
     void initPointer();
+    void deleteRetiredVisualiser();
 
     QIcon greenIcon_;
     QIcon grayIcon_;
@@ -134,6 +135,8 @@ private:
     OsxMousePointer* mousePointer_ = nullptr;
     OsxTutorialWindow* tutorialWindow_ = nullptr;
     OsxHandVisualiser* visualiser_ = nullptr;
+    // A closed tutorial's visualiser whose own call was still running; deleted from the event loop.
+    OsxHandVisualiser* retiredVisualiser_ = nullptr;
     QPointer<QMessageBox> tutorialMessage_;
 
     int balloonOpen_ = 0;

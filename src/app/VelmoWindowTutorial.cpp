@@ -7,6 +7,7 @@
 
 #include <QDebug>
 #include <QMessageBox>
+#include <QTimer>
 
 void VelmoWindow::tutorial() {
     if (!tutorialOpen_) {
@@ -19,6 +20,7 @@ void VelmoWindow::tutorial() {
                 Qt::QueuedConnection);
         tutorialOpen_ = 1;
         // Its destructor stops its render timer first; only one renderer may exist at a time.
+        deleteRetiredVisualiser();
         delete visualiser_;
         visualiser_ = new OsxHandVisualiser(tutorialWindow_, &listener_);
         // Failures come back as tutorialFailed(); nothing escapes into the tray's event loop.
@@ -43,13 +45,25 @@ void VelmoWindow::initPointer() {
 void VelmoWindow::setTutorialClosed() {
     tutorialOpen_ = 0;
     tutorialWindow_ = nullptr;
-    // The window's owner deletes it only from the event loop, never from inside the visualiser, so
-    // no call of the visualiser is running here.
     OsxHandVisualiser* visualiser = visualiser_;
     visualiser_ = nullptr;
-    delete visualiser;
+    if (visualiser && visualiser->isBusy()) {
+        // Closed from inside one of its own calls: it stops now and goes once that call returned.
+        visualiser->shutdown();
+        deleteRetiredVisualiser();
+        retiredVisualiser_ = visualiser;
+        QTimer::singleShot(0, this, &VelmoWindow::deleteRetiredVisualiser);
+    } else {
+        delete visualiser;
+    }
     // The real pointer moves again.
     listener_.SetInteractiveTutorial(0);
+}
+
+void VelmoWindow::deleteRetiredVisualiser() {
+    OsxHandVisualiser* retired = retiredVisualiser_;
+    retiredVisualiser_ = nullptr;
+    delete retired;
 }
 
 void VelmoWindow::tutorialFailed(const QString& message) {

@@ -36,7 +36,12 @@ bool HandVisRender::isRendering() const {
 }
 
 void HandVisRender::osxRenderOneFrame() {
-    if (!target_) return;
+    if (!target_ || busy_) return;
+    struct Busy {
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+    } busy(busy_);
     const double elapsed = clock_.isValid() ? clock_.nsecsElapsed() / 1e9 : 0.0;
     clock_.restart();
     Ogre::Root* root = Ogre::Root::getSingletonPtr();

@@ -24,6 +24,8 @@ public:
     bool isRendering() const;
     // Frames rendered since the timer was started.
     long long frameCount() const { return frames_; }
+    // True while a tick runs (its frame, or the target's exit).
+    bool isBusy() const { return busy_; }
 
 public slots:
     void osxRenderOneFrame();
@@ -36,4 +38,5 @@ private:
     QTimer* timer_ = nullptr;
     QElapsedTimer clock_;
     long long frames_ = 0;
+    bool busy_ = false;
 };

@@ -43,6 +43,10 @@ bool OsxHandVisualiser::go() {
     return true;
 }
 
+bool OsxHandVisualiser::isBusy() const {
+    return render_ && render_->isBusy();
+}
+
 void OsxHandVisualiser::shutdown() {
     if (render_) render_->stopRendering();
 }

@@ -21,6 +21,8 @@ public:
     // True when the tutorial is rendering; false when set-up failed (message already reported).
     bool go() override;
     void shutdown();
+    // A call of this visualiser is running (a frame or its end): it must not be deleted now.
+    bool isBusy() const;
 
     HandVisRender* renderTimer() const { return render_; }
 

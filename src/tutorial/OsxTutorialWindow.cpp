@@ -11,7 +11,7 @@
 // The native view Ogre renders into: Qt must not paint over it.
 class TutorialView : public QWidget {
 public:
-    TutorialView(OsxTutorialWindow* owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+    TutorialView(OsxTutorialWindow* owner, QWidget* parent) : QWidget(parent), owner(owner) {
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_PaintOnScreen);
         setAttribute(Qt::WA_NoSystemBackground);
@@ -23,40 +23,42 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {}
     void keyPressEvent(QKeyEvent* event) override {
-        if (owner_->application_) owner_->application_->queueKey(event->key(), true, event->isAutoRepeat());
+        if (owner && owner->application_) owner->application_->queueKey(event->key(), true, event->isAutoRepeat());
     }
     void keyReleaseEvent(QKeyEvent* event) override {
-        if (owner_->application_) owner_->application_->queueKey(event->key(), false, event->isAutoRepeat());
+        if (owner && owner->application_) owner->application_->queueKey(event->key(), false, event->isAutoRepeat());
     }
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
-        if (owner_->application_) owner_->application_->viewResized(width(), height());
+        if (owner && owner->application_) owner->application_->viewResized(width(), height());
     }
 
-private:
-    OsxTutorialWindow* owner_;
+public:
+    // Null once the owner is gone.
+    OsxTutorialWindow* owner;
 };
 
 // The top-level window: its close button ends the tutorial.
 class TutorialFrame : public QWidget {
 public:
-    explicit TutorialFrame(OsxTutorialWindow* owner) : QWidget(nullptr, Qt::Window), owner_(owner) {}
+    explicit TutorialFrame(OsxTutorialWindow* owner) : QWidget(nullptr, Qt::Window), owner(owner) {}
 
 protected:
     void closeEvent(QCloseEvent* event) override {
         // The window goes when its owner does, after the renderer inside it.
         event->ignore();
-        owner_->closeWindowTut();
+        if (owner) owner->closeWindowTut();
     }
     void keyPressEvent(QKeyEvent* event) override {
-        if (owner_->application_) owner_->application_->queueKey(event->key(), true, event->isAutoRepeat());
+        if (owner && owner->application_) owner->application_->queueKey(event->key(), true, event->isAutoRepeat());
     }
     void keyReleaseEvent(QKeyEvent* event) override {
-        if (owner_->application_) owner_->application_->queueKey(event->key(), false, event->isAutoRepeat());
+        if (owner && owner->application_) owner->application_->queueKey(event->key(), false, event->isAutoRepeat());
     }
 
-private:
-    OsxTutorialWindow* owner_;
+public:
+    // Null once the owner is gone.
+    OsxTutorialWindow* owner;
 };
 
 OsxTutorialWindow::OsxTutorialWindow(QWidget* parent) : QWidget(parent) {
@@ -82,8 +84,19 @@ OsxTutorialWindow::~OsxTutorialWindow() {
     closing_ = true;
     // The owner tears the renderer down on this signal, while its view still exists.
     emit tutorialClosed();
-    if (application_) application_->forgetHostWindow();
-    application_ = nullptr;
+    view_->owner = nullptr;
+    if (frame_) static_cast<TutorialFrame*>(frame_.data())->owner = nullptr;
+    if (application_) {
+        // Still rendering (closed from inside one of its own calls): the view must outlive the
+        // renderer, whose owner deletes it from the event loop; the window goes after that.
+        application_->forgetHostWindow();
+        application_ = nullptr;
+        if (frame_) {
+            frame_->hide();
+            frame_->deleteLater();
+        }
+        return;
+    }
     delete frame_.data();
 }
 

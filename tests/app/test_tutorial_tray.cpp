@@ -133,6 +133,37 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
     }
 }
 
+TEST_F(TutorialTray, ClosedFromInsideItsOwnFrameItGoesOnceTheFrameReturned) {
+    VelmoWindow& w = *window;
+    w.tutorialAction()->trigger();
+    OsxTutorialWindow* tut = w.tutorialWindow();
+    ASSERT_NE(tut, nullptr);
+    ASSERT_TRUE(waitFor([&] { return frames(w) >= 5; }));
+    // P reaches openOptions() inside the frame; a receiver that closes the tutorial right there.
+    bool busyThen = false;
+    QObject::connect(tut, &OsxTutorialWindow::openOptions, [&] {
+        busyThen = w.tutorialVisualiser() && w.tutorialVisualiser()->isBusy();
+        delete w.tutorialWindow();
+    });
+    QTest::qWait(300);
+    Display* d = XOpenDisplay(nullptr);
+    const QPoint c = tut->view()->mapToGlobal(tut->view()->rect().center());
+    XTestFakeMotionEvent(d, -1, c.x(), c.y(), 0);
+    const KeyCode code = XKeysymToKeycode(d, XK_p);
+    XTestFakeKeyEvent(d, code, True, 0);
+    XTestFakeKeyEvent(d, code, False, 0);
+    XSync(d, False);
+    XCloseDisplay(d);
+    ASSERT_TRUE(waitFor([&] { return w.tutorialWindow() == nullptr; }));
+    EXPECT_TRUE(busyThen);
+    EXPECT_EQ(w.tutorialVisualiser(), nullptr);
+    ASSERT_TRUE(waitFor([&] { return Ogre::Root::getSingletonPtr() == nullptr; }));
+    EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+    // And it opens again.
+    w.tutorialAction()->trigger();
+    ASSERT_TRUE(waitFor([&] { return frames(w) >= 5; }));
+}
+
 TEST_F(TutorialTray, ABrokenPluginListGivesOneMessageAndTheTrayRunsOn) {
     // The program's resource folder, with a plug-in list naming a folder that does not exist.
     const QString resources = QDir(QCoreApplication::applicationDirPath()).filePath("resources");

@@ -142,6 +142,13 @@ TEST(TutorialFrame, OpensRendersClosesAndReopens) {
         EXPECT_EQ(t.window->hostWindow()->windowTitle(), QStringLiteral("Velmo Mouse Tutorial"));
         EXPECT_EQ(static_cast<int>(t.app->renderWindow()->getWidth()), t.window->view()->width());
         ASSERT_TRUE(waitFor([&] { return t.render.frameCount() >= 10; }));
+        // A smaller window: the render window follows the view.
+        t.window->hostWindow()->resize(800, 600);
+        ASSERT_TRUE(waitFor([&] { return t.window->view()->width() == 800; }));
+        const long long frames = t.render.frameCount();
+        ASSERT_TRUE(waitFor([&] { return t.render.frameCount() > frames + 3; }));
+        EXPECT_EQ(static_cast<int>(t.app->renderWindow()->getWidth()), 800);
+        EXPECT_EQ(static_cast<int>(t.app->renderWindow()->getHeight()), 600);
         if (esc) {
             pointInto(t.window->view());
             pressKey(XK_Escape);
