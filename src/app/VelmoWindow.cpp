@@ -12,6 +12,7 @@
 #include "OsxMousePointer.h"
 #include "OsxTutorialWindow.h"
 #include "UsageStats.h"
+#include "UserOptionDlg.h"
 #include "WndEvent.h"
 
 #include <QAction>
@@ -68,6 +69,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
     if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
 
+    // The engine has started: the network mode it loaded.
+    initNetworkMode(listener_.getNetworkMode());
+
     checkController_ = new CheckController();
     checkController_->SetController(&controller_);
     connect(checkController_, SIGNAL(onDisconnect()), this, SLOT(controllerOnDisconnect()));
@@ -100,6 +104,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 
     graphicFx_ = new GraphicFX(nullptr);
     if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
+
+    // An alternative pointer on in the settings needs its window from the start.
+    if (listener_.IsAlternativeMousePointer()) initPointer();
 }
 
 VelmoWindow::~VelmoWindow() {
@@ -133,6 +140,8 @@ VelmoWindow::~VelmoWindow() {
     tutorialWindow_ = nullptr;
     deleteRetiredVisualiser();
     delete tutorialMessage_.data();
+    if (optionsOpen_) delete options_;
+    options_ = nullptr;
     delete mousePointer_;
     mousePointer_ = nullptr;
 
@@ -168,8 +177,6 @@ void VelmoWindow::createActions() {
     pauseAction_ = new QAction(tr("&Pause"), this);
     optionsAction_ = new QAction(tr("&Options"), this);
     quitAction_ = new QAction(tr("&Quit"), this);
-    // Not built yet: listed, but greyed.
-    optionsAction_->setEnabled(false);
 }
 
 void VelmoWindow::createTrayIcon() {
@@ -198,6 +205,7 @@ void VelmoWindow::createConnections() {
     connect(helpAction_, &QAction::triggered, this, &VelmoWindow::help);
     connect(notifyClicksAction_, &QAction::triggered, this, &VelmoWindow::notifyClicks);
     connect(pauseAction_, &QAction::triggered, this, &VelmoWindow::pause);
+    connect(optionsAction_, &QAction::triggered, this, &VelmoWindow::options);
     connect(quitAction_, &QAction::triggered, qApp, &QCoreApplication::quit);
 }
 

@@ -20,6 +20,7 @@ class OsxTutorialWindow;
 class QAction;
 class QMenu;
 class QTimer;
+class UserOptionDlg;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
 // owns the engine's listener and the tracking controller, wires the signals between them and the
@@ -67,6 +68,8 @@ public:
     OsxHandVisualiser* tutorialVisualiser() const { return visualiser_; }
     // The last message about a tutorial that could not run (null when none is shown).
     QMessageBox* tutorialMessage() const { return tutorialMessage_; }
+    UserOptionDlg* optionsDialog() const { return options_; }
+    OsxMousePointer* mousePointer() const { return mousePointer_; }
 
     // "http://" and the product's web site.
     static QString siteAddress();
@@ -96,7 +99,29 @@ public slots:
     // The tutorial could not start or stopped rendering: it is closed and the user told once.
     void tutorialFailed(const QString& message);
 
+    // Options dialog glue.
+    void options();
+    void save();
+    void restore();
+    void restoreDefault();
+    void setAutoScaleFactor();
+    void enableAlternativeMouseCursor();
+    void disableAlternativeMouseCursor();
+    void setNetworkMode(int index);
+    void setControllerPos(int index);
+    void setOptionClosed();
+    void keyboardActionsDeleted(int row);
+    // Creates the alternative pointer window on first need and shows it when it is on.
+    void initPointer();
+
 private:
+    void initParameters();
+    void initNetworkMode(int type);
+    void rememberImmediateOptions();
+    void applyAlternativeMouseCursor(bool show);
+    // The dialog's groups that a network mode uses.
+    void enableOptionsForNetworkMode(int type);
+
     void createActions();
     void createTrayIcon();
     void createConnections();
@@ -105,7 +130,6 @@ private:
     void setTrayIcon(bool green);
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
-    void initPointer();
     void deleteRetiredVisualiser();
 
     QIcon greenIcon_;
@@ -138,6 +162,11 @@ private:
     // A closed tutorial's visualiser whose own call was still running; deleted from the event loop.
     OsxHandVisualiser* retiredVisualiser_ = nullptr;
     QPointer<QMessageBox> tutorialMessage_;
+    UserOptionDlg* options_ = nullptr;
+    bool filling_ = false;
+    float confirmedNetworkMode_ = 0.0f;
+    float confirmedAlternativeCursor_ = 0.0f;
+    bool tutorialOffInDestination_ = false;
 
     int balloonOpen_ = 0;
     int aboutOpen_ = 0;

@@ -1,8 +1,7 @@
-// The tray window's tutorial slots and the alternative pointer they show.
+// The tray window's tutorial slots.
 #include "VelmoWindow.h"
 
 #include "OsxHandVisualiser.h"
-#include "OsxMousePointer.h"
 #include "OsxTutorialWindow.h"
 
 #include <QDebug>
@@ -28,18 +27,6 @@ void VelmoWindow::tutorial() {
     }
     if (tutorialWindow_) tutorialWindow_->show();
     initPointer();
-}
-
-void VelmoWindow::initPointer() {
-    if (!pointerOpen_) {
-        mousePointer_ = new OsxMousePointer();
-        listener_.SetMousePointer(mousePointer_);
-        mousePointer_->hide();
-        pointerOpen_ = 1;
-    }
-    qDebug() << "CHECKING ALTERNATIVE POINTER - " << listener_.IsAlternativeMousePointer();
-    if (listener_.GetUserParam(AlternativeMouseCursor) != 0.0f && listener_.getNetworkMode() == 0)
-        mousePointer_->show();
 }
 
 void VelmoWindow::setTutorialClosed() {
