@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
 
@@ -12,7 +14,9 @@ class AudioFX;
 class CheckController;
 class GraphicFX;
 class NotificationWindow;
+class OsxHandVisualiser;
 class OsxMousePointer;
+class OsxTutorialWindow;
 class QAction;
 class QMenu;
 class QTimer;
@@ -60,6 +64,10 @@ public:
     CheckController* checker() const { return checkController_; }
     AudioFX* soundEffects() const { return audioFx_; }
     GraphicFX* edgeBanner() const { return graphicFx_; }
+    OsxTutorialWindow* tutorialWindow() const { return tutorialWindow_; }
+    OsxHandVisualiser* tutorialVisualiser() const { return visualiser_; }
+    // The last message about a tutorial that could not run (null when none is shown).
+    QMessageBox* tutorialMessage() const { return tutorialMessage_; }
     UserOptionDlg* optionsDialog() const { return options_; }
     OsxMousePointer* mousePointer() const { return mousePointer_; }
 
@@ -75,6 +83,7 @@ public slots:
     void help();
     void gestures();
     void gesturesWithCheck();
+    void tutorial();
     void notifyClicks();
     void pause();
     void controllerOnDisconnect();
@@ -86,6 +95,9 @@ public slots:
     void setAboutClosed();
     void setGesturesClosed();
     void setSplashClosed();
+    void setTutorialClosed();
+    // The tutorial could not start or stopped rendering: it is closed and the user told once.
+    void tutorialFailed(const QString& message);
 
     // Options dialog glue.
     void options();
@@ -118,6 +130,7 @@ private:
     void setTrayIcon(bool green);
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
+    void deleteRetiredVisualiser();
 
     QIcon greenIcon_;
     QIcon grayIcon_;
@@ -144,6 +157,11 @@ private:
     NotificationWindow* gestures_ = nullptr;
     NotificationWindow* splash_ = nullptr;
     OsxMousePointer* mousePointer_ = nullptr;
+    OsxTutorialWindow* tutorialWindow_ = nullptr;
+    OsxHandVisualiser* visualiser_ = nullptr;
+    // A closed tutorial's visualiser whose own call was still running; deleted from the event loop.
+    OsxHandVisualiser* retiredVisualiser_ = nullptr;
+    QPointer<QMessageBox> tutorialMessage_;
     UserOptionDlg* options_ = nullptr;
     bool filling_ = false;
     float confirmedNetworkMode_ = 0.0f;
