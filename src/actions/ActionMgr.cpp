@@ -364,3 +364,14 @@ void ActionMgr::createSender(int port, int* ip) {
 }
 
 void ActionMgr::resetSocket(int port, int* ip) { createSender(port, ip); }
+
+QHostAddress ActionMgr::destinationAddress() const {
+  Sender* s = destSender_.load();
+  return s ? s->destination() : QHostAddress();
+}
+
+void ActionMgr::releaseHeldInput() {
+  mouse_->releaseHeldButtons();
+  keyboard_->releaseHeldKeys();
+  held_.store(0);
+}

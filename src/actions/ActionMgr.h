@@ -76,6 +76,9 @@ class ActionMgr : public QObject {
   bool CheckAlternativeMousePointer();
   void createSender(int port, int* ip);
   void resetSocket(int port, int* ip);
+  // Lets go of every button and key this machine holds down (a destination whose source has
+  // gone, or that stops being one).
+  void releaseHeldInput();
 
   Mouse* GetMouse() { return mouse_; }
   Keyboard* GetKeyboard() { return keyboard_; }
@@ -89,6 +92,8 @@ class ActionMgr : public QObject {
 
   // Readers for the handshake and tests.
   QHostAddress sourceIp() const;
+  // Where the destination sender sends to; null before createSender.
+  QHostAddress destinationAddress() const;
   int peerPort() const { return peerPort_.load(); }
   bool isBorderActive() const;
   bool isFistActive() const { return fistActive_.load(); }

@@ -94,7 +94,24 @@ void Keyboard::emulateKeyOsx(int key, bool isVirtual, int release, unsigned shor
   (void)isVirtual;
   const int kc = X11Backend::instance().keycodeForKeysym(static_cast<unsigned long>(key));
   if (kc == 0) return;  // the layout cannot type it: post nothing
-  X11Backend::instance().key(kc, release == 0);
+  std::lock_guard<std::mutex> lock(mutex_);
+  postKey(kc, release == 0);
+}
+
+void Keyboard::postKey(int keycode, bool press) {
+  X11Backend::instance().key(keycode, press);
+  const auto it = std::find(heldKeys_.begin(), heldKeys_.end(), keycode);
+  if (press && it == heldKeys_.end()) heldKeys_.push_back(keycode);
+  if (!press && it != heldKeys_.end()) heldKeys_.erase(it);
+}
+
+void Keyboard::releaseHeldKeys() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto it = heldKeys_.rbegin(); it != heldKeys_.rend(); ++it)
+    X11Backend::instance().key(*it, false);
+  heldKeys_.clear();
+  heldModifiers_.clear();
+  appSwitcherActive = false;
 }
 
 void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name, bool) {
@@ -135,16 +152,16 @@ void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name
     std::lock_guard<std::mutex> lock(mutex_);
     if (button == KeyPress) {
       if (!appSwitcher || !appSwitcherActive) {
-        for (const PostedKey& m : mods) x.key(m.keycode, true);
+        for (const PostedKey& m : mods) postKey(m.keycode, true);
       }
       if (appSwitcher && !appSwitcherActive) {
         appSwitcherActive = true;
         heldModifiers_.clear();
         for (const PostedKey& m : mods) heldModifiers_.push_back(m.keysym);
       }
-      if (main.keycode) x.key(main.keycode, true);
+      if (main.keycode) postKey(main.keycode, true);
     } else {
-      if (main.keycode) x.key(main.keycode, false);
+      if (main.keycode) postKey(main.keycode, false);
       if (appSwitcher) {
         if (main.keycode) {
           // The modifiers stay down so the next press moves on in the switcher.
@@ -152,13 +169,13 @@ void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name
         } else {
           for (auto it = heldModifiers_.rbegin(); it != heldModifiers_.rend(); ++it) {
             const int kc = x.keycodeForKeysym(*it);
-            if (kc) x.key(kc, false);
+            if (kc) postKey(kc, false);
           }
           heldModifiers_.clear();
           appSwitcherActive = false;
         }
       } else {
-        for (auto it = mods.rbegin(); it != mods.rend(); ++it) x.key(it->keycode, false);
+        for (auto it = mods.rbegin(); it != mods.rend(); ++it) postKey(it->keycode, false);
       }
     }
   }

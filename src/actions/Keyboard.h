@@ -32,6 +32,8 @@ class Keyboard : public QObject {
   void emulateKeyOsx(int key, bool isVirtual, int release, unsigned short);
 
   bool isAppSwitcherActive() const;
+  // Releases every key this keyboard has pressed and not yet released, app switcher included.
+  void releaseHeldKeys();
   QTimer* releaseKeyTimer() const { return releaseTimer_; }
 
   // The name of the action whose modifiers stay held between presses.
@@ -45,9 +47,13 @@ class Keyboard : public QObject {
   void timerKeyReleaseTimeout();
 
  private:
+  // One key down or up, remembered while down (mutex_ held).
+  void postKey(int keycode, bool press);
+
   QTimer* releaseTimer_;
   bool flag_;
   mutable std::mutex mutex_;
   bool appSwitcherActive = false;
   std::vector<unsigned long> heldModifiers_;  // keysyms the app switcher holds, in press order
+  std::vector<int> heldKeys_;                  // keycodes down, in press order
 };

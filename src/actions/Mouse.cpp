@@ -225,6 +225,11 @@ void Mouse::move(float x, float y, int alternativePointer, int relative, int) {
 void Mouse::pressButton(int xButton, bool press) {
   if (xButton == 0) return;
   X11Backend::instance().button(xButton, press);
+  if (press) {
+    heldButtons_.fetch_or(1u << xButton);
+  } else {
+    heldButtons_.fetch_and(~(1u << xButton));
+  }
   if (logFile_) {
     Log(QString("%1 BUTTON %2").arg(buttonName(xButton), press ? "PRESSED" : "RELEASED")
             .toUtf8()
@@ -234,6 +239,12 @@ void Mouse::pressButton(int xButton, bool press) {
 }
 
 void Mouse::buttonPress(actionType button) { pressButton(xButtonOf(button), true); }
+
+void Mouse::releaseHeldButtons() {
+  const unsigned held = heldButtons_.exchange(0);
+  for (int b = 1; b <= 3; ++b)
+    if (held & (1u << b)) X11Backend::instance().button(b, false);
+}
 
 int Mouse::buttonRelease(actionType button) {
   pressButton(xButtonOf(button), false);

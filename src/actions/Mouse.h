@@ -43,6 +43,8 @@ class Mouse : public QObject {
   void rightPress();
   void rightRelease();
   void wheelMove(float delta, int forward);
+  // Releases the buttons this device has pressed and not yet released.
+  void releaseHeldButtons();
 
   // Wheel notches per turn of the forefinger circle at a wheel scale factor of 1.0.
   static constexpr float kNotchesPerTurn = 10.0f;
@@ -88,4 +90,5 @@ class Mouse : public QObject {
   std::mutex monitorMutex_;  // the display object is not for two threads at once
   MultiMonitor* monitor_;
   std::atomic<OsxMousePointer*> pointer_{nullptr};
+  std::atomic<unsigned> heldButtons_{0};  // bit n: X button n pressed by us
 };

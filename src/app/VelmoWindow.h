@@ -15,6 +15,7 @@ class NotificationWindow;
 class OsxMousePointer;
 class QAction;
 class QMenu;
+class QThread;
 class QTimer;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
@@ -59,6 +60,8 @@ public:
     CheckController* checker() const { return checkController_; }
     AudioFX* soundEffects() const { return audioFx_; }
     GraphicFX* edgeBanner() const { return graphicFx_; }
+    // The thread on which the relay's receiver runs its sockets and timers.
+    QThread* socketThread() const { return socketThread_; }
 
     // "http://" and the product's web site.
     static QString siteAddress();
@@ -78,6 +81,8 @@ public slots:
     void startReleaseKeyTimer();
     void playEffect(int value);
     void drawEffect(int value, int autoIntHeight);
+    // A network mode chosen by the user: 0 standalone, 1 source, 2 destination.
+    void setNetworkMode(int index);
 
     void setBaloonClosed();
     void setAboutClosed();
@@ -91,6 +96,11 @@ private:
     void splash();
     void autoStartClick();
     void setTrayIcon(bool green);
+    // The network mode's side effects: the relay's timers, the alternative pointer, the menu.
+    void initNetworkMode(int type);
+    // The relay's thread with the engine's sockets on it (start-up), and its end (shut-down).
+    void startRelay();
+    void stopRelay();
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
 
@@ -136,4 +146,8 @@ private:
     CheckController* checkController_ = nullptr;
     AudioFX* audioFx_ = nullptr;
     GraphicFX* graphicFx_ = nullptr;
+
+    QThread* socketThread_ = nullptr;
+    QObject* socketContext_ = nullptr;  // lives on socketThread_; parent of the relay's sockets
+    bool tutorialOffInDestination_ = false;
 };
