@@ -134,9 +134,14 @@ void Receiver::applyNetworkMode(int newMode) {
     if (was == ActionMgr::Destination && newMode != ActionMgr::Destination) leaveDestination();
     if (newMode == ActionMgr::Destination && was != ActionMgr::Destination) {
       // The first source heard from now on is the one obeyed.
-      std::lock_guard<std::mutex> lock(pairedMutex_);
-      paired_ = QHostAddress();
-      silenceHandled_ = false;
+      {
+        std::lock_guard<std::mutex> lock(pairedMutex_);
+        paired_ = QHostAddress();
+        silenceHandled_ = false;
+      }
+      // Nothing goes to the source of an earlier time before it announces itself again.
+      if (actionMgr_ && mode() == ActionMgr::Destination)
+        actionMgr_->SetSourceIp(QHostAddress(QHostAddress::AnyIPv4));
     }
     if (newMode == ActionMgr::Destination) {
       if (!watchdogTimer_->isActive()) watchdogTimer_->start(timing_.watchdogMs);
