@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds and runs every test: a plain build, then the same suite under
-# AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer, then
+# each libFuzzer target for a bounded time.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -23,5 +24,29 @@ scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON -DVELMO
 echo "== ThreadSanitizer (threaded tests) =="
 scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMO_TSAN=ON -DVELMO_BUILD_BENCH=OFF
 (cd build-tsan && ctest --output-on-failure -j"$jobs" -L tsan) || status=1
+
+echo "== libFuzzer (bounded runs) =="
+# Only the fuzz targets and what they link, with clang.
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVELMO_FUZZ=ON \
+  -DVELMO_BUILD_TESTS=OFF -DVELMO_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs" --target velmo_fuzz
+for fuzzer in build-fuzz/tests/fuzz/fuzz_*; do
+  [ -x "$fuzzer" ] && [ -f "$fuzzer" ] || continue
+  name=$(basename "$fuzzer")
+  seeds=tests/fuzz/corpus/$name
+  dict=tests/fuzz/$name.dict
+  found=$(mktemp -d)  # new inputs go here, never into the seeds
+  args=(-max_total_time="${VELMO_FUZZ_SECONDS:-25}" -print_final_stats=1)
+  [ -f "$dict" ] && args+=(-dict="$dict")
+  [ -d "$seeds" ] && args+=("$found" "$seeds") || args+=("$found")
+  echo "-- $name"
+  if ! "$fuzzer" "${args[@]}" >"$found.log" 2>&1; then
+    cat "$found.log"
+    status=1
+  else
+    tail -n 8 "$found.log"
+  fi
+  rm -rf "$found" "$found.log"
+done
 
 exit $status
