@@ -32,7 +32,8 @@ ActionMgr::ActionMgr(actionMgrData data, QObject* parent)
       audioFx_(data.audioFx),
       audioFxBorder_(data.audioFxBorder),
       graphicFx_(data.graphicFx),
-      setEffectSwitches_(std::move(data.setEffectSwitches)) {
+      setEffectSwitches_(std::move(data.setEffectSwitches)),
+      heldInputReleased_(std::move(data.heldInputReleased)) {
   mouse_ = new Mouse(static_cast<int>(data.doubleClickTime),
                      static_cast<float>(data.wheelScaleFactor),
                      data.logEnabled != 0 ? data.logFile : nullptr, data.encryptLog, data.relative,
@@ -44,6 +45,9 @@ ActionMgr::ActionMgr(actionMgrData data, QObject* parent)
 // The Mouse gets no Qt parent: this manager owns and deletes it, and a parent that went first
 // would delete it behind the manager's back.
 ActionMgr::~ActionMgr() {
+  // The engine is going too (or has gone): only the devices are let go here.
+  heldInputReleased_ = nullptr;
+  releaseHeldInput();
   delete mouse_;
   delete keyboard_;
   delete destSender_.load();
@@ -161,6 +165,13 @@ void ActionMgr::actuateAction(actionType type, int press, int suppress, int noti
       emit SendWndEvent(press ? WndShortcutPressed : WndShortcutReleased);
       break;
   }
+}
+
+void ActionMgr::releaseHeldInput() {
+  mouse_->releaseAllButtons();
+  keyboard_->releaseAll();
+  held_.store(0);
+  if (heldInputReleased_) heldInputReleased_();
 }
 
 void ActionMgr::ResetMouseWheel() {
@@ -368,10 +379,4 @@ void ActionMgr::resetSocket(int port, int* ip) { createSender(port, ip); }
 QHostAddress ActionMgr::destinationAddress() const {
   Sender* s = destSender_.load();
   return s ? s->destination() : QHostAddress();
-}
-
-void ActionMgr::releaseHeldInput() {
-  mouse_->releaseHeldButtons();
-  keyboard_->releaseHeldKeys();
-  held_.store(0);
 }

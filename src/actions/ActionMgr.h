@@ -48,6 +48,9 @@ class ActionMgr : public QObject {
     // Writes the three effect switches where the engine keeps them (the pointers above are
     // read-only); a destination takes the source's switches through it.
     std::function<void(bool audioFx, bool audioFxBorder, bool graphicFx)> setEffectSwitches;
+    // Called by releaseHeldInput after it has let go: the engine forgets its closed pinches, so it
+    // neither thinks a button is still held nor releases it a second time.
+    std::function<void()> heldInputReleased;
   };
 
   ActionMgr(actionMgrData data, QObject* parent);
@@ -76,8 +79,11 @@ class ActionMgr : public QObject {
   bool CheckAlternativeMousePointer();
   void createSender(int port, int* ip);
   void resetSocket(int port, int* ip);
-  // Lets go of every button and key this machine holds down (a destination whose source has
-  // gone, or that stops being one).
+  // Lets go of every button and key held down on this machine (buttons, shortcut keys, the app
+  // switcher's held modifiers), silently, and resets the engine's pinch state through the record's
+  // heldInputReleased: for when the hand that holds them can no longer let go (tracking gone,
+  // pause, quit, a silent or replaced source). Safe from any thread. In source mode nothing is
+  // held here; VelmoGestures::releaseHeldActions also sends the destination its releases.
   void releaseHeldInput();
 
   Mouse* GetMouse() { return mouse_; }
@@ -137,6 +143,7 @@ class ActionMgr : public QObject {
   const std::atomic<bool>* audioFxBorder_;
   const std::atomic<bool>* graphicFx_;
   std::function<void(bool, bool, bool)> setEffectSwitches_;
+  std::function<void()> heldInputReleased_;
 
   std::atomic<OsxMousePointer*> mPointer_{nullptr};
 

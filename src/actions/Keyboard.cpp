@@ -41,13 +41,32 @@ struct PostedKey {
 Keyboard::Keyboard(QTimer* releaseTimer, bool flag) : releaseTimer_(releaseTimer), flag_(flag) {}
 
 Keyboard::~Keyboard() {
-  // Modifiers held for the app switcher must not outlive the program.
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (auto it = heldModifiers_.rbegin(); it != heldModifiers_.rend(); ++it) {
-    const int kc = X11Backend::instance().keycodeForKeysym(*it);
-    if (kc) X11Backend::instance().key(kc, false);
-  }
+  // Keys held for a shortcut or the app switcher must not outlive the program.
+  releaseAll();
+}
+
+void Keyboard::post(int keycode, bool down) {
+  X11Backend::instance().key(keycode, down);
+  auto it = std::find(downKeys_.begin(), downKeys_.end(), keycode);
+  if (down && it == downKeys_.end()) downKeys_.push_back(keycode);
+  if (!down && it != downKeys_.end()) downKeys_.erase(it);
+}
+
+void Keyboard::releaseAllLocked() {
+  // Last pressed first, so modifiers go after the keys they modify.
+  while (!downKeys_.empty()) post(downKeys_.back(), false);
   heldModifiers_.clear();
+  appSwitcherActive = false;
+}
+
+void Keyboard::releaseAll() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  releaseAllLocked();
+}
+
+std::vector<int> Keyboard::heldKeys() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return downKeys_;
 }
 
 bool Keyboard::isAppSwitcherActive() const {
@@ -94,24 +113,7 @@ void Keyboard::emulateKeyOsx(int key, bool isVirtual, int release, unsigned shor
   (void)isVirtual;
   const int kc = X11Backend::instance().keycodeForKeysym(static_cast<unsigned long>(key));
   if (kc == 0) return;  // the layout cannot type it: post nothing
-  std::lock_guard<std::mutex> lock(mutex_);
-  postKey(kc, release == 0);
-}
-
-void Keyboard::postKey(int keycode, bool press) {
-  X11Backend::instance().key(keycode, press);
-  const auto it = std::find(heldKeys_.begin(), heldKeys_.end(), keycode);
-  if (press && it == heldKeys_.end()) heldKeys_.push_back(keycode);
-  if (!press && it != heldKeys_.end()) heldKeys_.erase(it);
-}
-
-void Keyboard::releaseHeldKeys() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (auto it = heldKeys_.rbegin(); it != heldKeys_.rend(); ++it)
-    X11Backend::instance().key(*it, false);
-  heldKeys_.clear();
-  heldModifiers_.clear();
-  appSwitcherActive = false;
+  X11Backend::instance().key(kc, release == 0);
 }
 
 void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name, bool) {
@@ -152,16 +154,16 @@ void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name
     std::lock_guard<std::mutex> lock(mutex_);
     if (button == KeyPress) {
       if (!appSwitcher || !appSwitcherActive) {
-        for (const PostedKey& m : mods) postKey(m.keycode, true);
+        for (const PostedKey& m : mods) post(m.keycode, true);
       }
       if (appSwitcher && !appSwitcherActive) {
         appSwitcherActive = true;
         heldModifiers_.clear();
         for (const PostedKey& m : mods) heldModifiers_.push_back(m.keysym);
       }
-      if (main.keycode) postKey(main.keycode, true);
+      if (main.keycode) post(main.keycode, true);
     } else {
-      if (main.keycode) postKey(main.keycode, false);
+      if (main.keycode) post(main.keycode, false);
       if (appSwitcher) {
         if (main.keycode) {
           // The modifiers stay down so the next press moves on in the switcher.
@@ -169,13 +171,13 @@ void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name
         } else {
           for (auto it = heldModifiers_.rbegin(); it != heldModifiers_.rend(); ++it) {
             const int kc = x.keycodeForKeysym(*it);
-            if (kc) postKey(kc, false);
+            if (kc) post(kc, false);
           }
           heldModifiers_.clear();
           appSwitcherActive = false;
         }
       } else {
-        for (auto it = mods.rbegin(); it != mods.rend(); ++it) postKey(it->keycode, false);
+        for (auto it = mods.rbegin(); it != mods.rend(); ++it) post(it->keycode, false);
       }
     }
   }

@@ -32,8 +32,11 @@ class Keyboard : public QObject {
   void emulateKeyOsx(int key, bool isVirtual, int release, unsigned short);
 
   bool isAppSwitcherActive() const;
-  // Releases every key this keyboard has pressed and not yet released, app switcher included.
-  void releaseHeldKeys();
+  // Lets go of every key this object holds down: a shortcut pressed and not yet released, and the
+  // app switcher's held modifiers (tracking gone, pause, quit). Safe from any thread.
+  void releaseAll();
+  // X keycodes held down by this object, in press order.
+  std::vector<int> heldKeys() const;
   QTimer* releaseKeyTimer() const { return releaseTimer_; }
 
   // The name of the action whose modifiers stay held between presses.
@@ -47,13 +50,14 @@ class Keyboard : public QObject {
   void timerKeyReleaseTimeout();
 
  private:
-  // One key down or up, remembered while down (mutex_ held).
-  void postKey(int keycode, bool press);
-
   QTimer* releaseTimer_;
   bool flag_;
   mutable std::mutex mutex_;
   bool appSwitcherActive = false;
   std::vector<unsigned long> heldModifiers_;  // keysyms the app switcher holds, in press order
-  std::vector<int> heldKeys_;                  // keycodes down, in press order
+  std::vector<int> downKeys_;                 // keycodes posted down and not yet up, in order
+
+  // One key event, with its bookkeeping; mutex_ held.
+  void post(int keycode, bool down);
+  void releaseAllLocked();
 };

@@ -58,6 +58,7 @@ Mouse::Mouse(int doubleClickTime, float wheelScaleFactor, FILE* log, int encrypt
 }
 
 Mouse::~Mouse() {
+  releaseAllButtons();
   // Never leave the desktop without a cursor.
   X11Backend::instance().setCursorHidden(false);
   delete monitor_;
@@ -224,11 +225,14 @@ void Mouse::move(float x, float y, int alternativePointer, int relative, int) {
 
 void Mouse::pressButton(int xButton, bool press) {
   if (xButton == 0) return;
-  X11Backend::instance().button(xButton, press);
-  if (press) {
-    heldButtons_.fetch_or(1u << xButton);
-  } else {
-    heldButtons_.fetch_and(~(1u << xButton));
+  {
+    std::lock_guard<std::mutex> lock(buttonMutex_);
+    X11Backend::instance().button(xButton, press);
+    if (press) {
+      heldButtons_ |= 1u << xButton;
+    } else {
+      heldButtons_ &= ~(1u << xButton);
+    }
   }
   if (logFile_) {
     Log(QString("%1 BUTTON %2").arg(buttonName(xButton), press ? "PRESSED" : "RELEASED")
@@ -238,13 +242,19 @@ void Mouse::pressButton(int xButton, bool press) {
   emit playEffect(press ? FxButtonPressed : FxButtonReleased);
 }
 
-void Mouse::buttonPress(actionType button) { pressButton(xButtonOf(button), true); }
-
-void Mouse::releaseHeldButtons() {
-  const unsigned held = heldButtons_.exchange(0);
+void Mouse::releaseAllButtons() {
+  std::lock_guard<std::mutex> lock(buttonMutex_);
   for (int b = 1; b <= 3; ++b)
-    if (held & (1u << b)) X11Backend::instance().button(b, false);
+    if (heldButtons_ & (1u << b)) X11Backend::instance().button(b, false);
+  heldButtons_ = 0;
 }
+
+unsigned Mouse::heldButtons() const {
+  std::lock_guard<std::mutex> lock(buttonMutex_);
+  return heldButtons_;
+}
+
+void Mouse::buttonPress(actionType button) { pressButton(xButtonOf(button), true); }
 
 int Mouse::buttonRelease(actionType button) {
   pressButton(xButtonOf(button), false);

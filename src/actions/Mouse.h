@@ -43,8 +43,11 @@ class Mouse : public QObject {
   void rightPress();
   void rightRelease();
   void wheelMove(float delta, int forward);
-  // Releases the buttons this device has pressed and not yet released.
-  void releaseHeldButtons();
+  // Lets go of every button this object holds down, without effects or notifications (tracking
+  // gone, pause, quit). Safe from any thread.
+  void releaseAllButtons();
+  // X buttons (1 left, 2 middle, 3 right) held down by this object, one bit each (1 << button).
+  unsigned heldButtons() const;
 
   // Wheel notches per turn of the forefinger circle at a wheel scale factor of 1.0.
   static constexpr float kNotchesPerTurn = 10.0f;
@@ -87,8 +90,9 @@ class Mouse : public QObject {
   double lastY_ = 0.0;
 
   std::mutex logMutex_;
+  mutable std::mutex buttonMutex_;  // a button's post and its bit change together
+  unsigned heldButtons_ = 0;
   std::mutex monitorMutex_;  // the display object is not for two threads at once
   MultiMonitor* monitor_;
   std::atomic<OsxMousePointer*> pointer_{nullptr};
-  std::atomic<unsigned> heldButtons_{0};  // bit n: X button n pressed by us
 };

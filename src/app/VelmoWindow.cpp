@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 
@@ -79,6 +80,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     if (listener_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
 
     createConnections();
+    // Log-out may end the session before any quit reaches us: nothing stays held past it.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this] { listener_.releaseHeldInput(); });
     splash();
 
     if (listener_.IsSendingStats()) {
@@ -101,6 +105,8 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 }
 
 VelmoWindow::~VelmoWindow() {
+    // First: the rest of the shut-down may take a while, and the hand cannot let go any more.
+    listener_.releaseHeldInput();
     if (listener_.getNetworkMode() == ActionMgr::Source && listener_.IsAlternativeMousePointer())
         listener_.DeleteMousePointer();
     const bool sendStats = listener_.IsSendingStats() != 0;

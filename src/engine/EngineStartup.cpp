@@ -74,6 +74,7 @@ void VelmoGestures::startParameters() {
       w.enableGraphicFx = graphicFx;
     });
   };
+  d.heldInputReleased = [this] { resetPinchState(); };
   engineThread_ = QThread::currentThread();
   ownedActionMgr_ = new ActionMgr(d, engineThread_);
   ownedBox_ = new VelmoBox;
@@ -93,6 +94,9 @@ void VelmoGestures::deleteActionMgr() {
   if (ownedActionMgr_ == nullptr) return;
   // The Mouse and Keyboard go with their manager.
   if (actionMgr_ == ownedActionMgr_) {
+    // Nothing may stay held once the manager is gone; in source mode the destination hears it.
+    releaseHeldActions();
+    std::lock_guard<std::mutex> frame(frameMutex_);
     actionMgr_ = nullptr;
     mouse_ = nullptr;
     keyboard_ = nullptr;

@@ -137,3 +137,37 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
   pinchState_[slot].store(s);
   return result;
 }
+
+void VelmoGestures::Pause(int paused) {
+  paused_.store(paused);
+  if (paused != 0) releaseHeldActions();
+}
+
+void VelmoGestures::releaseHeldActions() {
+  ActionMgr* mgr = nullptr;
+  {
+    std::lock_guard<std::mutex> frame(frameMutex_);
+    mgr = actionMgr_;
+    const int suppress = interactiveTutorial_.load();
+    for (int slot = 0; slot < 4; ++slot) {
+      if (pinchState_[slot].load() != 1) continue;
+      pinchState_[slot].store(0);
+      const int act = cfg_.pinchAction[slot];
+      if (act < LeftButton || act > KeyboardShortcut || actionPressed_[act].load() == 0) continue;
+      actionPressed_[act].store(0);
+      // Through the manager, so a destination hears the release too.
+      const keyboardAct::Entry key = GetKeyboardActions()->at(cfg_.keyboardAction[slot]);
+      if (mgr != nullptr)
+        mgr->GenerateAction(static_cast<actionType>(act), 0, suppress, 0, key.keys, key.name,
+                            key.osKey);
+    }
+    for (auto& pressed : actionPressed_) pressed.store(0);
+  }
+  if (mgr != nullptr) mgr->releaseHeldInput();
+}
+
+void VelmoGestures::resetPinchState() {
+  std::lock_guard<std::mutex> frame(frameMutex_);
+  for (auto& state : pinchState_) state.store(0);
+  for (auto& pressed : actionPressed_) pressed.store(0);
+}

@@ -96,7 +96,16 @@ class VelmoGestures : public ParameterTable {
   int IsConnected() const { return connected_.load(); }
   void setConnected(int connected) { connected_.store(connected); }
   int IsPaused() const { return paused_.load(); }
-  void Pause(int paused) { paused_.store(paused); }
+  // A pause lets go of whatever the hand holds: nothing would release it while paused.
+  void Pause(int paused);
+  // Opens every closed pinch, handing each held action its release (to the destination in source
+  // mode), then lets go of anything still held on this machine (ActionMgr::releaseHeldInput). For
+  // when the hand can no longer release it: tracking gone, pause, quit. Safe from any thread; a
+  // frame in progress finishes first.
+  void releaseHeldActions();
+  // Forgets closed pinches and held actions without handing on anything (the action manager has
+  // just let go of its devices). Safe from any thread.
+  void resetPinchState();
   int isGestureFired(int g) const { return (g >= 0 && g < 4) ? pinchState_[g].load() : 0; }
   int whichGestureIsFired() const {
     for (int g = 0; g < 4; ++g)
@@ -257,6 +266,10 @@ class VelmoGestures : public ParameterTable {
   std::atomic<int> logEncrypted_{0};
   std::atomic<int> builtInEnableLog_{0};
   std::atomic<int> builtInEncryptLog_{0};
+
+  // Held by a frame from start to end, and by releaseHeldActions: a release from another thread
+  // never falls between a frame's press decision and its state update.
+  std::mutex frameMutex_;
 
   // Working settings of the frame being processed.
   WorkingSettings cfg_;

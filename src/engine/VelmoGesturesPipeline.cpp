@@ -33,6 +33,7 @@ int pushBounded(std::deque<float>& h, float v, int bound, int last) {
 }  // namespace
 
 void VelmoGestures::setEngineObjects(ActionMgr* actionMgr, VelmoBox* box) {
+  std::lock_guard<std::mutex> frame(frameMutex_);
   actionMgr_ = actionMgr;
   mouse_ = actionMgr != nullptr ? actionMgr->GetMouse() : nullptr;
   keyboard_ = actionMgr != nullptr ? actionMgr->GetKeyboard() : nullptr;
@@ -142,6 +143,7 @@ void VelmoGestures::updateFrameRate(float fps) {
 }
 
 void VelmoGestures::DetectGestures(handTrackingData hand) {
+  std::lock_guard<std::mutex> frame(frameMutex_);
   cfg_ = settings();
 
   // 1. Pauses.

@@ -55,8 +55,12 @@ void VelmoListener::onConnect(const Leap::Controller& controller) {
 
 void VelmoListener::onDisconnect(const Leap::Controller& controller) {
   if (gestures_.networkModePtr()->load() == kDestinationMode) return;
+  // The hand that holds a pinch can no longer be seen opening it.
+  releaseHeldInput();
   setConnected(false, controller);
 }
+
+void VelmoListener::releaseHeldInput() { gestures_.releaseHeldActions(); }
 
 void VelmoListener::onExit(const Leap::Controller&) {
   if (gestures_.isLog()) gestures_.Log("Exited\n");

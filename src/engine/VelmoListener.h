@@ -28,6 +28,9 @@ class VelmoListener : public QObject, public Leap::Listener {
   void onFocusLost(const Leap::Controller& controller) override;
 
   void setConnected(bool connected, const Leap::Controller& controller);
+  // Lets go of every pinch the hand holds and of any button or key held on this machine
+  // (VelmoGestures::releaseHeldActions). Safe from any thread.
+  void releaseHeldInput();
   void setIconStatusOk();
   void initVRViewer(const Leap::Controller& controller);
   void closeVRViewer(const Leap::Controller& controller);

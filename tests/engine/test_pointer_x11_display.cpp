@@ -30,3 +30,16 @@ bool query(int* x, int* y, unsigned* mask) {
 }
 
 }  // namespace xprobe
+
+namespace xprobe {
+
+// Whether the server has any key down, and any of buttons 1-3.
+bool anyKeyDown() {
+  char keys[32];
+  XQueryKeymap(dpy, keys);
+  for (char k : keys)
+    if (k != 0) return true;
+  return false;
+}
+
+}  // namespace xprobe
