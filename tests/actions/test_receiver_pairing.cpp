@@ -250,45 +250,6 @@ TEST_F(RelayHosts, FloodsOversizeAndGarbageNeitherActNorStarveTheThread) {
   EXPECT_EQ(rx->pairedSource(), QHostAddress("127.0.0.1"));
 }
 
-TEST_F(RelayHosts, ASourceBindsOnlyInItsModesAnnouncesOnlyAsASource) {
-  rig.source.socket.close();  // the receiver is the source now
-  rx = makeReceiver("127.0.0.1", ActionMgr::Standalone);
-  LoopbackPeer probe;
-  EXPECT_TRUE(probe.bind("127.0.0.1", quint16(rig.port)));  // mode 0 leaves the port free
-  probe.socket.close();
-
-  rig.mode.store(ActionMgr::Source);
-  rx->applyNetworkMode(ActionMgr::Source);
-  rx->sendParams();
-  rx->startSendingParams();
-  ASSERT_TRUE(waitFor([&] { return rx->isBound(); }));
-  const QStringList sent = gather(rig.destination, 450);
-  ASSERT_FALSE(sent.isEmpty());
-  EXPECT_EQ(sent.first(), "SETSOURCEIP");
-  EXPECT_GE(count(sent, "SETSOURCEIP"), 3);
-  EXPECT_EQ(count(sent, "AUDIO_GRAPHIC_FX_PARAMS 1 0 1"), count(sent, "SETSOURCEIP"));
-  // Nobody else gets the port while we hold it.
-  EXPECT_FALSE(probe.bind("127.0.0.1", quint16(rig.port)));
-
-  // The destination's answers count, a third host's do not.
-  hostile.socket.writeDatagram("SETRESOLUTION 800 600", QHostAddress("127.0.0.1"), quint16(rig.port));
-  hostile.socket.writeDatagram("CHECKALTERNATIVEMOUSEPTR", QHostAddress("127.0.0.1"), quint16(rig.port));
-  rig.destination.socket.writeDatagram("SETRESOLUTION 1280 1024", QHostAddress("127.0.0.1"), quint16(rig.port));
-  EXPECT_TRUE(waitFor([&] { return rig.mgr->GetWidthOfScreen() == 1280; }));
-  EXPECT_FALSE(rx->getAltMousePtrCheck());
-  EXPECT_EQ(rig.mgr->GetHeightOfScreen(), 1024);
-
-  // As a destination nothing is announced any more; standalone frees the port.
-  rig.mode.store(ActionMgr::Destination);
-  rx->applyNetworkMode(ActionMgr::Destination);
-  gather(rig.destination, 150);
-  EXPECT_EQ(count(gather(rig.destination, 300), ""), 0);
-  rig.mode.store(ActionMgr::Standalone);
-  rx->applyNetworkMode(ActionMgr::Standalone);
-  EXPECT_TRUE(waitFor([&] { return !rx->isBound(); }));
-  EXPECT_TRUE(probe.bind("127.0.0.1", quint16(rig.port)));
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
