@@ -17,6 +17,7 @@ class QAction;
 class QMenu;
 class QThread;
 class QTimer;
+class UserOptionDlg;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
 // owns the engine's listener and the tracking controller, wires the signals between them and the
@@ -62,6 +63,8 @@ public:
     GraphicFX* edgeBanner() const { return graphicFx_; }
     // The thread on which the relay's receiver runs its sockets and timers.
     QThread* socketThread() const { return socketThread_; }
+    UserOptionDlg* optionsDialog() const { return options_; }
+    OsxMousePointer* mousePointer() const { return mousePointer_; }
 
     // "http://" and the product's web site.
     static QString siteAddress();
@@ -81,15 +84,34 @@ public slots:
     void startReleaseKeyTimer();
     void playEffect(int value);
     void drawEffect(int value, int autoIntHeight);
-    // A network mode chosen by the user: 0 standalone, 1 source, 2 destination.
-    void setNetworkMode(int index);
 
     void setBaloonClosed();
     void setAboutClosed();
     void setGesturesClosed();
     void setSplashClosed();
 
+    // Options dialog glue.
+    void options();
+    void save();
+    void restore();
+    void restoreDefault();
+    void setAutoScaleFactor();
+    void enableAlternativeMouseCursor();
+    void disableAlternativeMouseCursor();
+    void setNetworkMode(int index);
+    void setControllerPos(int index);
+    void setOptionClosed();
+    void keyboardActionsDeleted(int row);
+    // Creates the alternative pointer window on first need and shows it when it is on.
+    void initPointer();
+
 private:
+    void initParameters();
+    void rememberImmediateOptions();
+    void applyAlternativeMouseCursor(bool show);
+    // The dialog's groups that a network mode uses.
+    void enableOptionsForNetworkMode(int type);
+
     void createActions();
     void createTrayIcon();
     void createConnections();
@@ -129,6 +151,11 @@ private:
     NotificationWindow* gestures_ = nullptr;
     NotificationWindow* splash_ = nullptr;
     OsxMousePointer* mousePointer_ = nullptr;
+    UserOptionDlg* options_ = nullptr;
+    bool filling_ = false;
+    float confirmedNetworkMode_ = 0.0f;
+    float confirmedAlternativeCursor_ = 0.0f;
+    bool tutorialOffInDestination_ = false;
 
     int balloonOpen_ = 0;
     int aboutOpen_ = 0;
@@ -149,5 +176,4 @@ private:
 
     QThread* socketThread_ = nullptr;
     QObject* socketContext_ = nullptr;  // lives on socketThread_; parent of the relay's sockets
-    bool tutorialOffInDestination_ = false;
 };

@@ -59,6 +59,8 @@ void VelmoWindow::initNetworkMode(int type) {
         listener_.startSendingResolution();
         listener_.startSendingCheckAltMousePtr();
         listener_.stopSendingParams();
+        // A source may ask for the pointer window at any time: have it ready, hidden.
+        initPointer();
     } else if (type == ActionMgr::Source) {
         listener_.stopSendingResolution();
         listener_.startSendingParams();
@@ -78,4 +80,5 @@ void VelmoWindow::initNetworkMode(int type) {
         tutorialAction_->setEnabled(true);
         tutorialOffInDestination_ = false;
     }
+    enableOptionsForNetworkMode(type);
 }
