@@ -26,7 +26,7 @@ using apptest::waitFor;
 const char* const script = R"(
 wait 1s
 hand right at 0 200 0
-wait 10s
+wait 15s
 move to 220 200 0 over 0.8s
 wait 2s
 move to -220 340 0 over 1.2s
