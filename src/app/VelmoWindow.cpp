@@ -69,7 +69,8 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
     if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
 
-    // The engine has started: the network mode it loaded.
+    // The engine has started: its sockets, then the network mode it loaded.
+    startRelay();
     initNetworkMode(listener_.getNetworkMode());
 
     checkController_ = new CheckController();
@@ -126,6 +127,8 @@ VelmoWindow::~VelmoWindow() {
     releaseKeyTimer_->stop();
     gesturesDelay_->stop();
 
+    // The receiver calls into the engine: it stops before the engine does.
+    stopRelay();
     controller_.removeListener(listener_);
 
     // The windows delete themselves when closed; deleting them closes them now, outside the event

@@ -19,6 +19,7 @@ class OsxMousePointer;
 class OsxTutorialWindow;
 class QAction;
 class QMenu;
+class QThread;
 class QTimer;
 class UserOptionDlg;
 
@@ -68,6 +69,8 @@ public:
     OsxHandVisualiser* tutorialVisualiser() const { return visualiser_; }
     // The last message about a tutorial that could not run (null when none is shown).
     QMessageBox* tutorialMessage() const { return tutorialMessage_; }
+    // The thread on which the relay's receiver runs its sockets and timers.
+    QThread* socketThread() const { return socketThread_; }
     UserOptionDlg* optionsDialog() const { return options_; }
     OsxMousePointer* mousePointer() const { return mousePointer_; }
 
@@ -116,7 +119,6 @@ public slots:
 
 private:
     void initParameters();
-    void initNetworkMode(int type);
     void rememberImmediateOptions();
     void applyAlternativeMouseCursor(bool show);
     // The dialog's groups that a network mode uses.
@@ -128,6 +130,11 @@ private:
     void splash();
     void autoStartClick();
     void setTrayIcon(bool green);
+    // The network mode's side effects: the relay's timers, the alternative pointer, the menu.
+    void initNetworkMode(int type);
+    // The relay's thread with the engine's sockets on it (start-up), and its end (shut-down).
+    void startRelay();
+    void stopRelay();
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
     void deleteRetiredVisualiser();
@@ -184,4 +191,7 @@ private:
     CheckController* checkController_ = nullptr;
     AudioFX* audioFx_ = nullptr;
     GraphicFX* graphicFx_ = nullptr;
+
+    QThread* socketThread_ = nullptr;
+    QObject* socketContext_ = nullptr;  // lives on socketThread_; parent of the relay's sockets
 };

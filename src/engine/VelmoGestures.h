@@ -14,6 +14,7 @@ class ActionMgr;
 class Keyboard;
 class Mouse;
 class OsxMousePointer;
+class QObject;
 class QThread;
 class QTimer;
 class Receiver;
@@ -201,8 +202,19 @@ class VelmoGestures : public ParameterTable {
   // The three effect switches to the action manager.
   void sendAudioGraphicParam();
 
-  // The receiver's periodic messages. The receiver belongs to the network part; while the engine
-  // has none these do nothing and no alternative-pointer request is pending.
+  // The relay's sockets. createAllSocket makes the sender towards the configured destination and
+  // the receiver, on the calling thread, which must run a Qt event loop; deleteAllSocket takes the
+  // receiver down again (shut-down, before the action manager goes). The forwarders below do
+  // nothing while there is no receiver.
+  void createAllSocket();
+  void createSenderSocket();
+  void deleteAllSocket();
+  // Parent of the sockets the receiver makes (used when it lives on the receiver's thread).
+  void setParent(QObject* socketParent);
+  // The sender and the receiver to the configured address and port.
+  void resetSocket();
+  Receiver* getReceiver() const;
+
   void startSendingParams();
   void stopSendingParams();
   void startSendingResolution();
@@ -211,6 +223,8 @@ class VelmoGestures : public ParameterTable {
   void sendResolution();
   bool getAltMousePtrCheck() const;
   void setAltMousePtrCheck(bool check);
+  // The table to the working settings; the receiver follows a network mode that changed with them.
+  void DecodeParameters(int withAdmin);
 
  protected:
   std::atomic<int> connected_{0};
@@ -247,7 +261,9 @@ class VelmoGestures : public ParameterTable {
   VelmoBox* ownedBox_ = nullptr;
   QThread* engineThread_ = nullptr;
   std::atomic<QTimer*> releaseKeyTimer_{nullptr};
-  Receiver* receiver_ = nullptr;  // none until the network part makes one
+  mutable std::mutex receiverMutex_;  // receiver_ against its removal at shut-down
+  Receiver* receiver_ = nullptr;
+  std::atomic<QObject*> socketParent_{nullptr};
   std::mutex logMutex_;  // one line at a time, and not while the file closes
   std::atomic<int> logEncrypted_{0};
   std::atomic<int> builtInEnableLog_{0};
