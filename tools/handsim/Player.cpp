@@ -33,6 +33,8 @@ Player::Player(Script script, float fps) : m_script(std::move(script)), m_fps(fp
     m_device.nominalFps = fps;
 }
 
+void Player::setRealism(const Realism& realism) { m_realism = realism; }
+
 int64_t Player::clock(double t) const { return CLOCK_START_US + static_cast<int64_t>(std::llround(t * 1e6)); }
 
 void Player::emitDevice(double at, std::vector<Output>& out)

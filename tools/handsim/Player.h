@@ -21,6 +21,14 @@ struct Output {
     Leap::RawFrame frame;
 };
 
+// What a real sensor and a real hand add to the script: the hand's size, and the sensor's noise
+// (seeded, so a run can be repeated).
+struct Realism {
+    float handScale = 1.0f;
+    float jitterMm = 0.0f;
+    uint32_t seed = 1;
+};
+
 class Player {
 public:
     // The device clock starts here, so that no timestamp is 0.
@@ -33,6 +41,7 @@ public:
     // again from its beginning when it ends.
     void tick(double t, std::vector<Output>& out, bool loop = false);
     bool finished() const { return m_finished; }
+    void setRealism(const Realism& realism);
 
     const Leap::DeviceStatus& device() const { return m_device; }
     const std::vector<std::pair<std::string, bool>>& config() const { return m_config; }
@@ -61,6 +70,7 @@ private:
     std::array<HandState, 2> m_from;
     Leap::DeviceStatus m_device;
     std::vector<std::pair<std::string, bool>> m_config;
+    Realism m_realism;
 };
 
 } // namespace handsim
