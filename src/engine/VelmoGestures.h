@@ -239,6 +239,7 @@ class VelmoGestures : public ParameterTable {
   void measureMovement();
   int pinchCheck(int slot, int f, BoneLengths boneLengths, int fingers, float handMovement,
                  float Dist, float fps, std::deque<float>& history, int postureFlag);
+  bool thumbIsAt(int f, BoneLengths boneLengths, float Dist, float fps);
 
   // What the start-up created and the teardown deletes.
   ActionMgr* ownedActionMgr_ = nullptr;
@@ -282,6 +283,8 @@ class VelmoGestures : public ParameterTable {
   int sideSeen_[2] = {0, 0};
 
   // Pinch press and release.
+  float frameTipDistance_[4] = {0, 0, 0, 0};  // this frame's thumb-to-tip distances
+  int frameThumbExtended_ = 1;
   int indexGuard_ = 0;
   int pinkyGuard_ = 0;
   int sideBootstrap_[2] = {1, 1};

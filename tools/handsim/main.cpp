@@ -5,6 +5,7 @@
 #include "Player.h"
 #include "Service.h"
 
+#include <cmath>
 #include <csignal>
 #include <chrono>
 #include <cstdio>
@@ -30,6 +31,7 @@ struct Options {
     std::string replay;
     std::string socket;
     std::string script;
+    handsim::Realism realism;
 };
 
 int usage(const char* why)
@@ -37,7 +39,8 @@ int usage(const char* why)
     if (why)
         std::fprintf(stderr, "velmo-handsim: %s\n", why);
     std::fprintf(stderr,
-        "usage: velmo-handsim [--fps N] [--loop] [--record FILE] [--replay FILE] [--socket PATH] SCRIPT\n"
+        "usage: velmo-handsim [--fps N] [--loop] [--jitter MM] [--seed N] [--hand-scale S] [--record FILE]\n"
+        "                     [--replay FILE] [--socket PATH] SCRIPT\n"
         "       (SCRIPT is left out with --replay)\n");
     return 2;
 }
@@ -65,6 +68,35 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error)
                 return false;
             }
             o.fps = static_cast<float>(fps);
+        } else if (a == "--jitter" || a == "--hand-scale" || a == "--seed") {
+            std::string v;
+            if (!value(v))
+                return false;
+            char* end = nullptr;
+            const double x = std::strtod(v.c_str(), &end);
+            if (!end || *end || !std::isfinite(x)) {
+                error = a + " takes a number";
+                return false;
+            }
+            if (a == "--jitter") {
+                if (!(x >= 0.0 && x <= 20.0)) {
+                    error = "--jitter takes 0 to 20 mm";
+                    return false;
+                }
+                o.realism.jitterMm = static_cast<float>(x);
+            } else if (a == "--hand-scale") {
+                if (!(x >= 0.5 && x <= 2.0)) {
+                    error = "--hand-scale takes 0.5 to 2";
+                    return false;
+                }
+                o.realism.handScale = static_cast<float>(x);
+            } else {
+                if (!(x >= 0.0 && x <= 4294967295.0) || x != std::floor(x)) {
+                    error = "--seed takes a whole number";
+                    return false;
+                }
+                o.realism.seed = static_cast<uint32_t>(x);
+            }
         } else if (a == "--loop") {
             o.loop = true;
         } else if (a == "--record") {
@@ -157,6 +189,7 @@ int playScript(const Options& o, const handsim::Script& script, handsim::Service
 {
     using handsim::Player;
     Player player(script, o.fps);
+    player.setRealism(o.realism);
     service.setGreeting([&] {
         std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0),
             protocol::encodeDevice(player.device(), 0)};
