@@ -31,6 +31,9 @@ Player::Player(Script script, float fps) : m_script(std::move(script)), m_fps(fp
     m_device.attached = true;
     m_device.embedded = false;
     m_device.nominalFps = fps;
+    // As a sensor's service offers it: the box follows the hand's height, so a fist at a new
+    // height re-centres it. A script's `config interaction_box_auto off` fixes it.
+    m_config.emplace_back("interaction_box_auto", true);
 }
 
 void Player::setRealism(const Realism& realism)

@@ -11,6 +11,7 @@ void FrameBuilder::reset(float nominalFps)
     m_nominalFps = nominalFps > 0.0f ? nominalFps : 120.0f;
     m_fps = m_nominalFps;
     m_stabilizers.clear();
+    m_motion.clear();
     m_circles.reset();
     m_autoCenterY = InteractionBox::DEFAULT_CENTER_Y;
 }
@@ -34,15 +35,24 @@ FrameRef FrameBuilder::build(const RawFrame& raw, bool autoBox, bool circles)
     frame->fps = m_fps;
 
     std::map<int, PalmStabilizer> live;
+    std::map<int, Motion> moving;
     frame->hands.reserve(raw.hands.size());
     for (const RawHand& hand : raw.hands) {
         PalmStabilizer& s = live[hand.id];
         auto it = m_stabilizers.find(hand.id);
         if (it != m_stabilizers.end())
             s = it->second;
-        frame->hands.push_back(HandData{hand, s.filter(hand.palmPosition, dt)});
+        Motion& m = moving[hand.id];
+        m.last = hand.palmPosition;
+        auto was = m_motion.find(hand.id);
+        if (was != m_motion.end()) {
+            const Vector v = (hand.palmPosition - was->second.last) / dt;
+            m.velocity = was->second.velocity + (v - was->second.velocity) * (dt / (MOTION_SECONDS + dt));
+        }
+        frame->hands.push_back(HandData{hand, s.filter(hand.palmPosition, dt), m.velocity});
     }
     m_stabilizers.swap(live);
+    m_motion.swap(moving);
 
     if (autoBox) {
         if (!frame->hands.empty()) {

@@ -19,6 +19,8 @@ public:
     static constexpr float RATE_SMOOTHING = 0.25f;
     // Time constant with which the automatic box's height follows the hand.
     static constexpr float AUTO_BOX_SECONDS = 2.0f;
+    // Time constant of the smoothed palm velocity behind the translation probability.
+    static constexpr float MOTION_SECONDS = 0.15f;
 
     // A new stream (device attached): the first frame reports the device's nominal rate.
     void reset(float nominalFps);
@@ -30,7 +32,12 @@ private:
     int64_t m_lastTimestamp = 0;
     float m_nominalFps = 120.0f;
     float m_fps = 120.0f;
+    struct Motion {
+        Vector last;
+        Vector velocity;
+    };
     std::map<int, PalmStabilizer> m_stabilizers;
+    std::map<int, Motion> m_motion;
     CircleRecognizer m_circles;
     float m_autoCenterY = InteractionBox::DEFAULT_CENTER_Y;
 };

@@ -13,6 +13,9 @@ namespace detail {
 struct HandData {
     RawHand raw;
     Vector stabilizedPalmPosition;
+    // The palm's velocity (mm/s) smoothed over about MOTION_SECONDS: steady even at a slow pace,
+    // near zero for a hand held still or turning in place.
+    Vector palmVelocity;
 };
 
 struct GestureData {
