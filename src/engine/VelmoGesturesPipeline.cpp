@@ -101,6 +101,7 @@ void VelmoGestures::ResetRecogniser() {
     palmTipLast_[f] = -1;
     fingerMovement_[f] = -1.0f;
     pinchState_[f].store(0);
+    armed_[f] = 1;
     distanceHistory_[f].clear();
     distanceLast_[f] = 0;
     currentDistance_[f] = 0.0f;
