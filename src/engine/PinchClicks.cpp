@@ -148,8 +148,8 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
 // Whether a closing thumb is pinching finger f and not merely passing by or folding with the hand:
 // it is within reach of f's tip, nearer to it than to any other tip (leaving a neighbouring pinch,
 // or crossing over to a farther one, brings the thumb near a tip on the way), the thumb itself is
-// not folded into the palm, the finger is not straightening, and no other finger folds toward the
-// palm meanwhile (a hand closing to a fist brings every tip toward the thumb).
+// not folded into the palm, the finger is not straightening, and the other fingers together do not
+// fold toward the palm meanwhile (a hand closing to a fist brings every tip toward the thumb).
 bool VelmoGestures::thumbIsAt(int f, BoneLengths boneLengths, float Dist, float fps) {
   if (boneLengths != nullptr && Dist > kPinchReach * (boneLengths[0][0] + boneLengths[1][0]))
     return false;
@@ -159,15 +159,17 @@ bool VelmoGestures::thumbIsAt(int f, BoneLengths boneLengths, float Dist, float 
   int openRun = 0;
   IsMonotonic(palmTipHistory_[f], cfg_.monotonicTimeTh, &openRun, nullptr, fps, Rising, &opening);
   if (opening > cfg_.guardFingerMovementTh) return false;
+  // The other fingers together: a fist folds them all a little at first, each alone too little.
+  float folding = 0.0f;
   for (int k = 0; k < 4; ++k) {
     if (k == f) continue;
     if (frameTipDistance_[k] < Dist) return false;
     float change = 0.0f;
     int run = 0;
     IsMonotonic(palmTipHistory_[k], cfg_.monotonicTimeTh, &run, nullptr, fps, Falling, &change);
-    if (change > cfg_.guardFingerMovementTh) return false;
+    folding += change;
   }
-  return true;
+  return folding <= cfg_.guardFingerMovementTh;
 }
 
 void VelmoGestures::Pause(int paused) {

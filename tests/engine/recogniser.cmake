@@ -34,3 +34,11 @@ add_executable(test_release_held test_release_held.cpp test_pointer_x11_display.
 target_link_libraries(test_release_held PRIVATE velmo_engine velmo_actions velmo_leap Qt5::Test
                       X11::X11 GTest::gtest)
 velmo_add_test(release_held test_release_held XVFB LABELS tsan)
+
+# The gesture evaluator's short corpus: every scenario once through the real engine, no X server.
+if(TARGET velmo-gesture-eval)
+  add_test(NAME gesture_eval_short
+           COMMAND velmo-gesture-eval --short ${CMAKE_SOURCE_DIR}/tools/gesture-eval/corpus)
+  set_tests_properties(gesture_eval_short PROPERTIES LABELS "tsan" TIMEOUT 300
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DISPLAY=")
+endif()

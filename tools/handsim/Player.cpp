@@ -164,8 +164,8 @@ void Player::begin(const Step& s, double at, std::vector<Output>& out)
     case StepKind::Fist:
     case StepKind::Open: {
         // Fingers start a little apart and take a little more or less time.
-        std::uniform_real_distribution<float> start(0.0f, 0.3f);
-        std::uniform_real_distribution<float> span(0.6f, 1.0f);
+        std::uniform_real_distribution<float> start(0.0f, 0.15f);
+        std::uniform_real_distribution<float> span(0.75f, 1.0f);
         for (size_t f = 0; f < 5; ++f) {
             m_fingerStart[f] = start(m_random);
             m_fingerSpan[f] = std::min(span(m_random), 1.0f - m_fingerStart[f]);
