@@ -1,5 +1,0 @@
-add_executable(bench_engine_listener engine_listener.cpp)
-target_link_libraries(bench_engine_listener PRIVATE velmo_engine velmo_actions velmo_leap benchmark::benchmark)
-
-add_executable(bench_engine_history engine_history.cpp)
-target_link_libraries(bench_engine_history PRIVATE velmo_engine benchmark::benchmark benchmark::benchmark_main)

@@ -1,3 +1,0 @@
-add_executable(test_parameter_table test_parameter_table.cpp)
-target_link_libraries(test_parameter_table PRIVATE velmo_engine GTest::gtest_main)
-velmo_add_plain_test(parameter_table test_parameter_table LABELS tsan)
