@@ -16,6 +16,7 @@ out=$here/out/main-job
 app=$build/src/app/velmo-mouse
 sim=$build/tools/handsim/velmo-handsim
 watch=$build/tools/xwatch/velmo-xwatch
+shot=$build/tools/optionsshot/velmo-options-shot
 
 say() { printf '%s\n' "$*"; }
 fail() { printf 'main-job: %s\n' "$*" >&2; exit 1; }
@@ -186,6 +187,24 @@ if [ -s "$settings" ]; then
   say "  $settings: $(wc -l <"$settings") lines; Notify Clicks = ${notify:-?}"
 else
   say "  none at $settings"
+fi
+
+# The options dialog, as the demo left the settings: one picture per tab. The picture program
+# runs from a copy of the demo's folder, so the demo's settings file stays as it was written.
+say ""
+say "== Options dialog =="
+if [ -x "$shot" ]; then
+  mkdir -p "$out/options-app"
+  cp -r "$out/app/resources" "$out/options-app/resources" 2>/dev/null
+  [ -s "$settings" ] && cp "$settings" "$out/options-app/velmo.dat"
+  cp "$shot" "$out/options-app/velmo-options-shot"
+  if "$out/options-app/velmo-options-shot" "$out" >"$out/options-shot.log" 2>&1; then
+    grep '\.png$' "$out/options-shot.log" | sed 's/^/  /'
+  else
+    say "  no pictures (see $out/options-shot.log)"
+  fi
+else
+  say "  $shot is missing: build it to see the dialog"
 fi
 
 say ""

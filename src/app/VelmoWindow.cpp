@@ -10,6 +10,7 @@
 #include "NotificationWindow.h"
 #include "OsxMousePointer.h"
 #include "UsageStats.h"
+#include "UserOptionDlg.h"
 #include "WndEvent.h"
 
 #include <QAction>
@@ -66,6 +67,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
     if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
 
+    // The engine has started: the network mode it loaded.
+    initNetworkMode(listener_.getNetworkMode());
+
     checkController_ = new CheckController();
     checkController_->SetController(&controller_);
     connect(checkController_, SIGNAL(onDisconnect()), this, SLOT(controllerOnDisconnect()));
@@ -98,6 +102,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 
     graphicFx_ = new GraphicFX(nullptr);
     if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
+
+    // An alternative pointer on in the settings needs its window from the start.
+    if (listener_.IsAlternativeMousePointer()) initPointer();
 }
 
 VelmoWindow::~VelmoWindow() {
@@ -126,6 +133,8 @@ VelmoWindow::~VelmoWindow() {
     if (gesturesOpen_) delete gestures_;
     if (splashOpen_) delete splash_;
     balloon_ = about_ = gestures_ = splash_ = nullptr;
+    if (optionsOpen_) delete options_;
+    options_ = nullptr;
     delete mousePointer_;
     mousePointer_ = nullptr;
 
@@ -163,7 +172,6 @@ void VelmoWindow::createActions() {
     quitAction_ = new QAction(tr("&Quit"), this);
     // Not built yet: listed, but greyed.
     tutorialAction_->setEnabled(false);
-    optionsAction_->setEnabled(false);
 }
 
 void VelmoWindow::createTrayIcon() {
@@ -191,6 +199,7 @@ void VelmoWindow::createConnections() {
     connect(helpAction_, &QAction::triggered, this, &VelmoWindow::help);
     connect(notifyClicksAction_, &QAction::triggered, this, &VelmoWindow::notifyClicks);
     connect(pauseAction_, &QAction::triggered, this, &VelmoWindow::pause);
+    connect(optionsAction_, &QAction::triggered, this, &VelmoWindow::options);
     connect(quitAction_, &QAction::triggered, qApp, &QCoreApplication::quit);
 }
 

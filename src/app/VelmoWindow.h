@@ -16,6 +16,7 @@ class OsxMousePointer;
 class QAction;
 class QMenu;
 class QTimer;
+class UserOptionDlg;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
 // owns the engine's listener and the tracking controller, wires the signals between them and the
@@ -59,6 +60,8 @@ public:
     CheckController* checker() const { return checkController_; }
     AudioFX* soundEffects() const { return audioFx_; }
     GraphicFX* edgeBanner() const { return graphicFx_; }
+    UserOptionDlg* optionsDialog() const { return options_; }
+    OsxMousePointer* mousePointer() const { return mousePointer_; }
 
     // "http://" and the product's web site.
     static QString siteAddress();
@@ -84,7 +87,29 @@ public slots:
     void setGesturesClosed();
     void setSplashClosed();
 
+    // Options dialog glue.
+    void options();
+    void save();
+    void restore();
+    void restoreDefault();
+    void setAutoScaleFactor();
+    void enableAlternativeMouseCursor();
+    void disableAlternativeMouseCursor();
+    void setNetworkMode(int index);
+    void setControllerPos(int index);
+    void setOptionClosed();
+    void keyboardActionsDeleted(int row);
+    // Creates the alternative pointer window on first need and shows it when it is on.
+    void initPointer();
+
 private:
+    void initParameters();
+    void initNetworkMode(int type);
+    void rememberImmediateOptions();
+    void applyAlternativeMouseCursor(bool show);
+    // The dialog's groups that a network mode uses.
+    void enableOptionsForNetworkMode(int type);
+
     void createActions();
     void createTrayIcon();
     void createConnections();
@@ -119,6 +144,11 @@ private:
     NotificationWindow* gestures_ = nullptr;
     NotificationWindow* splash_ = nullptr;
     OsxMousePointer* mousePointer_ = nullptr;
+    UserOptionDlg* options_ = nullptr;
+    bool filling_ = false;
+    float confirmedNetworkMode_ = 0.0f;
+    float confirmedAlternativeCursor_ = 0.0f;
+    bool tutorialOffInDestination_ = false;
 
     int balloonOpen_ = 0;
     int aboutOpen_ = 0;

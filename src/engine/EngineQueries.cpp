@@ -83,12 +83,16 @@ void VelmoGestures::GetNormalizedHandPos(float* x, float* y) const {
   if (y != nullptr) *y = ny;
 }
 
-void VelmoGestures::AutoScalePointerFactor(int, int height) {
+float VelmoGestures::autoPointerScaleFactor(int, int height) {
   // The quotient in single precision, the sum in double, as the gain has always been computed.
   const float part = static_cast<float>(height - 32) / -2128.0f;
   double s = static_cast<double>(part) + 1.6;
   if (s < 1.0) s = 1.0;
-  setHandMotionScaleFactorBoth(static_cast<float>(s));
+  return static_cast<float>(s);
+}
+
+void VelmoGestures::AutoScalePointerFactor(int width, int height) {
+  setHandMotionScaleFactorBoth(autoPointerScaleFactor(width, height));
 }
 
 int VelmoGestures::getNetworkMode() const { return networkModePtr()->load(); }

@@ -177,6 +177,8 @@ class VelmoGestures : public ParameterTable {
   int getHeightOfScreen() const;
   // HandMotionScaleFactor from the screen height (working value and table entry).
   void AutoScalePointerFactor(int width, int height);
+  // The factor AutoScalePointerFactor would set, without setting it.
+  static float autoPointerScaleFactor(int width, int height);
 
   int getNetworkMode() const;
   // The action manager reads the mode through its pointer, so a change acts at its next call.

@@ -165,7 +165,7 @@ TEST_F(TrayWindow, MenuHoldsTheEntriesAndALeftClickOnTheIconOpensIt) {
     EXPECT_EQ(entries, QStringList({"&About", "&Tutorial", "&Gestures", "&Online Help", "&Notify Clicks", "-", "&Pause",
                                     "&Options", "-", "&Quit"}));
     EXPECT_FALSE(w.tutorialAction()->isEnabled());
-    EXPECT_FALSE(w.optionsAction()->isEnabled());
+    EXPECT_TRUE(w.optionsAction()->isEnabled());
     EXPECT_TRUE(w.gesturesAction()->isEnabled());
     EXPECT_TRUE(w.notifyClicksAction()->isCheckable());
     EXPECT_FALSE(w.notifyClicksAction()->isChecked());  // the default is off

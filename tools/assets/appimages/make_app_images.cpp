@@ -263,9 +263,25 @@ QByteArray icoFile(const QVector<QImage>& images) {
     return head + data;
 }
 
+// The options window's icon: the hand in green on a white disc, for dark title bars.
+QImage whiteIcon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double inset = size / 32.0;
+    p.setPen(QPen(brandGray, std::max(1.0, size / 32.0)));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(inset, inset, size - 2 * inset, size - 2 * inset));
+    const double m = size * 0.17;
+    drawSilhouette(p, QRectF(m, m * 0.8, size - 2 * m, size - 1.8 * m), brandGreen);
+    return img;
+}
+
 bool writeIco(const QString& path, const QColor& color) {
     QVector<QImage> images;
-    for (int size : {16, 22, 24, 32, 48, 64}) images.append(trayIcon(size, color));
+    for (int size : {16, 22, 24, 32, 48, 64})
+        images.append(color == Qt::white ? whiteIcon(size) : trayIcon(size, color));
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(icoFile(images)) < 0) {
@@ -357,7 +373,7 @@ QImage gestureChart() {
         {"SHORTCUT", "Thumb to little finger:", "your keyboard shortcut"},
         {"WHEEL", "Draw a circle with", "the forefinger"},
         {"FIST", "Close your hand to move", "it without the pointer"},
-        {"OPTIONS", "Change any gesture from", "the tray menu"},
+        {"OPTIONS", "Change any gesture in", "Options, in the tray menu"},
     };
     const double cw = (w - 50) / 4.0, ch = (h - 64 - 45) / 2.0;
     for (int i = 0; i < 8; ++i) {
@@ -411,6 +427,31 @@ QImage gestureChart() {
     return img;
 }
 
+// A 60 x 60 picture of one gesture for the options window: finger 0-3 pinched against the thumb,
+// or -1 for the forefinger circle.
+QImage gesturePicture(int finger) {
+    QImage img = canvas(60, 60);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF art(3, 2, 54, 56);
+    if (finger >= 0) {
+        drawHand(p, art, Pose::Pinch, finger);
+    } else {
+        const QRectF hand = art.adjusted(0, 8, 0, 0);
+        drawHand(p, hand, Pose::Point);
+        p.save();
+        p.setPen(QPen(brandGreen, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        const QPointF c = handTransform(hand).map(tipOf(fingers[0]));
+        p.drawArc(QRectF(c.x() - 9, c.y() - 9, 18, 18), 100 * 16, 300 * 16);
+        p.setBrush(brandGreen);
+        const double end = qDegreesToRadians(-40.0);
+        arrowHead(p, c + QPointF(std::cos(end) * 9 - 1, -std::sin(end) * 9 - 1.5), -130, 6);
+        p.restore();
+    }
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -425,5 +466,11 @@ int main(int argc, char** argv) {
     ok = save(logo(), out.filePath("logo.png")) && ok;
     ok = save(splash(), out.filePath("splash.png")) && ok;
     ok = save(gestureChart(), out.filePath("tutorial.png")) && ok;
+    ok = writeIco(out.filePath("images/icon_white/velmo_white.ico"), Qt::white) && ok;
+    QDir().mkpath(out.filePath("actions"));
+    const char* const pictures[4] = {"thumb_fore", "thumb_middle", "thumb_ring", "thumb_pinky"};
+    for (int f = 0; f < 4; ++f)
+        ok = save(gesturePicture(f), out.filePath(QStringLiteral("actions/%1.png").arg(pictures[f]))) && ok;
+    ok = save(gesturePicture(-1), out.filePath("actions/finger_circle.png")) && ok;
     return ok ? 0 : 1;
 }

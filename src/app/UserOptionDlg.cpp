@@ -1,0 +1,352 @@
+// The options dialog: construction, connections, and every option's widget and scale.
+#include "UserOptionDlg.h"
+
+#include "ResourceDir.h"
+#include "ui_UserOptionDlg.h"
+
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QScrollBar>
+
+// The gesture pictures live in this library's resources; a static library registers them itself.
+static void registerOptionPictures() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(options);
+        return true;
+    }();
+    (void)done;
+}
+
+namespace {
+
+constexpr int kPinchMouseEntries = 4;
+
+float checked(const QCheckBox* box) { return box->isChecked() ? 1.0f : 0.0f; }
+
+int entryOrNone(const QComboBox* box) { return box->currentIndex() < 0 ? 0 : box->currentIndex(); }
+
+} // namespace
+
+SliderScale UserOptionDlg::sliderScale(Slider s) {
+    switch (s) {
+    case SliderCursorPosOffset: return {0.0f, 50.0f, 5.0f, 0};
+    case SliderHandScaleFactor: return {1.0f, 2.0f, 0.05f, 2};
+    case SliderMoveAfterClickTime: return {0.0f, 1.0f, 0.01f, 2};
+    case SliderWheelScaleFactor: return {0.2f, 1.0f, 0.05f, 2};
+    case SliderDoubleClickTime: return {0.5f, 5.0f, 0.05f, 2};
+    default: return {0.05f, 0.95f, 0.05f, 2};  // press, release and fist sensitivities
+    }
+}
+
+UserOptionDlg::UserOptionDlg(QWidget* parent, int networkMode) : QDialog(parent), ui(new Ui_UserOptionDlg) {
+    registerOptionPictures();
+    ui->setupUi(this);
+    // The form names its icon relative to the working folder; a program started from elsewhere
+    // finds it among its resources.
+    if (windowIcon().availableSizes().isEmpty()) {
+        const QString icon = velmoResourceDir() + QStringLiteral("/images/icon_white/velmo_white.ico");
+        if (QFileInfo::exists(icon)) setWindowIcon(QIcon(icon));
+    }
+    actionList = QStringList{QStringLiteral("NONE"), QStringLiteral("LEFT MOUSE BUTTON"),
+                             QStringLiteral("RIGHT MOUSE BUTTON"), QStringLiteral("MIDDLE MOUSE BUTTON")};
+    wheelActionList = QStringList{QStringLiteral("NONE"), QStringLiteral("MOUSE WHEEL")};
+    setWindowFlags(Qt::WindowSystemMenuHint | Qt::WindowStaysOnTopHint);
+    osKeyCaption = QStringLiteral("FN KEY");
+
+    connect(ui->cancelButton, SIGNAL(clicked()), this, SLOT(hide()));
+    connect(ui->okButton, SIGNAL(clicked()), this, SLOT(hide()));
+
+    for (int s = 0; s < SliderCount; ++s) {
+        slider(Slider(s))->setMinimum(0);
+        slider(Slider(s))->setMaximum(sliderScale(Slider(s)).steps());
+    }
+
+    ui->checkBoxOsKey->setText(osKeyCaption);
+    ui->tableWidgetKeyboardAction->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->tableWidgetKeyboardAction->setFocusPolicy(Qt::NoFocus);
+    ui->tableWidgetKeyboardAction->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    ui->labelDisableTutorial->setText(QStringLiteral("DISABLE GESTURES AT THE START"));
+    updateActions();
+    if (networkMode == 2) enableSourceTabs(false);
+}
+
+UserOptionDlg::~UserOptionDlg() {
+    delete ui;
+    emit optionClosed();
+}
+
+void UserOptionDlg::setParent(QObject* window) {
+    connect(this, SIGNAL(rejected()), window, SLOT(restore()));
+    connect(ui->cancelButton, SIGNAL(clicked()), window, SLOT(restore()));
+    connect(ui->okButton, SIGNAL(clicked()), window, SLOT(save()));
+    connect(ui->restoreDefaultButton, SIGNAL(clicked()), window, SLOT(restoreDefault()));
+}
+
+void UserOptionDlg::initConnections() {
+    connect(ui->horizontalSliderHandScaleFactor, SIGNAL(valueChanged(int)), this, SLOT(setSliderValueHandScaleFactor(int)));
+    connect(ui->horizontalSliderMoveAfterClickTime, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueMoveAfterClickTime(int)));
+    connect(ui->horizontalSliderThumbForePressSensitivity, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueThumbForePressSensitivity(int)));
+    connect(ui->horizontalSliderThumbMiddlePressSensitivity, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueThumbMiddlePressSensitivity(int)));
+    connect(ui->horizontalSliderThumbRingPressSensitivity, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueThumbRingPressSensitivity(int)));
+    connect(ui->horizontalSliderThumbPinkyPressSensitivity, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueThumbPinkyPressSensitivity(int)));
+    connect(ui->horizontalSliderThumbForeReleaseSensitivity, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueThumbForeReleaseSensitivity(int)));
+    connect(ui->horizontalSliderThumbMiddleReleaseSensitivity, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueThumbMiddleReleaseSensitivity(int)));
+    connect(ui->horizontalSliderThumbRingReleaseSensitivity, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueThumbRingReleaseSensitivity(int)));
+    connect(ui->horizontalSliderThumbPinkyReleaseSensitivity, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueThumbPinkyReleaseSensitivity(int)));
+    connect(ui->horizontalSliderDoubleClickTime, SIGNAL(valueChanged(int)), this, SLOT(setSliderValueDoubleClickTime(int)));
+    connect(ui->horizontalSliderWheelScaleFactor, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueWheelScaleFactor(int)));
+    connect(ui->checkBoxAutoStart, SIGNAL(stateChanged(int)), this, SLOT(autoStart(int)));
+    connect(ui->checkBoxAutoHandScaleFactor, SIGNAL(stateChanged(int)), this, SLOT(autoHandScaleFactor(int)));
+    connect(ui->checkBoxAlternativeMouseCursor, SIGNAL(stateChanged(int)), this, SLOT(alternativeMouseCursor(int)));
+    connect(ui->comboBoxNetworkMode, SIGNAL(currentIndexChanged(int)), this, SLOT(emitNetworkModeChanged(int)));
+    connect(ui->checkBoxAudioFx, SIGNAL(stateChanged(int)), this, SLOT(audioFxBorder(int)));
+    connect(ui->pushButtonAddKeyboardAction, SIGNAL(clicked()), this, SLOT(addKeyboardAction()));
+    connect(ui->pushButtonDeleteKeyboardAction, SIGNAL(clicked()), this, SLOT(deleteKeyboardAction()));
+    connect(ui->pushButtonDeleteAllKeyboardAction, SIGNAL(clicked()), this, SLOT(deleteAllKeyboardAction()));
+    connect(ui->comboBoxCursorPos, SIGNAL(currentIndexChanged(int)), this, SLOT(cursorPos(int)));
+    connect(ui->horizontalSliderCursorPositionOffset, SIGNAL(valueChanged(int)), this,
+            SLOT(setSliderValueCursorPosOffset(int)));
+    connect(ui->comboBoxControllerPos, SIGNAL(currentIndexChanged(int)), this, SLOT(controllerCursorPos(int)));
+    connect(ui->comboBoxCursorMovement, SIGNAL(currentIndexChanged(int)), this, SLOT(setFistGestureComment(int)));
+    connect(ui->horizontalSliderFistSensitivity, SIGNAL(valueChanged(int)), this, SLOT(setSliderValueFistSensitivity(int)));
+}
+
+// --- sliders ---
+
+QSlider* UserOptionDlg::slider(Slider s) const {
+    switch (s) {
+    case SliderCursorPosOffset: return ui->horizontalSliderCursorPositionOffset;
+    case SliderHandScaleFactor: return ui->horizontalSliderHandScaleFactor;
+    case SliderMoveAfterClickTime: return ui->horizontalSliderMoveAfterClickTime;
+    case SliderThumbForePress: return ui->horizontalSliderThumbForePressSensitivity;
+    case SliderThumbMiddlePress: return ui->horizontalSliderThumbMiddlePressSensitivity;
+    case SliderThumbRingPress: return ui->horizontalSliderThumbRingPressSensitivity;
+    case SliderThumbPinkyPress: return ui->horizontalSliderThumbPinkyPressSensitivity;
+    case SliderThumbForeRelease: return ui->horizontalSliderThumbForeReleaseSensitivity;
+    case SliderThumbMiddleRelease: return ui->horizontalSliderThumbMiddleReleaseSensitivity;
+    case SliderThumbRingRelease: return ui->horizontalSliderThumbRingReleaseSensitivity;
+    case SliderThumbPinkyRelease: return ui->horizontalSliderThumbPinkyReleaseSensitivity;
+    case SliderWheelScaleFactor: return ui->horizontalSliderWheelScaleFactor;
+    case SliderDoubleClickTime: return ui->horizontalSliderDoubleClickTime;
+    case SliderFistSensitivity: return ui->horizontalSliderFistSensitivity;
+    default: return nullptr;
+    }
+}
+
+QLabel* UserOptionDlg::sliderLabel(Slider s) const {
+    switch (s) {
+    case SliderCursorPosOffset: return ui->labelCursorPosOffset_1;
+    case SliderHandScaleFactor: return ui->labelHandScaleFactor_2;
+    case SliderMoveAfterClickTime: return ui->labelMoveAfterClickTime;
+    case SliderThumbForePress: return ui->labelThumbForePressSensitivity;
+    case SliderThumbMiddlePress: return ui->labelThumbMiddlePressSensitivity;
+    case SliderThumbRingPress: return ui->labelThumbRingPressSensitivity;
+    case SliderThumbPinkyPress: return ui->labelThumbPinkyPressSensitivity;
+    case SliderThumbForeRelease: return ui->labelThumbForeReleaseSensitivity;
+    case SliderThumbMiddleRelease: return ui->labelThumbMiddleReleaseSensitivity;
+    case SliderThumbRingRelease: return ui->labelThumbRingReleaseSensitivity;
+    case SliderThumbPinkyRelease: return ui->labelThumbPinkyReleaseSensitivity;
+    case SliderWheelScaleFactor: return ui->labelWheelScaleFactor_2;
+    case SliderDoubleClickTime: return ui->labelDoubleClickTime_2;
+    case SliderFistSensitivity: return ui->labelFistSensitivity_2;
+    default: return nullptr;
+    }
+}
+
+void UserOptionDlg::setSlider(Slider s, float value) {
+    if (isTimeSlider(s)) value /= 1000.0f;
+    const SliderScale scale = sliderScale(s);
+    slider(s)->setMinimum(0);
+    slider(s)->setMaximum(scale.steps());
+    slider(s)->setValue(scale.position(value));
+    // The label shows the value given, also where the position rounded up to the next step.
+    sliderLabel(s)->setText(scale.text(value));
+}
+
+float UserOptionDlg::sliderValue(Slider s) const {
+    const float v = SliderScale::fromText(sliderLabel(s)->text());
+    return isTimeSlider(s) ? v * 1000.0f : v;
+}
+
+void UserOptionDlg::showSliderPosition(Slider s, int position) {
+    sliderLabel(s)->setText(sliderScale(s).textAt(position));
+}
+
+void UserOptionDlg::setSliderValueCursorPosOffset(int v) { showSliderPosition(SliderCursorPosOffset, v); }
+void UserOptionDlg::setSliderValueHandScaleFactor(int v) { showSliderPosition(SliderHandScaleFactor, v); }
+void UserOptionDlg::setSliderValueMoveAfterClickTime(int v) { showSliderPosition(SliderMoveAfterClickTime, v); }
+void UserOptionDlg::setSliderValueThumbForePressSensitivity(int v) { showSliderPosition(SliderThumbForePress, v); }
+void UserOptionDlg::setSliderValueThumbMiddlePressSensitivity(int v) { showSliderPosition(SliderThumbMiddlePress, v); }
+void UserOptionDlg::setSliderValueThumbRingPressSensitivity(int v) { showSliderPosition(SliderThumbRingPress, v); }
+void UserOptionDlg::setSliderValueThumbPinkyPressSensitivity(int v) { showSliderPosition(SliderThumbPinkyPress, v); }
+void UserOptionDlg::setSliderValueThumbForeReleaseSensitivity(int v) { showSliderPosition(SliderThumbForeRelease, v); }
+void UserOptionDlg::setSliderValueThumbMiddleReleaseSensitivity(int v) {
+    showSliderPosition(SliderThumbMiddleRelease, v);
+}
+void UserOptionDlg::setSliderValueThumbRingReleaseSensitivity(int v) { showSliderPosition(SliderThumbRingRelease, v); }
+void UserOptionDlg::setSliderValueThumbPinkyReleaseSensitivity(int v) {
+    showSliderPosition(SliderThumbPinkyRelease, v);
+}
+void UserOptionDlg::setSliderValueWheelScaleFactor(int v) { showSliderPosition(SliderWheelScaleFactor, v); }
+void UserOptionDlg::setSliderValueDoubleClickTime(int v) { showSliderPosition(SliderDoubleClickTime, v); }
+void UserOptionDlg::setSliderValueFistSensitivity(int v) { showSliderPosition(SliderFistSensitivity, v); }
+
+void UserOptionDlg::setHandMotionScaleFactor(float v) { setSlider(SliderHandScaleFactor, v); }
+float UserOptionDlg::getHandMotionScaleFactor() const { return sliderValue(SliderHandScaleFactor); }
+void UserOptionDlg::setDoubleClickTime(float ms) { setSlider(SliderDoubleClickTime, ms); }
+float UserOptionDlg::getDoubleClickTime() const { return sliderValue(SliderDoubleClickTime); }
+void UserOptionDlg::setFistSensitivity(float v) { setSlider(SliderFistSensitivity, v); }
+float UserOptionDlg::getFistSensitivity() const { return sliderValue(SliderFistSensitivity); }
+void UserOptionDlg::setWheelScaleFactor(float v) { setSlider(SliderWheelScaleFactor, v); }
+float UserOptionDlg::getWheelScaleFactor() const { return sliderValue(SliderWheelScaleFactor); }
+void UserOptionDlg::setMoveAfterClickTime(float ms) { setSlider(SliderMoveAfterClickTime, ms); }
+float UserOptionDlg::getMoveAfterClickTime() const { return sliderValue(SliderMoveAfterClickTime); }
+void UserOptionDlg::setThumbForePressSensitivity(float v) { setSlider(SliderThumbForePress, v); }
+float UserOptionDlg::getThumbForePressSensitivity() const { return sliderValue(SliderThumbForePress); }
+void UserOptionDlg::setThumbMiddlePressSensitivity(float v) { setSlider(SliderThumbMiddlePress, v); }
+float UserOptionDlg::getThumbMiddlePressSensitivity() const { return sliderValue(SliderThumbMiddlePress); }
+void UserOptionDlg::setThumbRingPressSensitivity(float v) { setSlider(SliderThumbRingPress, v); }
+float UserOptionDlg::getThumbRingPressSensitivity() const { return sliderValue(SliderThumbRingPress); }
+void UserOptionDlg::setThumbPinkyPressSensitivity(float v) { setSlider(SliderThumbPinkyPress, v); }
+float UserOptionDlg::getThumbPinkyPressSensitivity() const { return sliderValue(SliderThumbPinkyPress); }
+void UserOptionDlg::setThumbForeReleaseSensitivity(float v) { setSlider(SliderThumbForeRelease, v); }
+float UserOptionDlg::getThumbForeReleaseSensitivity() const { return sliderValue(SliderThumbForeRelease); }
+void UserOptionDlg::setThumbMiddleReleaseSensitivity(float v) { setSlider(SliderThumbMiddleRelease, v); }
+float UserOptionDlg::getThumbMiddleReleaseSensitivity() const { return sliderValue(SliderThumbMiddleRelease); }
+void UserOptionDlg::setThumbRingReleaseSensitivity(float v) { setSlider(SliderThumbRingRelease, v); }
+float UserOptionDlg::getThumbRingReleaseSensitivity() const { return sliderValue(SliderThumbRingRelease); }
+void UserOptionDlg::setThumbPinkyReleaseSensitivity(float v) { setSlider(SliderThumbPinkyRelease, v); }
+float UserOptionDlg::getThumbPinkyReleaseSensitivity() const { return sliderValue(SliderThumbPinkyRelease); }
+void UserOptionDlg::setCursorPosOffset(int mm) { setSlider(SliderCursorPosOffset, static_cast<float>(mm)); }
+float UserOptionDlg::getCursorPosOffset() const { return sliderValue(SliderCursorPosOffset); }
+
+// --- check boxes ---
+
+void UserOptionDlg::setOnlyPrimaryDisplay(float v) { ui->checkBoxOnlyPrimaryDisplay->setChecked(v != 0.0f); }
+float UserOptionDlg::getOnlyPrimaryDisplay() const { return checked(ui->checkBoxOnlyPrimaryDisplay); }
+void UserOptionDlg::setDisableTutorial(float v) { ui->checkBoxDisableTutorial->setChecked(v != 0.0f); }
+float UserOptionDlg::getDisableTutorial() const { return checked(ui->checkBoxDisableTutorial); }
+void UserOptionDlg::setEnableAudioFx(float v) { ui->checkBoxAudioFx->setChecked(v != 0.0f); }
+float UserOptionDlg::getEnableAudioFx() const { return checked(ui->checkBoxAudioFx); }
+void UserOptionDlg::setEnableAudioFxBorder(float v) { ui->checkBoxAudioFxBorder->setChecked(v != 0.0f); }
+float UserOptionDlg::getEnableAudioFxBorder() const { return checked(ui->checkBoxAudioFxBorder); }
+void UserOptionDlg::setEnableGraphicFx(float v) { ui->checkBoxGraphicFx->setChecked(v != 0.0f); }
+float UserOptionDlg::getEnableGraphicFx() const { return checked(ui->checkBoxGraphicFx); }
+void UserOptionDlg::setAutoStart(float v) { ui->checkBoxAutoStart->setChecked(v != 0.0f); }
+float UserOptionDlg::getAutoStart() const { return checked(ui->checkBoxAutoStart); }
+void UserOptionDlg::setSendStats(float v) { ui->checkBoxSendStats->setChecked(v != 0.0f); }
+float UserOptionDlg::getSendStats() const { return checked(ui->checkBoxSendStats); }
+void UserOptionDlg::setPause2Hands(float v) { ui->checkBoxPause2Hands->setChecked(v != 0.0f); }
+float UserOptionDlg::getPause2Hands() const { return checked(ui->checkBoxPause2Hands); }
+void UserOptionDlg::setAlternativeMouseCursor(float v) { ui->checkBoxAlternativeMouseCursor->setChecked(v != 0.0f); }
+float UserOptionDlg::getAlternativeMouseCursor() const { return checked(ui->checkBoxAlternativeMouseCursor); }
+
+void UserOptionDlg::setAutoHandMotionScaleFactor(float v) {
+    ui->checkBoxAutoHandScaleFactor->setChecked(v != 0.0f);
+    if (ui->checkBoxAutoHandScaleFactor->isChecked()) {
+        emit autoScaleFactor();
+        ui->horizontalSliderHandScaleFactor->setEnabled(false);
+    } else {
+        ui->horizontalSliderHandScaleFactor->setEnabled(true);
+    }
+}
+float UserOptionDlg::getAutoHandMotionScaleFactor() const { return checked(ui->checkBoxAutoHandScaleFactor); }
+
+void UserOptionDlg::autoHandScaleFactor(int value) {
+    if (value == Qt::Checked) {
+        emit autoScaleFactor();
+        ui->horizontalSliderHandScaleFactor->setEnabled(false);
+    } else if (value == Qt::Unchecked) {
+        ui->horizontalSliderHandScaleFactor->setEnabled(true);
+    }
+}
+
+void UserOptionDlg::alternativeMouseCursor(int value) {
+    if (value == Qt::Checked)
+        emit enableAlternativeMouseCursor();
+    else if (value == Qt::Unchecked)
+        emit disableAlternativeMouseCursor();
+}
+
+// --- combo boxes ---
+
+void UserOptionDlg::setCursorMovement(int v) {
+    ui->comboBoxCursorMovement->setCurrentIndex(v);
+    setFistGestureComment(v);
+}
+float UserOptionDlg::getCursorMovement() const { return static_cast<float>(entryOrNone(ui->comboBoxCursorMovement)); }
+
+void UserOptionDlg::setCursorPos(int v) {
+    ui->comboBoxCursorPos->setCurrentIndex(v);
+    cursorPos(v);
+}
+float UserOptionDlg::getCursorPos() const { return static_cast<float>(entryOrNone(ui->comboBoxCursorPos)); }
+
+void UserOptionDlg::cursorPos(int value) {
+    if (value != 0 && value != 1) return;
+    const bool on = value == 1;
+    ui->labelCursorPosOffset->setEnabled(on);
+    ui->labelCursorPosOffset_1->setEnabled(on);
+    ui->labelCursorPosOffset_2->setEnabled(on);
+    ui->horizontalSliderCursorPositionOffset->setEnabled(on);
+}
+
+void UserOptionDlg::setFistGestureComment(int value) {
+    QString first, second;
+    if (value == 0) {
+        first = QStringLiteral("(use Fist Gesture to reposition Velmo Mouse Cursor under a new Interaction Height,");
+        second = QStringLiteral("you must enable Automatic Interaction Height in Leap Motion Controller Settings)");
+    } else if (value == 1) {
+        first = QStringLiteral("(use Fist Gesture to lift and reposition Velmo Mouse)");
+    }
+    ui->labelFistSensitivity_3->setText(first);
+    ui->labelFistSensitivity_4->setText(second);
+}
+
+void UserOptionDlg::setThumbForeAction(int entry) { ui->comboBoxThumbFore->setCurrentIndex(entry); }
+int UserOptionDlg::getThumbForeAction() const { return entryOrNone(ui->comboBoxThumbFore); }
+void UserOptionDlg::setThumbMiddleAction(int entry) { ui->comboBoxThumbMiddle->setCurrentIndex(entry); }
+int UserOptionDlg::getThumbMiddleAction() const { return entryOrNone(ui->comboBoxThumbMiddle); }
+void UserOptionDlg::setThumbRingAction(int entry) { ui->comboBoxThumbRing->setCurrentIndex(entry); }
+int UserOptionDlg::getThumbRingAction() const { return entryOrNone(ui->comboBoxThumbRing); }
+void UserOptionDlg::setThumbPinkyAction(int entry) { ui->comboBoxThumbPinky->setCurrentIndex(entry); }
+int UserOptionDlg::getThumbPinkyAction() const { return entryOrNone(ui->comboBoxThumbPinky); }
+void UserOptionDlg::setForeFingerCircleAction(int entry) { ui->comboBoxForeFingerCircle->setCurrentIndex(entry); }
+int UserOptionDlg::getForeFingerCircleAction() const { return entryOrNone(ui->comboBoxForeFingerCircle); }
+
+void UserOptionDlg::updateActions() {
+    QComboBox* const pinches[] = {ui->comboBoxThumbFore, ui->comboBoxThumbMiddle, ui->comboBoxThumbRing,
+                                  ui->comboBoxThumbPinky};
+    const auto rebuild = [](QComboBox* box, const QStringList& entries) {
+        const int current = box->currentIndex();
+        box->clear();
+        box->addItems(entries);
+        box->setCurrentIndex(current >= 0 && current < box->count() ? current : 0);
+    };
+    for (QComboBox* box : pinches) rebuild(box, actionList);
+    rebuild(ui->comboBoxForeFingerCircle, wheelActionList);
+}
+
+void UserOptionDlg::remapPinchEntries(int row) {
+    QComboBox* const pinches[] = {ui->comboBoxThumbFore, ui->comboBoxThumbMiddle, ui->comboBoxThumbRing,
+                                  ui->comboBoxThumbPinky};
+    for (QComboBox* box : pinches) {
+        const int entry = box->currentIndex();
+        if (entry < kPinchMouseEntries) continue;
+        if (row < 0 || entry == kPinchMouseEntries + row)
+            box->setCurrentIndex(0);
+        else if (entry > kPinchMouseEntries + row)
+            box->setCurrentIndex(entry - 1);
+    }
+}
