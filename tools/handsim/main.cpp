@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -185,18 +186,40 @@ bool waitForClient(handsim::Service& service)
     return !g_stop;
 }
 
+std::vector<std::string> greeting(const Leap::DeviceStatus& device, const std::vector<std::pair<std::string, bool>>& config)
+{
+    std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0), protocol::encodeDevice(device, 0)};
+    for (const auto& kv : config)
+        lines.push_back(protocol::encodeConfig(kv.first, kv.second, 0));
+    return lines;
+}
+
+// The service outlives the play (it serves a little longer so clients get the last lines): when the
+// play ends, a client that comes now still gets the final state, not the play's vanished one.
+class FinalGreeting {
+public:
+    FinalGreeting(handsim::Service& service, std::function<std::vector<std::string>()> now)
+        : m_service(service), m_now(std::move(now))
+    {
+        m_service.setGreeting(m_now);
+    }
+    ~FinalGreeting()
+    {
+        const std::vector<std::string> lines = m_now();
+        m_service.setGreeting([lines] { return lines; });
+    }
+
+private:
+    handsim::Service& m_service;
+    std::function<std::vector<std::string>()> m_now;
+};
+
 int playScript(const Options& o, const handsim::Script& script, handsim::Service& service, Outlet& out)
 {
     using handsim::Player;
     Player player(script, o.fps);
     player.setRealism(o.realism);
-    service.setGreeting([&] {
-        std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0),
-            protocol::encodeDevice(player.device(), 0)};
-        for (const auto& kv : player.config())
-            lines.push_back(protocol::encodeConfig(kv.first, kv.second, 0));
-        return lines;
-    });
+    const FinalGreeting greet(service, [&] { return greeting(player.device(), player.config()); });
     if (!waitForClient(service))
         return 1;
     std::fprintf(stderr, "velmo-handsim: playing %s at %g fps\n", o.script.c_str(), static_cast<double>(o.fps));
@@ -260,12 +283,7 @@ int playRecording(const Options& o, const std::vector<protocol::Message>& messag
     device.attached = true;
     device.nominalFps = o.fps;
     std::vector<std::pair<std::string, bool>> config;
-    service.setGreeting([&] {
-        std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0), protocol::encodeDevice(device, 0)};
-        for (const auto& kv : config)
-            lines.push_back(protocol::encodeConfig(kv.first, kv.second, 0));
-        return lines;
-    });
+    const FinalGreeting greet(service, [&] { return greeting(device, config); });
     if (!waitForClient(service))
         return 1;
     std::fprintf(stderr, "velmo-handsim: replaying %s\n", o.replay.c_str());
