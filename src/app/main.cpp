@@ -1,6 +1,7 @@
 // Velmo Mouse: a tray utility; the tray window runs the whole program.
 #include "ResourceConfig.h"
 #include "ResourceDir.h"
+#include "TrackingOption.h"
 #include "VelmoWindow.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdio>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -62,6 +65,11 @@ void quitOnSignals(QApplication& app) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    std::string trackingError;
+    if (!applyTrackingOption(argc, argv, trackingError)) {
+        std::fprintf(stderr, "velmo-mouse: %s\n", trackingError.c_str());
+        return 2;
+    }
     Q_INIT_RESOURCE(app);
     QApplication app(argc, argv);
 

@@ -53,11 +53,11 @@ public:
         return env;
     }
 
-    bool start() {
+    bool start(const QStringList& arguments = QStringList()) {
         process.setProcessEnvironment(environment());
         process.setStandardOutputFile(logPath());
         process.setStandardErrorFile(logPath());
-        process.start(program, QStringList());
+        process.start(program, arguments);
         return process.waitForStarted(10000);
     }
     QByteArray output() const {

@@ -10,8 +10,7 @@ void FrameBuilder::reset(float nominalFps)
     m_haveLast = false;
     m_nominalFps = nominalFps > 0.0f ? nominalFps : 120.0f;
     m_fps = m_nominalFps;
-    m_stabilizers.clear();
-    m_motion.clear();
+    m_tracks.clear();
     m_circles.reset();
     m_autoCenterY = InteractionBox::DEFAULT_CENTER_Y;
 }
@@ -34,25 +33,23 @@ FrameRef FrameBuilder::build(const RawFrame& raw, bool autoBox, bool circles)
     m_lastTimestamp = raw.timestamp;
     frame->fps = m_fps;
 
-    std::map<int, PalmStabilizer> live;
-    std::map<int, Motion> moving;
+    std::map<int, Track> live;
     frame->hands.reserve(raw.hands.size());
     for (const RawHand& hand : raw.hands) {
-        PalmStabilizer& s = live[hand.id];
-        auto it = m_stabilizers.find(hand.id);
-        if (it != m_stabilizers.end())
-            s = it->second;
-        Motion& m = moving[hand.id];
-        m.last = hand.palmPosition;
-        auto was = m_motion.find(hand.id);
-        if (was != m_motion.end()) {
-            const Vector v = (hand.palmPosition - was->second.last) / dt;
-            m.velocity = was->second.velocity + (v - was->second.velocity) * (dt / (MOTION_SECONDS + dt));
-        }
-        frame->hands.push_back(HandData{hand, s.filter(hand.palmPosition, dt), m.velocity});
+        Track& track = live[hand.id];
+        auto it = m_tracks.find(hand.id);
+        if (it != m_tracks.end())
+            track = it->second;
+        Vector velocity;
+        if (track.frames >= FRAMES_WITHOUT_VELOCITY)
+            velocity = hand.hasVelocity ? hand.palmVelocity : (hand.palmPosition - track.lastPalm) / dt;
+        ++track.frames;
+        track.lastPalm = hand.palmPosition;
+        track.smoothedVelocity = track.smoothedVelocity + (velocity - track.smoothedVelocity) * (dt / (MOTION_SECONDS + dt));
+        frame->hands.push_back(
+            HandData{hand, track.stabilizer.filter(hand.palmPosition, dt), velocity, track.smoothedVelocity});
     }
-    m_stabilizers.swap(live);
-    m_motion.swap(moving);
+    m_tracks.swap(live);
 
     if (autoBox) {
         if (!frame->hands.empty()) {

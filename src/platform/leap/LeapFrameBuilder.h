@@ -19,6 +19,8 @@ public:
     static constexpr float RATE_SMOOTHING = 0.25f;
     // Time constant with which the automatic box's height follows the hand.
     static constexpr float AUTO_BOX_SECONDS = 2.0f;
+    // A hand's first frames report no velocity: trackers report spikes for a hand just found.
+    static constexpr int FRAMES_WITHOUT_VELOCITY = 3;
     // Time constant of the smoothed palm velocity behind the translation probability.
     static constexpr float MOTION_SECONDS = 0.15f;
 
@@ -32,12 +34,13 @@ private:
     int64_t m_lastTimestamp = 0;
     float m_nominalFps = 120.0f;
     float m_fps = 120.0f;
-    struct Motion {
-        Vector last;
-        Vector velocity;
+    struct Track {
+        PalmStabilizer stabilizer;
+        int frames = 0;
+        Vector lastPalm;
+        Vector smoothedVelocity;
     };
-    std::map<int, PalmStabilizer> m_stabilizers;
-    std::map<int, Motion> m_motion;
+    std::map<int, Track> m_tracks;
     CircleRecognizer m_circles;
     float m_autoCenterY = InteractionBox::DEFAULT_CENTER_Y;
 };

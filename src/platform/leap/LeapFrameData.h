@@ -13,9 +13,10 @@ namespace detail {
 struct HandData {
     RawHand raw;
     Vector stabilizedPalmPosition;
-    // The palm's velocity (mm/s) smoothed over about MOTION_SECONDS: steady even at a slow pace,
-    // near zero for a hand held still or turning in place.
     Vector palmVelocity;
+    // palmVelocity smoothed over FrameBuilder::MOTION_SECONDS: steady even at a slow pace, near
+    // zero for a hand held still or turning in place (the translation probability's evidence).
+    Vector smoothedPalmVelocity;
 };
 
 struct GestureData {

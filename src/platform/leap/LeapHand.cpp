@@ -31,6 +31,8 @@ Vector Hand::stabilizedPalmPosition() const
     return isValid() ? m_frame->hand(m_index)->stabilizedPalmPosition : Vector();
 }
 
+Vector Hand::palmVelocity() const { return isValid() ? m_frame->hand(m_index)->palmVelocity : Vector(); }
+
 float Hand::palmWidth() const { return isValid() ? m_frame->hand(m_index)->raw.palmWidth : 0.0f; }
 
 bool Hand::isRight() const { return isValid() && m_frame->hand(m_index)->raw.isRight; }
@@ -45,7 +47,7 @@ float Hand::translationProbability(const Frame& sinceFrame) const
     for (const detail::HandData& then : sinceFrame.m_frame->hands) {
         if (then.raw.id != now->raw.id)
             continue;
-        const float sq = now->palmVelocity.magnitudeSquared();
+        const float sq = now->smoothedPalmVelocity.magnitudeSquared();
         if (!std::isfinite(sq))
             return 0.0f;
         return sq / (sq + kHalfProbabilitySpeed * kHalfProbabilitySpeed);

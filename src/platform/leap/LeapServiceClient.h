@@ -4,7 +4,7 @@
 // thread of its own so that a slow listener never stalls reading, and bad input never reaches
 // the callback thread.
 
-#include "LeapServiceEvent.h"
+#include "LeapFrameSource.h"
 
 #include <atomic>
 #include <functional>
@@ -14,13 +14,12 @@
 namespace Leap {
 namespace detail {
 
-class ServiceClient {
+class ServiceClient : public FrameSource {
 public:
-    using Sink = std::function<void(ServiceEvent&&)>;
     static constexpr int RETRY_MS = 1000;
 
     ServiceClient(std::string path, Sink sink);
-    ~ServiceClient();
+    ~ServiceClient() override;
 
     // Decodes one line; a good message goes to the sink, a bad one is logged and dropped.
     static void handleLine(const std::string& line, const Sink& sink);
