@@ -1,4 +1,5 @@
 #include "LeapServiceClient.h"
+#include "LeapPrivateDir.h"
 
 #include "LeapLog.h"
 #include "LeapProtocol.h"
@@ -87,7 +88,18 @@ void ServiceClient::run()
     }
     std::memcpy(addr.sun_path, m_path.c_str(), m_path.size() + 1);
     bool refusedPeer = false;
+    std::string refusedPath;
     while (!m_stop) {
+        // A folder another user made, or a link planted there, must not choose our service.
+        std::string why;
+        if (!checkSocketPath(m_path, why)) {
+            if (why != refusedPath)
+                logInfo("tracking service not used: " + why);
+            refusedPath = why;
+            pause(RETRY_MS);
+            continue;
+        }
+        refusedPath.clear();
         // Non-blocking from the start: a hung service with a full backlog must not hold up shutdown.
         const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {

@@ -472,5 +472,7 @@ int main(int argc, char** argv) {
     for (int f = 0; f < 4; ++f)
         ok = save(gesturePicture(f), out.filePath(QStringLiteral("actions/%1.png").arg(pictures[f]))) && ok;
     ok = save(gesturePicture(-1), out.filePath("actions/finger_circle.png")) && ok;
+    // The desktop menu's icon of the installed program.
+    ok = save(trayIcon(256, brandGreen), out.filePath("velmo-mouse.png")) && ok;
     return ok ? 0 : 1;
 }
