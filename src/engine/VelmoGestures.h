@@ -255,6 +255,7 @@ class VelmoGestures : public ParameterTable {
   void measureMovement();
   int pinchCheck(int slot, int f, BoneLengths boneLengths, int fingers, float handMovement,
                  float Dist, float fps, std::deque<float>& history, int postureFlag);
+  bool thumbIsAt(int f, BoneLengths boneLengths, float Dist, float fps);
 
   // What the start-up created and the teardown deletes.
   ActionMgr* ownedActionMgr_ = nullptr;
@@ -300,6 +301,12 @@ class VelmoGestures : public ParameterTable {
   int sideSeen_[2] = {0, 0};
 
   // Pinch press and release.
+  float frameTipDistance_[4] = {0, 0, 0, 0};  // this frame's thumb-to-tip distances
+  int frameThumbExtended_ = 1;
+  // Per finger: the thumb has been away from the tip (past its release level) since that finger's
+  // last press. A pinch that was let go while the thumb stayed on the tip (the head-mounted ring
+  // pinch is released by the middle finger) does not press again from tracking noise.
+  int armed_[4] = {1, 1, 1, 1};
   int indexGuard_ = 0;
   int pinkyGuard_ = 0;
   int sideBootstrap_[2] = {1, 1};
