@@ -6,13 +6,10 @@
 #include "GraphicFX.h"
 #include "MultiMonitor.h"
 #include "NotificationWindow.h"
-#include "VelmoGestures.h"
 #include "WndEvent.h"
+#include "test_tray_settings.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -39,17 +36,6 @@ QRect xGeometry(Display* dpy, QWidget& w) {
 
 std::string text(const QRect& r) {
     return QStringLiteral("(%1, %2, %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toStdString();
-}
-
-// Settings beside the executable, which the tray window's engine reads at start.
-void writeSettings(bool onlyPrimary) {
-    VelmoGestures engine;
-    engine.InitParameters();
-    engine.EncodeParameters();
-    engine.SetUserParam(onlyPrimary ? 1.0f : 0.0f, OnlyPrimaryDisplay);
-    engine.SetUserParam(1.0f, DisableTutorial);
-    engine.setSettingsDir(QCoreApplication::applicationDirPath());
-    ASSERT_EQ(engine.WriteParameters(), 0);
 }
 
 double scale() {
@@ -94,7 +80,8 @@ TEST(DesktopPlacement, BannerFollowsThePointerSpaceAndBalloonTheMainDisplay) {
         SCOPED_TRACE(::testing::Message() << "only primary " << c.onlyPrimary << ", side " << int(c.side));
         if (windowFor != int(c.onlyPrimary)) {
             window.reset();
-            writeSettings(c.onlyPrimary);
+            // Beside the executable, where the tray window's engine reads them at start.
+            apptest::writeSettings({{OnlyPrimaryDisplay, c.onlyPrimary ? 1.0f : 0.0f}, {DisableTutorial, 1.0f}});
             window = std::make_unique<VelmoWindow>();
             windowFor = int(c.onlyPrimary);
 
@@ -113,17 +100,8 @@ TEST(DesktopPlacement, BannerFollowsThePointerSpaceAndBalloonTheMainDisplay) {
             << text(xGeometry(dpy, *banner)) << " instead of " << text(expected);
     }
     window.reset();
-    QFile::remove(QDir(QCoreApplication::applicationDirPath()).filePath("velmo.dat"));
+    QFile::remove(apptest::localSettingsPath());
     XCloseDisplay(dpy);
 }
 
-int main(int argc, char** argv) {
-    // The program's tracking socket goes to a folder of this test's own.
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    Q_INIT_RESOURCE(app);
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return runTrayTests(argc, argv); }

@@ -1,22 +1,18 @@
 // End to end: velmo-mouse and the hand simulator as two processes under a private X server with a
 // tray host. A scripted hand moves the X pointer to known places and clicks once with a thumb-index
 // pinch; this test, as one more X client, reads the pointer back and records every button event.
-#include "XWatch.h"
-
 #include <QElapsedTimer>
-#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <vector>
-
 // Last: Xlib's macros clash with gtest.
-#include "test_main_process.h"
+#include "test_hand_run.h"
 
 namespace {
 
 using apptest::AppProcess;
+using apptest::HandSim;
+using apptest::PointerWatch;
 using apptest::waitFor;
 
 // The service's interaction box is centred 200 mm above the device, 235 mm wide and high: the
@@ -39,66 +35,33 @@ remove
 wait 1s
 )";
 
-struct Point {
-    int x = -1;
-    int y = -1;
-};
-
 TEST(EndToEnd, AScriptedHandMovesThePointerAndOnePinchClicksOnce) {
     xwatch::Watcher x;
     std::string error;
     ASSERT_TRUE(x.open(nullptr, error)) << error;
-    const int width = x.screenWidth();
-    const int height = x.screenHeight();
-    x.warp(100, height - 100);
+    PointerWatch w(x);
+    const auto& p = w.p;
+    x.warp(100, w.height - 100);
 
     AppProcess app;
     ASSERT_TRUE(app.ready());
-    QTemporaryFile scriptFile;
-    ASSERT_TRUE(scriptFile.open());
-    scriptFile.write(script);
-    scriptFile.flush();
-    QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedChannels);
-    sim.start(QStringLiteral(VELMO_HANDSIM), QStringList{"--socket", app.socketPath(), scriptFile.fileName()});
-    ASSERT_TRUE(sim.waitForStarted(10000));
-    ASSERT_TRUE(waitFor([&] { return QFile::exists(app.socketPath()); }, 10000));
+    HandSim sim;
+    sim.process.setProcessChannelMode(QProcess::ForwardedChannels);
+    ASSERT_TRUE(sim.startFor(app, script));
     x.read(0);  // nothing before the program runs counts
     ASSERT_TRUE(app.start());
 
-    std::vector<xwatch::ButtonEvent> buttons;
-    Point p;
-    Point atPress;
-    auto reaches = [&](auto wanted) {
-        return waitFor([&] {
-            for (const auto& e : x.read(10)) {
-                buttons.push_back(e);
-                if (e.press && e.button == 1) atPress = p;
-            }
-            unsigned mask = 0;
-            x.pointer(&p.x, &p.y, &mask);
-            return wanted();
-        }, 60000);
-    };
-    auto nearCentre = [&] { return std::abs(p.x - width / 2) <= 3 && std::abs(p.y - height / 2) <= 3; };
-
-    EXPECT_TRUE(reaches(nearCentre)) << p.x << "," << p.y;
-    EXPECT_TRUE(reaches([&] { return p.x == width - 1; })) << p.x << "," << p.y;
-    EXPECT_NEAR(p.y, height / 2, 3);
-    EXPECT_TRUE(reaches([&] { return p.x == 0 && p.y == 0; })) << p.x << "," << p.y;
-    EXPECT_TRUE(reaches(nearCentre)) << p.x << "," << p.y;
+    auto nearCentre = [&] { return w.nearCentre(); };
+    EXPECT_TRUE(w.reaches(nearCentre)) << p.x << "," << p.y;
+    EXPECT_TRUE(w.reaches([&] { return p.x == w.width - 1; })) << p.x << "," << p.y;
+    EXPECT_NEAR(p.y, w.height / 2, 3);
+    EXPECT_TRUE(w.reaches([&] { return p.x == 0 && p.y == 0; })) << p.x << "," << p.y;
+    EXPECT_TRUE(w.reaches(nearCentre)) << p.x << "," << p.y;
 
     // The script ends with the hand gone; the simulator leaves with it.
-    EXPECT_TRUE(reaches([&] { return sim.state() == QProcess::NotRunning; }));
-    for (int i = 0; i < 50; ++i)  // the last events in flight
-        for (const auto& e : x.read(10)) buttons.push_back(e);
-    ASSERT_EQ(buttons.size(), 2u);
-    EXPECT_TRUE(buttons[0].press);
-    EXPECT_EQ(buttons[0].button, 1);
-    EXPECT_FALSE(buttons[1].press);
-    EXPECT_EQ(buttons[1].button, 1);
-    EXPECT_NEAR(atPress.x, width / 2, 3);
-    EXPECT_NEAR(atPress.y, height / 2, 3);
+    EXPECT_TRUE(w.reaches([&] { return !sim.running(); }));
+    w.drain();
+    ASSERT_NO_FATAL_FAILURE(w.expectOneClickAtCentre());
 
     // The tray saw the service go, and the program quits cleanly with its settings saved.
     EXPECT_TRUE(waitFor([&] { return app.output().contains("TRAY EVENT 1 GRAY"); })) << app.output().constData();
@@ -126,14 +89,8 @@ wait 60s
         ASSERT_TRUE(x.open(nullptr, error)) << error;
         AppProcess app;
         ASSERT_TRUE(app.ready());
-        QTemporaryFile scriptFile;
-        ASSERT_TRUE(scriptFile.open());
-        scriptFile.write(drag);
-        scriptFile.flush();
-        QProcess sim;
-        sim.start(QStringLiteral(VELMO_HANDSIM), QStringList{"--socket", app.socketPath(), scriptFile.fileName()});
-        ASSERT_TRUE(sim.waitForStarted(10000));
-        ASSERT_TRUE(waitFor([&] { return QFile::exists(app.socketPath()); }, 10000));
+        HandSim sim;
+        ASSERT_TRUE(sim.startFor(app, drag));
         ASSERT_TRUE(app.start());
 
         auto held = [&] {
@@ -147,7 +104,7 @@ wait 60s
         ASSERT_TRUE(held());
 
         if (ending == ServiceKilled) {
-            sim.kill();
+            sim.process.kill();
         } else {
             app.process.terminate();
         }
@@ -156,13 +113,13 @@ wait 60s
         EXPECT_TRUE(waitFor([&] { return !held(); }, 5000));
         EXPECT_LT(since.elapsed(), 1000);
         if (ending == ServiceKilled) {
-            sim.waitForFinished(5000);
+            sim.process.waitForFinished(5000);
             EXPECT_TRUE(app.running());
             EXPECT_EQ(app.quit(), 0);
         } else {
             EXPECT_EQ(app.waitForExit(), 0) << app.output().constData();
-            sim.kill();
-            sim.waitForFinished(5000);
+            sim.process.kill();
+            sim.process.waitForFinished(5000);
         }
         EXPECT_FALSE(held());
     }

@@ -1,22 +1,18 @@
 // End to end through the sensor's WebSocket protocol: velmo-mouse told to take hands from
 // velmo-handsim's WebSocket server (the stand-alone server's style, its wrong finger fields and
 // velocity spike included) moves the X pointer with the palm and clicks once with a pinch.
-#include "XWatch.h"
-
 #include <QRegularExpression>
-#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <vector>
-
 // Last: Xlib's macros clash with gtest.
-#include "test_main_process.h"
+#include "test_hand_run.h"
 
 namespace {
 
 using apptest::AppProcess;
+using apptest::HandSim;
+using apptest::PointerWatch;
 using apptest::waitFor;
 
 const char* const script = R"(
@@ -39,25 +35,20 @@ TEST(EndToEndWebSocket, APinchClicksAndThePalmMovesThePointer) {
     xwatch::Watcher x;
     std::string error;
     ASSERT_TRUE(x.open(nullptr, error)) << error;
-    const int width = x.screenWidth();
-    const int height = x.screenHeight();
-    x.warp(100, height - 100);
+    PointerWatch w(x);
+    const auto& p = w.p;
+    x.warp(100, w.height - 100);
 
     AppProcess app;
     ASSERT_TRUE(app.ready());
-    QTemporaryFile scriptFile;
-    ASSERT_TRUE(scriptFile.open());
-    scriptFile.write(script);
-    scriptFile.flush();
     // A free port of the simulator's choosing, read from what it says.
-    QProcess sim;
-    sim.setProcessChannelMode(QProcess::SeparateChannels);
-    sim.start(QStringLiteral(VELMO_HANDSIM), QStringList{"--websocket", "0", scriptFile.fileName()});
-    ASSERT_TRUE(sim.waitForStarted(10000));
+    HandSim sim;
+    sim.process.setProcessChannelMode(QProcess::SeparateChannels);
+    ASSERT_TRUE(sim.start(script, {"--websocket", "0"}));
     QByteArray said;
     QString url;
     ASSERT_TRUE(waitFor([&] {
-        said += sim.readAllStandardError();
+        said += sim.process.readAllStandardError();
         const auto m = QRegularExpression("ws://127\\.0\\.0\\.1:\\d+/v6\\.json").match(QString::fromUtf8(said));
         if (m.hasMatch()) url = m.captured(0);
         return !url.isEmpty();
@@ -65,35 +56,13 @@ TEST(EndToEndWebSocket, APinchClicksAndThePalmMovesThePointer) {
     x.read(0);
     ASSERT_TRUE(app.start({"--tracking", url}));
 
-    std::vector<xwatch::ButtonEvent> buttons;
-    int px = -1, py = -1;
-    int atPressX = -1, atPressY = -1;
-    auto reaches = [&](auto wanted) {
-        return waitFor([&] {
-            for (const auto& e : x.read(10)) {
-                buttons.push_back(e);
-                if (e.press && e.button == 1) { atPressX = px; atPressY = py; }
-            }
-            unsigned mask = 0;
-            x.pointer(&px, &py, &mask);
-            return wanted();
-        }, 60000);
-    };
-    auto nearCentre = [&] { return std::abs(px - width / 2) <= 3 && std::abs(py - height / 2) <= 3; };
-
-    EXPECT_TRUE(reaches(nearCentre)) << px << "," << py;
-    EXPECT_TRUE(reaches([&] { return px == width - 1; })) << px << "," << py;
-    EXPECT_TRUE(reaches(nearCentre)) << px << "," << py;
-    EXPECT_TRUE(reaches([&] { return sim.state() == QProcess::NotRunning; }));
-    for (int i = 0; i < 50; ++i)
-        for (const auto& e : x.read(10)) buttons.push_back(e);
-    ASSERT_EQ(buttons.size(), 2u);
-    EXPECT_TRUE(buttons[0].press);
-    EXPECT_EQ(buttons[0].button, 1);
-    EXPECT_FALSE(buttons[1].press);
-    EXPECT_EQ(buttons[1].button, 1);
-    EXPECT_NEAR(atPressX, width / 2, 3);
-    EXPECT_NEAR(atPressY, height / 2, 3);
+    auto nearCentre = [&] { return w.nearCentre(); };
+    EXPECT_TRUE(w.reaches(nearCentre)) << p.x << "," << p.y;
+    EXPECT_TRUE(w.reaches([&] { return p.x == w.width - 1; })) << p.x << "," << p.y;
+    EXPECT_TRUE(w.reaches(nearCentre)) << p.x << "," << p.y;
+    EXPECT_TRUE(w.reaches([&] { return !sim.running(); }));
+    w.drain();
+    ASSERT_NO_FATAL_FAILURE(w.expectOneClickAtCentre());
 
     // The server went with the simulator: the tray turns gray.
     EXPECT_TRUE(waitFor([&] { return app.output().contains("TRAY EVENT 1 GRAY"); })) << app.output().constData();

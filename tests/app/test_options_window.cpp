@@ -7,11 +7,10 @@
 #include "UserOptionDlg.h"
 #include "VelmoGestures.h"
 #include "keyboardAct.h"
+#include "test_tray_settings.h"
 #include "ui_UserOptionDlg.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,10 +23,10 @@
 
 namespace {
 
-QString settingsPath() { return QDir(QCoreApplication::applicationDirPath()).filePath("velmo.dat"); }
+using apptest::localSettingsPath;
 
 QList<QByteArray> settingsLines() {
-    QFile f(settingsPath());
+    QFile f(localSettingsPath());
     if (!f.open(QIODevice::ReadOnly)) return {};
     QList<QByteArray> lines;
     for (const QByteArray& l : f.readAll().split('\n'))
@@ -35,15 +34,7 @@ QList<QByteArray> settingsLines() {
     return lines;
 }
 
-// A settings file written by the engine's own writer: the defaults with the given user values.
-void writeSettings(std::initializer_list<std::pair<int, float>> values) {
-    VelmoGestures engine;
-    engine.InitParameters();
-    engine.EncodeParameters();
-    for (const auto& v : values) engine.SetUserParam(v.second, v.first);
-    engine.setSettingsDir(QCoreApplication::applicationDirPath());
-    ASSERT_EQ(engine.WriteParameters(), 0);
-}
+using apptest::writeSettings;
 
 std::array<float, UserParamCount> userTable(VelmoWindow& w) {
     std::array<float, UserParamCount> t{};
@@ -54,12 +45,12 @@ std::array<float, UserParamCount> userTable(VelmoWindow& w) {
 class OptionsWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        QFile::remove(settingsPath());
+        QFile::remove(localSettingsPath());
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     }
     void TearDown() override {
         window.reset();
-        QFile::remove(settingsPath());
+        QFile::remove(localSettingsPath());
     }
     UserOptionDlg* open() {
         if (!window) window = std::make_unique<VelmoWindow>();
@@ -165,7 +156,7 @@ TEST_F(OptionsWindow, RestoreDefaultThenQuitWithoutOkWritesTheDefaults) {
     QTemporaryDir dir;
     defaults.setSettingsDir(dir.path());
     ASSERT_EQ(defaults.WriteParameters(), 0);
-    QFile golden(dir.filePath("velmo.dat")), written(settingsPath());
+    QFile golden(dir.filePath("velmo.dat")), written(localSettingsPath());
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly) && written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), golden.readAll());
 }
@@ -285,12 +276,4 @@ TEST_F(OptionsWindow, DeletedKeyboardActionsTakeTheStoredPinchesAlong) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    Q_INIT_RESOURCE(app);
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return runTrayTests(argc, argv); }

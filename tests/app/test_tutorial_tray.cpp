@@ -6,17 +6,16 @@
 #include "HandVisRender.h"
 #include "OsxHandVisualiser.h"
 #include "OsxTutorialWindow.h"
+#include "test_tray_settings.h"
 
 #include <OgreRoot.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -64,20 +63,18 @@ void closeRequest(QWidget* w) {
     XCloseDisplay(d);
 }
 
-QString settingsPath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath("velmo.dat");
-}
+using apptest::localSettingsPath;
 
 class TutorialTray : public ::testing::Test {
 protected:
     void SetUp() override {
-        QFile::remove(settingsPath());
+        QFile::remove(localSettingsPath());
         ASSERT_TRUE(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000));
         window = std::make_unique<VelmoWindow>();
     }
     void TearDown() override {
         window.reset();
-        QFile::remove(settingsPath());
+        QFile::remove(localSettingsPath());
     }
     std::unique_ptr<VelmoWindow> window;
 };
@@ -218,13 +215,4 @@ TEST_F(TutorialTray, ADisplayWithoutGlGivesOneMessageAndTheTrayRunsOn) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    // The program's tracking socket goes to a folder of this test's own.
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    Q_INIT_RESOURCE(app);
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return runTrayTests(argc, argv); }
