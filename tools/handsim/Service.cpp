@@ -80,21 +80,7 @@ void Service::acceptAll()
     }
 }
 
-bool Service::flush(Client& c)
-{
-    while (!c.out.empty()) {
-        const ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return c.out.size() <= MAX_BACKLOG_BYTES;
-            return false;
-        }
-        c.out.erase(0, static_cast<size_t>(n));
-    }
-    return true;
-}
+bool Service::flush(Client& c) { return sendPending(c.fd, c.out); }
 
 void Service::dropClosed()
 {

@@ -11,8 +11,6 @@ namespace handsim {
 
 class Service : public Server {
 public:
-    static constexpr size_t MAX_BACKLOG_BYTES = 4 * 1024 * 1024;
-
     Service() = default;
     Service(const Service&) = delete;
     Service& operator=(const Service&) = delete;

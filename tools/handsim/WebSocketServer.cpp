@@ -195,21 +195,7 @@ void WebSocketServer::sendFrame(Client& c, uint8_t opcode, const std::string& pa
 
 void WebSocketServer::sendText(Client& c, const std::string& text) { sendFrame(c, 0x1, text); }
 
-bool WebSocketServer::flush(Client& c)
-{
-    while (!c.out.empty()) {
-        const ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return c.out.size() <= MAX_BACKLOG_BYTES;
-            return false;
-        }
-        c.out.erase(0, static_cast<size_t>(n));
-    }
-    return true;
-}
+bool WebSocketServer::flush(Client& c) { return sendPending(c.fd, c.out); }
 
 void WebSocketServer::drop(Client& c)
 {
@@ -218,23 +204,14 @@ void WebSocketServer::drop(Client& c)
     c.fd = -1;
 }
 
-void WebSocketServer::broadcast(const std::string& message)
-{
-    for (Client& c : m_clients) {
-        if (c.fd < 0 || !c.open || !(c.focused || c.background))
-            continue;
-        sendText(c, message);
-        if (!flush(c))
-            drop(c);
-    }
-    m_clients.erase(std::remove_if(m_clients.begin(), m_clients.end(), [](const Client& c) { return c.fd < 0; }),
-        m_clients.end());
-}
+void WebSocketServer::broadcast(const std::string& message) { sendToOpen(message, true); }
 
-void WebSocketServer::broadcastToAll(const std::string& message)
+void WebSocketServer::broadcastToAll(const std::string& message) { sendToOpen(message, false); }
+
+void WebSocketServer::sendToOpen(const std::string& message, bool onlyWantingFrames)
 {
     for (Client& c : m_clients) {
-        if (c.fd < 0 || !c.open)
+        if (c.fd < 0 || !c.open || (onlyWantingFrames && !(c.focused || c.background)))
             continue;
         sendText(c, message);
         if (!flush(c))

@@ -16,7 +16,6 @@ namespace handsim {
 
 class WebSocketServer : public Server {
 public:
-    static constexpr size_t MAX_BACKLOG_BYTES = 4 * 1024 * 1024;
     static constexpr size_t MAX_REQUEST_BYTES = 8192;
     static constexpr const char* PATH = "/v6.json";
 
@@ -54,6 +53,7 @@ private:
     void acceptAll();
     bool handshake(Client& c);
     bool readFrames(Client& c);
+    void sendToOpen(const std::string& message, bool onlyWantingFrames);
     void sendText(Client& c, const std::string& text);
     void sendFrame(Client& c, uint8_t opcode, const std::string& payload);
     bool flush(Client& c);
