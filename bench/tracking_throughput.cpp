@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -171,24 +172,45 @@ void BM_DecodeWebSocketFrame(benchmark::State& state)
 }
 BENCHMARK(BM_DecodeWebSocketFrame)->Arg(0)->Arg(1);
 
+// The simulator's WebSocket server in the stand-alone server's style, and a controller taking its
+// frames.
+struct WebSocketRig {
+    handsim::WebSocketServer server;
+    handsim::V6Encoder encoder{handsim::V6Encoder::Style::Standalone};
+    Counter counter;
+    std::unique_ptr<Leap::Controller> controller;
+
+    // False, with the benchmark skipped, when the server cannot listen.
+    bool open(benchmark::State& state)
+    {
+        server.setGreeting([this] { return std::vector<std::string>{encoder.version()}; });
+        std::string error;
+        if (!server.listen(0, error)) {
+            state.SkipWithError(error.c_str());
+            return false;
+        }
+        controller = std::make_unique<Leap::Controller>(Leap::TrackingSource{Leap::TrackingSource::Kind::WebSocket,
+            "ws://127.0.0.1:" + std::to_string(server.port()) + "/v6.json"});
+        controller->addListener(counter);
+        return true;
+    }
+    ~WebSocketRig()
+    {
+        if (controller) controller->removeListener(counter);
+    }
+};
+
 // Whole WebSocket path beside BM_ServiceSocketController: encode, server, Qt's client, decode,
 // build, deliver; the same frame, two hands.
 void BM_WebSocketController(benchmark::State& state)
 {
-    handsim::WebSocketServer server;
-    handsim::V6Encoder encoder(handsim::V6Encoder::Style::Standalone);
-    server.setGreeting([&] { return std::vector<std::string>{encoder.version()}; });
-    std::string error;
-    if (!server.listen(0, error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    Counter counter;
-    Leap::Controller controller(Leap::TrackingSource{Leap::TrackingSource::Kind::WebSocket,
-        "ws://127.0.0.1:" + std::to_string(server.port()) + "/v6.json"});
-    controller.addListener(counter);
+    WebSocketRig rig;
+    if (!rig.open(state)) return;
+    auto& server = rig.server;
+    auto& encoder = rig.encoder;
+    auto& counter = rig.counter;
     int64_t t = 0;
-    while (!controller.isConnected()) {
+    while (!rig.controller->isConnected()) {
         server.poll(5);
         server.broadcast(encoder.frame(twoHands(t += 8333), 120.0f));
     }
@@ -204,25 +226,17 @@ void BM_WebSocketController(benchmark::State& state)
             server.poll(0);
     }
     state.SetItemsProcessed(state.iterations() * batch);
-    controller.removeListener(counter);
 }
 BENCHMARK(BM_WebSocketController)->Arg(1)->Arg(100)->UseRealTime();
 
 // Two seconds of two-hand frames at 200 fps, paced as a sensor sends them: every one must arrive.
 void BM_WebSocketAt200Fps(benchmark::State& state)
 {
-    handsim::WebSocketServer server;
-    handsim::V6Encoder encoder(handsim::V6Encoder::Style::Standalone);
-    server.setGreeting([&] { return std::vector<std::string>{encoder.version()}; });
-    std::string error;
-    if (!server.listen(0, error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    Counter counter;
-    Leap::Controller controller(Leap::TrackingSource{Leap::TrackingSource::Kind::WebSocket,
-        "ws://127.0.0.1:" + std::to_string(server.port()) + "/v6.json"});
-    controller.addListener(counter);
+    WebSocketRig rig;
+    if (!rig.open(state)) return;
+    auto& server = rig.server;
+    auto& encoder = rig.encoder;
+    auto& counter = rig.counter;
     int64_t t = 0;
     while (counter.frames.load() == 0) {
         server.poll(5);
@@ -251,7 +265,6 @@ void BM_WebSocketAt200Fps(benchmark::State& state)
     }
     state.counters["frames"] = static_cast<double>(sentTotal);
     state.counters["dropped"] = static_cast<double>(dropped);
-    controller.removeListener(counter);
 }
 BENCHMARK(BM_WebSocketAt200Fps)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
