@@ -39,11 +39,12 @@ long long frames(VelmoWindow& w) {
     return w.tutorialVisualiser() ? w.tutorialVisualiser()->renderTimer()->frameCount() : -1;
 }
 
-void escapeInto(QWidget* view) {
+// A key typed with the pointer over the view, so the view has the keyboard.
+void keyInto(QWidget* view, KeySym key) {
     Display* d = XOpenDisplay(nullptr);
     const QPoint c = view->mapToGlobal(view->rect().center());
     XTestFakeMotionEvent(d, -1, c.x(), c.y(), 0);
-    const KeyCode code = XKeysymToKeycode(d, XK_Escape);
+    const KeyCode code = XKeysymToKeycode(d, key);
     XTestFakeKeyEvent(d, code, True, 0);
     XTestFakeKeyEvent(d, code, False, 0);
     XSync(d, False);
@@ -114,7 +115,7 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
             w.trayMenu()->exec(QPoint(20, 20));
             EXPECT_TRUE(shown);
             EXPECT_GT(during, 5);
-            escapeInto(first->view());
+            keyInto(first->view(), XK_Escape);
         } else if (round == 1) {
             closeRequest(first->hostWindow());
         } else {
@@ -144,14 +145,7 @@ TEST_F(TutorialTray, ClosedFromInsideItsOwnFrameItGoesOnceTheFrameReturned) {
         delete w.tutorialWindow();
     });
     QTest::qWait(300);
-    Display* d = XOpenDisplay(nullptr);
-    const QPoint c = tut->view()->mapToGlobal(tut->view()->rect().center());
-    XTestFakeMotionEvent(d, -1, c.x(), c.y(), 0);
-    const KeyCode code = XKeysymToKeycode(d, XK_p);
-    XTestFakeKeyEvent(d, code, True, 0);
-    XTestFakeKeyEvent(d, code, False, 0);
-    XSync(d, False);
-    XCloseDisplay(d);
+    keyInto(tut->view(), XK_p);
     ASSERT_TRUE(waitFor([&] { return w.tutorialWindow() == nullptr; }));
     EXPECT_TRUE(busyThen);
     EXPECT_EQ(w.tutorialVisualiser(), nullptr);
