@@ -3,6 +3,7 @@
 #include "LeapController.h"
 #include "LeapProtocol.h"
 #include "Player.h"
+#include "FrameStamps.h"
 #include "Service.h"
 
 #include <csignal>
@@ -30,6 +31,7 @@ struct Options {
     std::string replay;
     std::string socket;
     std::string script;
+    std::string stamp;
 };
 
 int usage(const char* why)
@@ -37,7 +39,8 @@ int usage(const char* why)
     if (why)
         std::fprintf(stderr, "velmo-handsim: %s\n", why);
     std::fprintf(stderr,
-        "usage: velmo-handsim [--fps N] [--loop] [--record FILE] [--replay FILE] [--socket PATH] SCRIPT\n"
+        "usage: velmo-handsim [--fps N] [--loop] [--record FILE] [--replay FILE] [--socket PATH]\n"
+        "                     [--stamp FILE] SCRIPT\n"
         "       (SCRIPT is left out with --replay)\n");
     return 2;
 }
@@ -76,6 +79,9 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error)
         } else if (a == "--socket") {
             if (!value(o.socket))
                 return false;
+        } else if (a == "--stamp") {
+            if (!value(o.stamp))
+                return false;
         } else if (a == "-h" || a == "--help") {
             error.clear();
             return false;
@@ -102,14 +108,19 @@ public:
     Outlet(handsim::Service& service, std::ofstream* record) : m_service(service), m_record(record) {}
     void send(const std::string& line)
     {
+        // Stamped as the write begins: the latency measured includes the service's own write.
+        if (m_stamps && line.find("\"type\":\"frame\"") != std::string::npos)
+            m_stamps.stamp();
         m_service.broadcast(line);
         if (m_record)
             *m_record << line << '\n';
     }
+    bool openStamps(const std::string& path) { return m_stamps.open(path); }
 
 private:
     handsim::Service& m_service;
     std::ofstream* m_record;
+    handsim::FrameStamps m_stamps;
 };
 
 std::string encode(const handsim::Output& o)
@@ -306,6 +317,10 @@ int main(int argc, char** argv)
         return 1;
     }
     Outlet out(service, record.is_open() ? &record : nullptr);
+    if (!o.stamp.empty() && !out.openStamps(o.stamp)) {
+        std::fprintf(stderr, "velmo-handsim: cannot write %s\n", o.stamp.c_str());
+        return 1;
+    }
     const int rc = o.replay.empty() ? playScript(o, script, service, out) : playRecording(o, recording, service, out);
     // Let the clients have the last lines before the socket goes.
     const auto until = Clock::now() + std::chrono::milliseconds(200);
