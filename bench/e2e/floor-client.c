@@ -91,10 +91,10 @@ int main(int argc, char** argv)
                 if (fingerTip(palm, 0, thumb) && fingerTip(palm, 1, index)) {
                     const double d = sqrt((thumb[0] - index[0]) * (thumb[0] - index[0])
                         + (thumb[1] - index[1]) * (thumb[1] - index[1]) + (thumb[2] - index[2]) * (thumb[2] - index[2]));
-                    if (!pressed && d < 20.0) {
+                    if (!pressed && d < 30.0) {
                         XTestFakeButtonEvent(dpy, 1, True, 0);
                         pressed = 1;
-                    } else if (pressed && d > 35.0) {
+                    } else if (pressed && d > 50.0) {
                         XTestFakeButtonEvent(dpy, 1, False, 0);
                         pressed = 0;
                     }

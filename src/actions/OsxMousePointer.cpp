@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QtMath>
 #include <QMetaObject>
+#include <QBitmap>
 #include <QPainter>
 #include <QPixmap>
 #include <QThread>
@@ -28,7 +29,7 @@ class PointerWindow : public QWidget {
       : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                              Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus |
                              Qt::X11BypassWindowManagerHint) {
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Opaque and shaped to the picture: a translucent window would load the whole GL stack.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -36,15 +37,13 @@ class PointerWindow : public QWidget {
     const QString dir = velmoResourceDir();
     if (!dir.isEmpty()) image_.load(dir + "/pointer.png");
     setFixedSize(kSize, kSize);
+    if (!image_.isNull()) setMask(image_.mask());
     QWidget::move(kStartX, kStartY);
   }
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.drawPixmap(0, 0, image_);
   }
 
@@ -118,8 +117,9 @@ void OsxMousePointer::move(float x, float y) {
 }
 
 void OsxMousePointer::moveToRoot(int X, int Y) {
-  d_->x.store(X);
-  d_->y.store(Y);
+  // A still hand must not wake the GUI thread for a move to where the window already is.
+  const int oldX = d_->x.exchange(X), oldY = d_->y.exchange(Y);
+  if (oldX == X && oldY == Y) return;
   d_->run([X, Y](PointerWindow* w) { w->move(rootToLogical(X, Y)); });
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <algorithm>
+#include <chrono>
 #include <future>
 
 namespace Leap {
@@ -17,13 +18,18 @@ ControllerImpl::ControllerImpl(Controller& owner, const std::string& socketPath)
     m_dispatcher = new QObject;
     m_dispatcher->moveToThread(&m_thread);
     m_thread.start();
+    // The socket is read on the callback thread itself: a frame wakes one thread, not two.
     if (!socketPath.empty())
-        m_client = std::make_unique<ServiceClient>(socketPath, [this](ServiceEvent&& ev) { post(std::move(ev)); });
+        runBlocking([this, socketPath] {
+            m_client = std::make_unique<ServiceClient>(
+                socketPath, [this](ServiceEvent&& ev) { post(std::move(ev), true, false); }, [this] { drainRead(); },
+                m_busySince, [this](ServiceEvent&& ev) { post(std::move(ev)); });
+        });
 }
 
 ControllerImpl::~ControllerImpl()
 {
-    m_client.reset();
+    runBlocking([this] { m_client.reset(); });
     std::vector<Listener*> remaining;
     {
         std::lock_guard<std::mutex> lock(m_listenerMutex);
@@ -56,7 +62,7 @@ void ControllerImpl::runBlocking(const std::function<void()>& fn)
     f.wait();
 }
 
-void ControllerImpl::post(ServiceEvent&& ev, bool mayDrop)
+void ControllerImpl::post(ServiceEvent&& ev, bool mayDrop, bool wake)
 {
     bool schedule = false;
     {
@@ -76,13 +82,20 @@ void ControllerImpl::post(ServiceEvent&& ev, bool mayDrop)
             ++m_pendingFrames;
         }
         m_queue.push_back(std::move(ev));
-        if (!m_drainScheduled) {
+        if (wake && !m_drainScheduled) {
             m_drainScheduled = true;
             schedule = true;
         }
     }
     if (schedule)
         scheduleDrain();
+}
+
+void ControllerImpl::drainRead()
+{
+    // Inside a listener's nested event loop the drain in progress picks these up (or reschedules).
+    if (!m_draining)
+        drain(BATCH);
 }
 
 void ControllerImpl::scheduleDrain()
@@ -96,6 +109,8 @@ void ControllerImpl::drain(int limit)
     if (m_draining)
         return;
     m_draining = true;
+    m_busySince = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count();
     for (int n = 0; limit < 0 || n < limit; ++n) {
         ServiceEvent ev;
         {
@@ -111,14 +126,13 @@ void ControllerImpl::drain(int limit)
         }
         handle(ev);
     }
+    m_busySince = 0;
     m_draining = false;
     bool again = false;
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
-        if (m_queue.empty())
-            m_drainScheduled = false;
-        else
-            again = true;
+        again = !m_queue.empty();
+        m_drainScheduled = again;
     }
     // Other work queued for this thread (adding or removing listeners) runs between batches.
     if (again)
