@@ -5,7 +5,6 @@
 #include <QScreen>
 #include <QtMath>
 #include <QMetaObject>
-#include <QBitmap>
 #include <QPainter>
 #include <QPixmap>
 #include <QThread>
@@ -29,7 +28,7 @@ class PointerWindow : public QWidget {
       : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                              Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus |
                              Qt::X11BypassWindowManagerHint) {
-    // Opaque and shaped to the picture: a translucent window would load the whole GL stack.
+    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -37,13 +36,15 @@ class PointerWindow : public QWidget {
     const QString dir = velmoResourceDir();
     if (!dir.isEmpty()) image_.load(dir + "/pointer.png");
     setFixedSize(kSize, kSize);
-    if (!image_.isNull()) setMask(image_.mask());
     QWidget::move(kStartX, kStartY);
   }
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rect(), Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.drawPixmap(0, 0, image_);
   }
 

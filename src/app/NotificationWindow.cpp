@@ -4,8 +4,6 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainterPath>
-#include <QRegion>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -29,21 +27,13 @@ const PictureKind pictureKinds[] = {
     {800, 540, "/splash.png"},
 };
 
-// The label's rounded border as a polygon, the shape the window is cut to.
-QPolygon roundedRect(const QRect& r, int radius) {
-    QPainterPath path;
-    path.addRoundedRect(QRectF(r), radius, radius);
-    return path.toFillPolygon().toPolygon();
-}
-
 } // namespace
 
 NotificationWindow::NotificationWindow(QWidget* parent, int x, int y, int kind) : QWidget(parent), type(kind) {
     setStyleSheet("background:white;");
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_DeleteOnClose, true);
-    // Opaque, with a window shape where the balloon's corners are round: a translucent window would
-    // make the X integration load the whole GL stack (tens of megabytes) for a rounded rectangle.
+    setAttribute(Qt::WA_TranslucentBackground, true);
     setAttribute(Qt::WA_NoSystemBackground, false);
 
     label = new QLabel(this);
@@ -59,7 +49,6 @@ NotificationWindow::NotificationWindow(QWidget* parent, int x, int y, int kind) 
         }
         resize(300, 80);
         label->setFixedSize(300, 80);
-        setMask(QRegion(roundedRect(QRect(0, 0, 300, 80), 20)));
         label->setStyleSheet(balloonStyle);
         // The longest tray messages do not fit one line of 300 pixels.
         label->setWordWrap(true);
