@@ -5,9 +5,15 @@
 #include "LeapHandBuilder.h"
 #include "LeapProtocol.h"
 #include "LeapTestDriver.h"
+#include "LeapWebSocketProtocol.h"
 #include "Service.h"
+#include "V6Encoder.h"
+#include "WebSocketServer.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -120,6 +126,134 @@ void BM_DecodeFrame(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(line.size()));
 }
 BENCHMARK(BM_DecodeFrame);
+
+// Baseline for the line decoder: Qt's JSON document reading the same line and walking its hands,
+// as the layer's decoder did before.
+void BM_DecodeFrameQtJsonBaseline(benchmark::State& state)
+{
+    const std::string line = Leap::protocol::encodeFrame(sampleFrame(123456));
+    const QByteArray bytes = QByteArray::fromStdString(line);
+    for (auto _ : state) {
+        const QJsonDocument doc = QJsonDocument::fromJson(bytes);
+        float sum = 0.0f;
+        for (const QJsonValue& h : doc.object().value("hands").toArray()) {
+            const QJsonObject o = h.toObject();
+            sum += static_cast<float>(o.value("palm").toArray()[0].toDouble());
+            for (const QJsonValue& f : o.value("fingers").toArray())
+                for (const QJsonValue& j : f.toObject().value("joints").toArray())
+                    sum += static_cast<float>(j.toArray()[1].toDouble());
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(line.size()));
+}
+BENCHMARK(BM_DecodeFrameQtJsonBaseline);
+
+Leap::RawFrame twoHands(int64_t t)
+{
+    return Leap::RawFrame{t, {HandBuilder::pinch(1, Vector(-60, 200, 0), false, 0.6f, 7),
+                                 HandBuilder::openHand(Vector(80, 210, 10), true, 8)}};
+}
+
+// One two-hand frame of the sensor's WebSocket server: 0 the stand-alone server's style, 1 the older
+// service's.
+void BM_DecodeWebSocketFrame(benchmark::State& state)
+{
+    handsim::V6Encoder encoder(state.range(0) ? handsim::V6Encoder::Style::Legacy : handsim::V6Encoder::Style::Standalone);
+    const std::string text = encoder.frame(twoHands(123456), 120.0f);
+    Leap::websocket::Message m;
+    std::string error;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Leap::websocket::decode(text, m, error));
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_DecodeWebSocketFrame)->Arg(0)->Arg(1);
+
+// Whole WebSocket path beside BM_ServiceSocketController: encode, server, Qt's client, decode,
+// build, deliver; the same frame, two hands.
+void BM_WebSocketController(benchmark::State& state)
+{
+    handsim::WebSocketServer server;
+    handsim::V6Encoder encoder(handsim::V6Encoder::Style::Standalone);
+    server.setGreeting([&] { return std::vector<std::string>{encoder.version()}; });
+    std::string error;
+    if (!server.listen(0, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    Counter counter;
+    Leap::Controller controller(Leap::TrackingSource{Leap::TrackingSource::Kind::WebSocket,
+        "ws://127.0.0.1:" + std::to_string(server.port()) + "/v6.json"});
+    controller.addListener(counter);
+    int64_t t = 0;
+    while (!controller.isConnected()) {
+        server.poll(5);
+        server.broadcast(encoder.frame(twoHands(t += 8333), 120.0f));
+    }
+    while (counter.frames.load() == 0)
+        server.poll(5);
+    long sent = counter.frames.load();
+    const long batch = state.range(0);
+    for (auto _ : state) {
+        for (long i = 0; i < batch; ++i)
+            server.broadcast(encoder.frame(twoHands(t += 8333), 120.0f));
+        sent += batch;
+        while (counter.frames.load(std::memory_order_acquire) < sent)
+            server.poll(0);
+    }
+    state.SetItemsProcessed(state.iterations() * batch);
+    controller.removeListener(counter);
+}
+BENCHMARK(BM_WebSocketController)->Arg(1)->Arg(100)->UseRealTime();
+
+// Two seconds of two-hand frames at 200 fps, paced as a sensor sends them: every one must arrive.
+void BM_WebSocketAt200Fps(benchmark::State& state)
+{
+    handsim::WebSocketServer server;
+    handsim::V6Encoder encoder(handsim::V6Encoder::Style::Standalone);
+    server.setGreeting([&] { return std::vector<std::string>{encoder.version()}; });
+    std::string error;
+    if (!server.listen(0, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    Counter counter;
+    Leap::Controller controller(Leap::TrackingSource{Leap::TrackingSource::Kind::WebSocket,
+        "ws://127.0.0.1:" + std::to_string(server.port()) + "/v6.json"});
+    controller.addListener(counter);
+    int64_t t = 0;
+    while (counter.frames.load() == 0) {
+        server.poll(5);
+        server.broadcast(encoder.frame(twoHands(t += 5000), 200.0f));
+    }
+    // Frames of the warm-up arrive before the count starts.
+    const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (std::chrono::steady_clock::now() < settle)
+        server.poll(5);
+    long dropped = 0;
+    long sentTotal = 0;
+    for (auto _ : state) {
+        const long start = counter.frames.load();
+        const auto begin = std::chrono::steady_clock::now();
+        for (int i = 0; i < 400; ++i) {
+            const auto due = begin + std::chrono::microseconds(5000 * i);
+            while (std::chrono::steady_clock::now() < due)
+                server.poll(1);
+            server.broadcast(encoder.frame(twoHands(t += 5000), 200.0f));
+        }
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (counter.frames.load() < start + 400 && std::chrono::steady_clock::now() < until)
+            server.poll(5);
+        dropped += 400 - (counter.frames.load() - start);
+        sentTotal += 400;
+    }
+    state.counters["frames"] = static_cast<double>(sentTotal);
+    state.counters["dropped"] = static_cast<double>(dropped);
+    controller.removeListener(counter);
+}
+BENCHMARK(BM_WebSocketAt200Fps)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_BuildPinchingHand(benchmark::State& state)
 {

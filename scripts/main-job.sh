@@ -6,8 +6,9 @@
 # Everything lands in out/main-job/.
 #
 # Usage: scripts/main-job.sh [SCENARIO]        (default: tools/scenarios/main-demo.txt)
+# SCENARIO is a hand-simulator script (docs/handsim.md; examples in tools/scenarios/).
 # Without a display it starts its own X server (Xvfb) and tray host (trayer); on a desktop session
-# it uses yours: the pointer really moves and clicks.
+# it uses yours, which needs a system tray: the pointer really moves and clicks.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMO_BUILD_DIR:-$here/build}
@@ -94,35 +95,66 @@ if ! kill -0 "$sim_pid" 2>/dev/null; then
 fi
 
 say "Starting Velmo Mouse with the hand simulator playing $(basename "$scenario")."
-"$out/app/velmo-mouse" >"$out/velmo-mouse.log" 2>&1 &
+# Each line of the program's log starts with the time on the monotonic clock, the clock
+# velmo-xwatch counts from: the two logs line up.
+QT_MESSAGE_PATTERN='%{time boot} %{message}' "$out/app/velmo-mouse" >"$out/velmo-mouse.log" 2>&1 &
 app_pid=$!
 pids+=($app_pid)
 
+# A program that cannot start says why at once; without a tray host it says so after a few
+# seconds' wait and then waits for a click on its message box.
+app_log=$out/velmo-mouse.log
+for _ in $(seq 80); do
+  grep -q "couldn't detect any system tray" "$app_log" 2>/dev/null && break
+  kill -0 "$app_pid" 2>/dev/null || break
+  # Its first window (the splash) shows once it has found the tray.
+  [ -n "$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null)" ] && break
+  sleep 0.1
+done
+if grep -q "couldn't detect any system tray" "$app_log" 2>/dev/null; then
+  kill "$app_pid" 2>/dev/null
+  fail "no system tray on $DISPLAY: Velmo Mouse lives in the tray and needs a tray host (a panel with a notification area; without one, start e.g. 'trayer &' and run the job again)"
+fi
+if ! kill -0 "$app_pid" 2>/dev/null; then
+  sed 's/^/  /' "$app_log" >&2
+  fail "Velmo Mouse ended at start (its words are above)"
+fi
+
 # Tick "&Notify Clicks" in the tray menu, as a user would, so that clicks show in the tray. The
 # tray icon is a small window of the program inside the tray host; a left click opens the menu
-# and N picks the entry. Only on the job's own display: on yours a key press could end up in
-# another program.
+# and N picks the entry. The tick has taken only when the program says so (a hand's click can
+# close the menu first): then it is tried again. Only on the job's own display: on yours a key
+# press could end up in another program.
+notify_state() { grep -o "NOTIFY CLICKS O[NF]*" "$app_log" 2>/dev/null | tail -n 1; }
 notify_ticked=0
+icon=""
 for _ in $(seq $((own_display * 40))); do
   kill -0 "$app_pid" 2>/dev/null || break
-  icon=""
   for w in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
     if [ "${WIDTH:-0}" -le 64 ] && [ "${HEIGHT:-0}" -le 64 ]; then icon=$w; break; fi
   done
-  if [ -n "$icon" ]; then
-    sleep 0.5
-    xdotool mousemove --window "$icon" 8 8 click 1 && sleep 0.5 && xdotool key n && notify_ticked=1
-    break
-  fi
+  [ -n "$icon" ] && break
   sleep 0.1
+done
+for _ in 1 2 3; do
+  [ -n "$icon" ] || break
+  sleep 0.5
+  before=$(grep -c "NOTIFY CLICKS" "$app_log" 2>/dev/null)
+  xdotool mousemove --window "$icon" 8 8 click 1 && sleep 0.5 && xdotool key n
+  for _ in $(seq 20); do
+    [ "$(grep -c "NOTIFY CLICKS" "$app_log" 2>/dev/null)" -gt "$before" ] && break
+    sleep 0.1
+  done
+  [ "$(notify_state)" = "NOTIFY CLICKS ON" ] && { notify_ticked=1; break; }
+  xdotool key Escape 2>/dev/null  # a menu still open goes before the next try
 done
 # The job's own clicks (on the tray icon) are not the hand's.
 own_clicks=$(grep -c "release 1" "$out/xwatch.log" 2>/dev/null)
 if [ "$notify_ticked" = 1 ]; then
-  say "Ticked \"&Notify Clicks\" in the tray menu (the first left click below is the job's, on the tray icon)."
+  say "Ticked \"&Notify Clicks\" in the tray menu; Velmo Mouse confirmed it (the first left click below is the job's, on the tray icon)."
 elif [ "$own_display" = 1 ]; then
-  say "Could not reach the tray icon's menu: clicks are not notified."
+  say "Could not tick \"&Notify Clicks\" in the tray menu (Velmo Mouse never confirmed it): clicks are not notified."
 else
   say "Tick \"Notify Clicks\" in the tray menu now to see the clicks in the tray too."
 fi
@@ -172,11 +204,23 @@ awk '$2 == "press" || $2 == "release" { printf "  %7.2f s  %s button %s\n", $1, 
 grep -q -E " (press|release|wheel) " "$out/xwatch.log" || say "  none"
 
 say ""
-say "== Tray events Velmo Mouse reported =="
-if grep -q "TRAY EVENT" "$out/velmo-mouse.log"; then
-  grep "TRAY EVENT" "$out/velmo-mouse.log" | sed 's/^/  /'
-else
-  say "  none"
+say "== Tray events and the hand, as Velmo Mouse reported them (times as above) =="
+start=$(awk '/^# started at/ { print $4; exit }' "$out/xwatch.log")
+awk -v start="${start:-}" '
+  / TRAY EVENT | FIST DETECTED| HAND IN VIEW| HAND LEFT THE VIEW/ {
+    t = (start == "") ? "" : sprintf("%7.2f s  ", $1 - start)
+    line = $0; sub(/^ *[0-9.]+ /, "", line)
+    if (line ~ /^FIST DETECTED/) line = "-- fist"
+    else if (line ~ /^HAND IN VIEW/) line = "-- a hand comes into view"
+    else if (line ~ /^HAND LEFT THE VIEW/) line = "-- the hand leaves the view"
+    printf "  %s%s\n", t, line; n++
+  }
+  END { if (!n) print "  none" }' "$app_log"
+wheel_events=$(grep -c "TRAY EVENT [56] " "$app_log")
+if [ "$wheel_events" -gt 0 ]; then
+  say "  (Why more wheel events than notches: the X server counts notches, 3 per turn of the circle at"
+  say "  the default wheel scale 0.3, while the tray reports the wheel on every tracking frame in which"
+  say "  the circle has gone between 1.0 and 1.1 turns: about a dozen frames at 120 frames a second.)"
 fi
 
 say ""

@@ -10,9 +10,17 @@ for p in "${wanted[@]}"; do
   fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
-echo "setup: installing ${missing[*]}"
+install="apt-get install -y --no-install-recommends ${missing[*]}"
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "setup: ${#missing[@]} package(s) are missing and sudo is not installed: install them as root (or install and configure sudo), then run this again:" >&2
+    echo "  $install" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
+echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y --no-install-recommends "${missing[@]}"
+$sudo $install

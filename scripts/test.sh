@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds and runs every test: a plain build, then the same suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
+# Run as root (as CI is), the plain tests run a second time as an ordinary user, as people run
+# the program (scripts/test-as-user.sh).
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -15,6 +17,9 @@ status=0
 echo "== plain build =="
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd build && ctest --output-on-failure -j"$jobs") || status=1
+if [ "$(id -u)" -eq 0 ]; then
+  scripts/test-as-user.sh build || status=1
+fi
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON -DVELMO_BUILD_BENCH=OFF

@@ -1,6 +1,7 @@
 #include "AudioFX.h"
 
 #include <QUrl>
+#include <atomic>
 
 #include "ResourceDir.h"
 
@@ -21,9 +22,40 @@ const Sound kSounds[] = {
 };
 constexpr int kCodes = int(sizeof kSounds / sizeof kSounds[0]);
 
+std::atomic<QtMessageHandler> gPassOn{nullptr};
+std::atomic<bool> gHolding{false};
+std::atomic<int> gNoServer{0};
+
+void holdBackNoServer(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (text.contains(QLatin1String("pa_context_connect() failed"))) {
+    ++gNoServer;
+    return;
+  }
+  if (QtMessageHandler next = gPassOn.load()) next(type, context, text);
+}
+
 }  // namespace
 
+AudioFX::QuietBackend::QuietBackend() {
+  if (gHolding.exchange(true)) return;  // another AudioFX is being made: it holds back already
+  holding = true;
+  gNoServer = 0;
+  gPassOn = qInstallMessageHandler(holdBackNoServer);
+}
+
+AudioFX::QuietBackend::~QuietBackend() { finish(); }
+
+bool AudioFX::QuietBackend::finish() {
+  if (!holding) return false;
+  holding = false;
+  const QtMessageHandler current = qInstallMessageHandler(gPassOn.load());
+  if (current != holdBackNoServer) qInstallMessageHandler(current);  // replaced meanwhile: keep it
+  gHolding = false;
+  return gNoServer.load() > 0;
+}
+
 AudioFX::AudioFX() {
+  if (quiet_.finish()) qWarning("Sounds are off: no sound server (PulseAudio or PipeWire) answered.");
   const QString dir = velmoResourceDir();
   for (int code = 0; code < kCodes; ++code) {
     QSoundEffect* fx = slot(code);

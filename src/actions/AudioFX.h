@@ -32,6 +32,17 @@ class AudioFX {
  private:
   QSoundEffect* slot(int code);
 
+  // Holds back the sound backend's complaints while the effects below are made: without a sound
+  // server it repeats one line per effect. Declared first so that it is made first.
+  struct QuietBackend {
+    QuietBackend();
+    ~QuietBackend();
+    // Stops holding back; true when the backend said that no sound server answered.
+    bool finish();
+    bool holding = false;
+  };
+  QuietBackend quiet_;
+
   QSoundEffect buttonPressed_;
   QSoundEffect buttonReleased_;
   QSoundEffect keyPressed_;

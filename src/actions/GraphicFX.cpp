@@ -22,31 +22,36 @@ QString GraphicFX::sideText(int side) const {
 }
 
 void GraphicFX::drawEffect(screenBorder side, int width, int height, bool autoHeight) {
+  drawEffect(side, QRect(0, 0, width, height), autoHeight);
+}
+
+void GraphicFX::drawEffect(screenBorder side, const QRect& space, bool autoHeight) {
   const int s = int(side);
   if (s < LeftSide || s > NoSide) return;  // not a side at all: leave the banner as it is
   side_ = s;
   autoHeight_ = autoHeight ? 1 : 0;
-  const int W = width, H = height;
+  const int W = space.width(), H = space.height();
+  const int x0 = space.x(), y0 = space.y();
   switch (s) {
     case LeftSide:
-      setGeometry(50, 100, 50, H - 200);
+      setGeometry(x0 + 50, y0 + 100, 50, H - 200);
       textX_ = (H - 200) / 2 - 50;
       textY_ = -25;
       break;
     case RightSide:
-      setGeometry(W - 100, 100, 50, H - 200);
+      setGeometry(x0 + W - 100, y0 + 100, 50, H - 200);
       textX_ = (H - 200) / 2 - 50;
       textY_ = -25;
       break;
     case BottomSide:
-      setGeometry(50, H - 150, W - 100, 50);
+      setGeometry(x0 + 50, y0 + H - 150, W - 100, 50);
       textX_ = (W - 100) / 2 - 50;
       textY_ = 25;
       noteX_ = (W - 100) / 2 - 225;
       noteY_ = 45;
       break;
     case TopSide:
-      setGeometry(50, 100, W - 100, 50);
+      setGeometry(x0 + 50, y0 + 100, W - 100, 50);
       textX_ = (W - 100) / 2 - 50;
       textY_ = 25;
       noteX_ = (W - 100) / 2 - 225;

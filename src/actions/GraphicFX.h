@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -15,7 +16,10 @@ class GraphicFX : public QWidget {
   explicit GraphicFX(QWidget* parent = nullptr);
   ~GraphicFX() override;
 
+  // The pointer space is width x height at the origin.
   void drawEffect(screenBorder side, int width, int height, bool autoHeight);
+  // The pointer space is space, in Qt's units (where it lies on the desktop, as scaled by Qt).
+  void drawEffect(screenBorder side, const QRect& space, bool autoHeight);
 
   // Readers for tests.
   int side() const { return side_; }

@@ -68,6 +68,12 @@ int Mouse::getWidthOfScreen() { return refreshPointerSpace().width(); }
 
 int Mouse::getHeightOfScreen() { return refreshPointerSpace().height(); }
 
+QRect Mouse::pointerSpace() {
+  refreshPointerSpace();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return QRect(originX_, originY_, width_, height_);
+}
+
 QSize Mouse::refreshPointerSpace() {
   std::lock_guard<std::mutex> monitorLock(monitorMutex_);
   bool primary;

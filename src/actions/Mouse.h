@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QSize>
 #include <atomic>
 #include <cstdint>
@@ -25,6 +26,9 @@ class Mouse : public QObject {
 
   int getWidthOfScreen();
   int getHeightOfScreen();
+  // The pointer space in root pixels: its size as the two above, its origin where it lies on the
+  // desktop (the main display's corner with only-primary-display on).
+  QRect pointerSpace();
   double getTimeDiff(timeval* t1, timeval* t2);
   void getLoc(int* x, int* y);
   int isRelative();

@@ -128,7 +128,41 @@ QVector<QRect> currentScreens(bool* mirrored) {
   return {};
 }
 
+// The root-pixel point p in Qt's units, through the screen that holds the pixel at (the nearest
+// one when none does). Qt keeps a screen's origin in root pixels and scales from there.
+QPoint qtPoint(QPoint p, QPoint at) {
+  QScreen* best = nullptr;
+  qint64 bestDistance = -1;
+  for (QScreen* s : QGuiApplication::screens()) {
+    const QRect n = nativeGeometry(s);
+    const qint64 dx = std::max({n.left() - at.x(), 0, at.x() - n.right()});
+    const qint64 dy = std::max({n.top() - at.y(), 0, at.y() - n.bottom()});
+    const qint64 distance = dx * dx + dy * dy;
+    if (best == nullptr || distance < bestDistance) {
+      best = s;
+      bestDistance = distance;
+    }
+  }
+  if (best == nullptr) return p;
+  const QPoint o = best->geometry().topLeft();
+  const qreal dpr = best->devicePixelRatio() > 0 ? best->devicePixelRatio() : 1.0;
+  return QPoint(o.x() + qRound((p.x() - o.x()) / dpr), o.y() + qRound((p.y() - o.y()) / dpr));
+}
+
 }  // namespace
+
+QRect MultiMonitor::mainDisplay() {
+  bool mirrored = false;
+  const QVector<QRect> rects = currentScreens(&mirrored);
+  return rects.isEmpty() ? QRect() : rects[0];
+}
+
+QRect MultiMonitor::toQtUnits(const QRect& root) {
+  if (guiApp() == nullptr || root.isEmpty()) return root;
+  const QPoint topLeft = qtPoint(root.topLeft(), root.topLeft());
+  const QPoint end = qtPoint(QPoint(root.x() + root.width(), root.y() + root.height()), root.bottomRight());
+  return QRect(topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y()));
+}
 
 MultiMonitor::Layout MultiMonitor::computeLayout(const QVector<QRect>& displays, bool mirrored) {
   Layout l;

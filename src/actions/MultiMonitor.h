@@ -54,6 +54,13 @@ class MultiMonitor {
   int primaryWidth() const;
   int primaryHeight() const;
 
+  // The main display of the current screen list, root pixels; empty when there is none.
+  static QRect mainDisplay();
+  // Root pixels to Qt's own units, which QT_SCALE_FACTOR and high-density screens scale (windows
+  // are placed in these). Each edge goes through the screen that holds the rectangle's pixel at
+  // that edge, so a rectangle across two screens keeps both ends. GUI thread.
+  static QRect toQtUnits(const QRect& root);
+
   // The shared table: entry i of the most recent enumeration by any object, {-1,-1,-1,-1} beyond it.
   static void tableEntry(int i, int out[4]);
 

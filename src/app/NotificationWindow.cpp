@@ -1,5 +1,6 @@
 #include "NotificationWindow.h"
 
+#include "MultiMonitor.h"
 #include "ResourceDir.h"
 
 #include <QGuiApplication>
@@ -43,9 +44,11 @@ NotificationWindow::NotificationWindow(QWidget* parent, int x, int y, int kind) 
         if (x != 0 || y != 0) {
             move(x, y);
         } else {
+            // Near the main display's top-right corner, wherever that display lies on the desktop.
+            QRect main = MultiMonitor::toQtUnits(MultiMonitor::mainDisplay());
             const QScreen* screen = QGuiApplication::primaryScreen();
-            const int screenWidth = screen ? screen->geometry().width() : 0;
-            move(screenWidth - 375, 24);
+            if (main.isEmpty() && screen) main = screen->geometry();
+            move(main.x() + main.width() - 375, main.y() + 24);
         }
         resize(300, 80);
         label->setFixedSize(300, 80);

@@ -6,9 +6,11 @@
 #include "GraphicFX.h"
 #include "Keyboard.h"
 #include "Mouse.h"
+#include "MultiMonitor.h"
 #include "NotificationWindow.h"
 
 #include <QAction>
+#include <QDebug>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QTimer>
@@ -68,6 +70,7 @@ void VelmoWindow::gesturesWithCheck() {
 void VelmoWindow::notifyClicks() {
     listener_.SetUserParam(listener_.GetUserParam(NotifyClicks) != 0.0f ? 0.0f : 1.0f, NotifyClicks);
     listener_.DecodeParameters(listener_.IsAdmin());
+    qDebug(listener_.GetUserParam(NotifyClicks) != 0.0f ? "NOTIFY CLICKS ON" : "NOTIFY CLICKS OFF");
 }
 
 void VelmoWindow::pause() {
@@ -98,6 +101,8 @@ void VelmoWindow::startReleaseKeyTimer() {
 }
 
 void VelmoWindow::playEffect(int value) {
+    // The fist comes only through here; a line marks it in the log whatever the sound switches say.
+    if (value == FxFistDetected) qDebug("FIST DETECTED");
     if (!audioFx_ || !listener_.isAudioFxEnabled()) return;
     if (value == FxBorderReached || value == FxBorderLeft) {
         if (!listener_.isAudioFxBorderEnabled() || listener_.isRelative() != 0) return;
@@ -109,7 +114,8 @@ void VelmoWindow::drawEffect(int value, int autoIntHeight) {
     Mouse* mouse = listener_.GetMouse();
     if (!graphicFx_ || !mouse) return;
     if (!listener_.isGraphicFxEnabled() || listener_.isInteractiveTutorial()) return;
-    graphicFx_->drawEffect(static_cast<screenBorder>(value), mouse->getWidthOfScreen(), mouse->getHeightOfScreen(),
+    // Where the pointer space lies on the desktop, in the units Qt places windows in.
+    graphicFx_->drawEffect(static_cast<screenBorder>(value), MultiMonitor::toQtUnits(mouse->pointerSpace()),
                            autoIntHeight != 0);
 }
 

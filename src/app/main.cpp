@@ -1,6 +1,8 @@
 // Velmo Mouse: a tray utility; the tray window runs the whole program.
 #include "ResourceConfig.h"
 #include "ResourceDir.h"
+#include "TrackingOption.h"
+#include "SingleInstance.h"
 #include "VelmoWindow.h"
 
 #include <QApplication>
@@ -12,8 +14,12 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdio>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -59,9 +65,46 @@ void quitOnSignals(QApplication& app) {
     sigaction(SIGINT, &action, nullptr);
 }
 
+// Qt would abort on its own without a display; say plainly what the program needs instead.
+bool x11SessionReachable() {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (dpy == nullptr) return false;
+    XCloseDisplay(dpy);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    std::string trackingError;
+    if (!applyTrackingOption(argc, argv, trackingError)) {
+        std::fprintf(stderr, "velmo-mouse: %s\n", trackingError.c_str());
+        return 2;
+    }
+    const QByteArray display = qgetenv("DISPLAY");
+    if (!x11SessionReachable()) {
+        std::fprintf(stderr,
+                     "velmo-mouse: needs an X11 session, and no X display could be opened (%s); "
+                     "Wayland-only sessions are not supported.\n",
+                     display.isEmpty() ? "DISPLAY is not set" : ("DISPLAY=" + display).constData());
+        return 1;
+    }
+
+    SingleInstance instance(display);
+    switch (instance.acquire()) {
+    case SingleInstance::HeldElsewhere:
+        std::fprintf(stderr, "velmo-mouse: Velmo Mouse is already running on display %s%s; not starting a second copy.\n",
+                     display.constData(),
+                     instance.holder() > 0 ? qPrintable(QStringLiteral(" (process %1)").arg(instance.holder())) : "");
+        return 1;
+    case SingleInstance::Unavailable:
+        std::fprintf(stderr, "velmo-mouse: cannot check for a running copy (%s); starting anyway.\n",
+                     qPrintable(instance.error()));
+        break;
+    case SingleInstance::Acquired:
+        break;
+    }
+
     Q_INIT_RESOURCE(app);
     // Qt's X integration loads the whole GL stack (Mesa, LLVM: tens of megabytes) for the first
     // window it makes, though no window of the tray program draws with GL. The 3D tutorial makes its

@@ -39,7 +39,9 @@ void ParameterTable::InitParameters() {
     publishLocked();
   }
   keyboardActions_.append(QStringLiteral("ESC KEY"), QStringLiteral("Esc"), false);
-  keyboardActions_.append(QStringLiteral("APP SWITCHER"), QStringLiteral("Ctrl+Tab"), false);
+  // Alt+Tab switches windows on X11 desktops (Ctrl+Tab changes tabs); files that hold another
+  // sequence keep it.
+  keyboardActions_.append(QStringLiteral("APP SWITCHER"), QStringLiteral("Alt+Tab"), false);
   keyboardActions_.append(QStringLiteral("FN+F9 KEY"), QStringLiteral("F9"), true);
 }
 

@@ -1,6 +1,7 @@
 #include "VelmoListener.h"
 
 #include <QByteArray>
+#include <QDebug>
 
 #include "ActionMgr.h"
 
@@ -39,6 +40,7 @@ void VelmoListener::onInit(const Leap::Controller& controller) {
   // The engine's own InitParameters runs inside its start-up; calling it here as well would
   // append the default keyboard actions twice.
   resetListenerState();
+  handInView_ = false;
   gestures_.startParameters();
   // Not classified yet: the first hand classifies every finger afresh.
   for (int32_t& index : data_.fingerIndex) index = -1;
@@ -148,6 +150,11 @@ void VelmoListener::onFrame(const Leap::Controller& controller) {
   const Leap::GestureList gestures = frame.gestures();
   const Leap::HandList hands = frame.hands();
   data_.handsCount = hands.count();
+  // One diagnostic line when a hand comes into view and when the last one leaves.
+  if (hands.isEmpty() == handInView_) {
+    handInView_ = !hands.isEmpty();
+    qDebug().noquote() << (handInView_ ? "HAND IN VIEW" : "HAND LEFT THE VIEW");
+  }
   const Leap::Hand hand = hands.isEmpty() ? Leap::Hand() : hands[0];
   const Leap::FingerList fingers = hand.fingers();
   int fingerIndex[5];

@@ -129,6 +129,7 @@ class VelmoListener : public QObject, public Leap::Listener {
   void resetListenerState();
 
   handTrackingData data_;  // written by the callback thread only
+  bool handInView_ = false;  // the callback thread's too
   handTrackingData published_;
   mutable std::mutex publishedMutex_;
 

@@ -70,6 +70,5 @@ bool base64_decode_line(const std::string& text, std::string* out) {
   if (pad == 3) return false;  // a single leftover character carries no byte
   for (std::size_t k = 0; k < pad; ++k, ++end)
     if (end >= text.size() || text[end] != '=') return false;
-  const std::string rest = text.substr(end);
-  return rest.empty() || rest == "\n" || rest == "\r\n" || rest == "\r";
+  return true;
 }

@@ -10,7 +10,8 @@ std::string base64_encode(const unsigned char* bytes, unsigned int length);
 // three characters gives one or two bytes, a single leftover character nothing.
 std::string base64_decode(const std::string& text);
 
-// Same decoding into *out, returning whether the text is a complete Base64 text: alphabet
-// characters padded with "=" to a multiple of four, followed by nothing but an optional line end.
-// A line cut short (a lost tail, a stray character) is told apart from one the encoder wrote.
+// Same decoding into *out, returning whether the decoded part ends on a whole group: the alphabet
+// characters, with the "=" padding the last group needs, make a multiple of four. What follows
+// (a line end, a blank, other words) is ignored. A line cut inside a group (a lost tail) is told
+// apart from one the encoder wrote.
 bool base64_decode_line(const std::string& text, std::string* out);

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QStringList>
 #include <QUrl>
 
 #include "AudioFX.h"
@@ -11,6 +12,24 @@ TEST(ResourceDir, FindsTheGeneratedResources) {
   const QString dir = velmoResourceDir();
   ASSERT_FALSE(dir.isEmpty());
   EXPECT_TRUE(QFileInfo(dir + "/pointer.png").isFile());
+}
+
+QStringList gMessages;
+void capture(QtMsgType, const QMessageLogContext&, const QString& text) { gMessages << text; }
+
+TEST(AudioFX, WithoutASoundServerItSaysSoOnceAndPassesOtherMessagesOn) {
+  // main() points the sound backend at a server that is not there.
+  gMessages.clear();
+  const QtMessageHandler before = qInstallMessageHandler(capture);
+  {
+    AudioFX fx;
+    fx.playEffect(FxButtonPressed);
+  }
+  qWarning("after");
+  qInstallMessageHandler(before);
+  EXPECT_EQ(gMessages.filter("pa_context_connect").size(), 0) << gMessages.join('\n').toStdString();
+  EXPECT_EQ(gMessages.filter("Sounds are off: no sound server").size(), 1) << gMessages.join('\n').toStdString();
+  EXPECT_EQ(gMessages.filter("after").size(), 1);
 }
 
 TEST(AudioFX, EverySoundHasItsFileAndVolume) {
@@ -54,6 +73,7 @@ TEST(AudioFX, BorderLeftStopsOnlyTheBorderSound) {
 }
 
 int main(int argc, char** argv) {
+  qputenv("PULSE_SERVER", "unix:/nonexistent/velmo-test-no-sound-server");
   QGuiApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

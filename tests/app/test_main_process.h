@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -47,17 +48,26 @@ public:
     QString socketPath() const { return QDir(runtime.path()).filePath("velmo-tracking.sock"); }
     QString settingsPath() const { return dir.filePath("velmo.dat"); }
     QString logPath() const { return dir.filePath("velmo-mouse.log"); }
+    QString runtimePath() const { return runtime.path(); }
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_RUNTIME_DIR", runtime.path());
+        for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+            if (it.value().isNull())
+                env.remove(it.key());
+            else
+                env.insert(it.key(), it.value());
+        }
         return env;
     }
+    // Changes to the program's environment: a value, or a null string to remove the variable.
+    QMap<QString, QString> changes;
 
-    bool start() {
+    bool start(const QStringList& arguments = QStringList()) {
         process.setProcessEnvironment(environment());
         process.setStandardOutputFile(logPath());
         process.setStandardErrorFile(logPath());
-        process.start(program, QStringList());
+        process.start(program, arguments);
         return process.waitForStarted(10000);
     }
     QByteArray output() const {

@@ -56,13 +56,15 @@ TEST(Base64, DecoderStopsWhereTheAlphabetEnds) {
   EXPECT_EQ(base64_decode("++++"), "\xFB\xEF\xBE");
 }
 
-TEST(Base64, LineCheckRejectsTextsCutShortOrExtended) {
-  for (const char* ok : {"", "TWFu", "TWE=", "TQ==", "TWFu\n", "TWFu\r\n", "TWFuTQ==\n"}) {
+TEST(Base64, LineCheckRejectsGroupsCutShortAndIgnoresWhatFollowsAWholeGroup) {
+  // Whole groups, then anything: decoded up to the first byte outside the alphabet.
+  for (const char* ok : {"", "TWFu", "TWE=", "TQ==", "TWFu\n", "TWFu\r\n", "TWFuTQ==\n", "TWE=x", "TQ===",
+                         "TWFu TQ==", "TWFu\nTWFu", "TWFu=", "TWFu\t", "TWE= and words"}) {
     std::string out;
     EXPECT_TRUE(base64_decode_line(ok, &out)) << ok;
+    EXPECT_EQ(out, base64_decode(ok)) << ok;
   }
-  for (const char* bad : {"TQ", "TWE", "TWFuT", "TQ=", "TQ===", "TWE=x", "TW Fu", "TWFu\nTWFu",
-                          "=", "TWFu=", "T===", "TWFu\t"}) {
+  for (const char* bad : {"TQ", "TWE", "TWFuT", "TQ=", "TW Fu", "T===", "TWE x", "TWFuTQ=\n"}) {
     std::string out;
     EXPECT_FALSE(base64_decode_line(bad, &out)) << bad;
     EXPECT_EQ(out, base64_decode(bad)) << "the text is still decoded as far as it goes: " << bad;

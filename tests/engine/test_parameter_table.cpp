@@ -46,7 +46,7 @@ TEST_F(Fresh, DefaultKeyboardActionsInOrder) {
   EXPECT_EQ(e[0].keys, "Esc");
   EXPECT_FALSE(e[0].osKey);
   EXPECT_EQ(e[1].name, "APP SWITCHER");
-  EXPECT_EQ(e[1].keys, "Ctrl+Tab");
+  EXPECT_EQ(e[1].keys, "Alt+Tab");
   EXPECT_FALSE(e[1].osKey);
   EXPECT_EQ(e[2].name, "FN+F9 KEY");
   EXPECT_EQ(e[2].keys, "F9");

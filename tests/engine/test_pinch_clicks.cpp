@@ -311,7 +311,7 @@ TEST(Keyboard, ThePinkyPinchSendsItsKeyboardEntry) {
   SourceRig r;
   r.user(ThumbPinkyKeyboardAction, 1);
   EXPECT_EQ(play(r, openHand(), 3, closeAndOpen(90.0f)),
-            (Strings{"KEYBOARD 1 0 0 Ctrl+Tab APPSWITCHER 0", "KEYBOARD 0 0 0 Ctrl+Tab APPSWITCHER 0"}));
+            (Strings{"KEYBOARD 1 0 0 Alt+Tab APPSWITCHER 0", "KEYBOARD 0 0 0 Alt+Tab APPSWITCHER 0"}));
   EXPECT_EQ(r.g.isKeyPressed(), 0);
 }
 

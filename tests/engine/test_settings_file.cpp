@@ -113,7 +113,7 @@ TEST_F(SettingsFile, MissingFileIsWrittenAsTheGoldenDefaultFile) {
   ASSERT_FALSE(QFileInfo::exists(path));
   EXPECT_EQ(t.ReadParameters(), 1);
   QList<QByteArray> texts = defaultTexts();
-  texts << "ESC KEY\t0\tEsc" << "APP SWITCHER\t0\tCtrl+Tab" << "FN+F9 KEY\t1\tF9";
+  texts << "ESC KEY\t0\tEsc" << "APP SWITCHER\t0\tAlt+Tab" << "FN+F9 KEY\t1\tF9";
   const QByteArray golden = fileOf(texts);
   const QByteArray file = readBytes(path);
   EXPECT_EQ(file, golden);
@@ -323,7 +323,7 @@ TEST_F(SettingsFile, DamagedNumberLinesKeepThePriorValue) {
   EXPECT_EQ(s.enableGraphicFx, false);
   EXPECT_EQ(s.cursorPosOffset, 7);
   EXPECT_EQ(s.doubleClickTime, 1000);
-  EXPECT_EQ(s.wheelScaleFactor, 0.3f);
+  EXPECT_EQ(s.wheelScaleFactor, 0.5f);  // a whole group, then other text: read up to the blank
   EXPECT_EQ(s.moveAfterClickTime, 450);
   EXPECT_EQ(s.fistSensitivity, 0.6f);
   EXPECT_EQ(t.GetUserParam(DestinationPort), 9000.0f);
@@ -422,6 +422,10 @@ TEST_F(SettingsFile, FileWithoutReadPermissionIsKept) {
                 },
                 true),
             0);
+  // The backup keeps the file as it was, permissions included; given back its read permission
+  // it holds the user's bytes (read as the program would, by any user).
+  ASSERT_TRUE(QFileInfo::exists(path + ".bak"));
+  ASSERT_EQ(chmod((path + ".bak").toLocal8Bit().constData(), 0600), 0);
   EXPECT_EQ(readBytes(path + ".bak"), original);
   EXPECT_EQ(decodedLines(readBytes(path)).size(), UserParamCount + 3);
 }

@@ -378,6 +378,6 @@ TEST(TrackingService, CommandLineErrors)
     sim.start({"--socket", sock, script});
     EXPECT_EQ(sim.wait(), 1);
     EXPECT_NE(sim.errors().find("already running"), std::string::npos) << sim.errors();
-    EXPECT_EQ(first.wait(), 0);
+    EXPECT_EQ(first.wait(), 0) << first.errors();
     controller.removeListener(listener);
 }

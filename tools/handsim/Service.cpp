@@ -96,9 +96,8 @@ void Service::acceptAll()
         if (fd < 0)
             return;
         Client c{fd, {}};
-        if (m_greeting)
-            for (const std::string& line : m_greeting())
-                c.out += line + '\n';
+        for (const std::string& line : greeting())
+            c.out += line + '\n';
         ++m_acceptedTotal;
         m_clients.push_back(std::move(c));
         flush(m_clients.back());

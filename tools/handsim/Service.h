@@ -2,31 +2,30 @@
 // The tracking service's socket: a Unix-domain stream socket that every client receives the same
 // lines on. Writes never block: a client that stops reading is dropped.
 
-#include <functional>
+#include "Server.h"
+
 #include <string>
 #include <vector>
 
 namespace handsim {
 
-class Service {
+class Service : public Server {
 public:
     static constexpr size_t MAX_BACKLOG_BYTES = 4 * 1024 * 1024;
 
     Service() = default;
     Service(const Service&) = delete;
     Service& operator=(const Service&) = delete;
-    ~Service();
+    ~Service() override;
 
     // Creates the socket (and, for the per-user fallback directory, the directory). Fails when
     // another service is already listening there.
     bool listen(const std::string& path, std::string& error);
-    // Lines a client receives first when it connects.
-    void setGreeting(std::function<std::vector<std::string>()> greeting) { m_greeting = std::move(greeting); }
-    void broadcast(const std::string& line);
-    // Accepts clients and writes what is pending, waiting at most timeoutMs for something to do.
-    void poll(int timeoutMs);
-    int clientCount() const { return static_cast<int>(m_clients.size()); }
-    int acceptedTotal() const { return m_acceptedTotal; }
+    // Sends the line and its newline.
+    void broadcast(const std::string& line) override;
+    void poll(int timeoutMs) override;
+    int clientCount() const override { return static_cast<int>(m_clients.size()); }
+    int acceptedTotal() const override { return m_acceptedTotal; }
 
 private:
     struct Client {
@@ -41,7 +40,6 @@ private:
     int m_fd = -1;
     std::string m_path;
     std::vector<Client> m_clients;
-    std::function<std::vector<std::string>()> m_greeting;
     int m_acceptedTotal = 0;
 };
 

@@ -2,15 +2,18 @@
 
 #include "LeapController.h"
 #include "LeapProtocol.h"
-#include "Player.h"
 #include "FrameStamps.h"
+#include "Player.h"
 #include "Service.h"
+#include "WebSocketServer.h"
+#include "WireFormat.h"
 
 #include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +35,9 @@ struct Options {
     std::string socket;
     std::string script;
     std::string stamp;
+    bool websocket = false;
+    int port = 6437;
+    handsim::V6Encoder::Style style = handsim::V6Encoder::Style::Standalone;
 };
 
 int usage(const char* why)
@@ -40,7 +46,7 @@ int usage(const char* why)
         std::fprintf(stderr, "velmo-handsim: %s\n", why);
     std::fprintf(stderr,
         "usage: velmo-handsim [--fps N] [--loop] [--record FILE] [--replay FILE] [--socket PATH]\n"
-        "                     [--stamp FILE] SCRIPT\n"
+        "                     [--websocket [PORT] [--style standalone|legacy]] [--stamp FILE] SCRIPT\n"
         "       (SCRIPT is left out with --replay)\n");
     return 2;
 }
@@ -79,6 +85,30 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error)
         } else if (a == "--socket") {
             if (!value(o.socket))
                 return false;
+        } else if (a == "--websocket") {
+            o.websocket = true;
+            // The port is optional: a number right after the option.
+            if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9') {
+                char* end = nullptr;
+                const long port = std::strtol(argv[++i], &end, 10);
+                if (!end || *end || port < 0 || port > 65535) {
+                    error = "--websocket takes a port from 0 to 65535";
+                    return false;
+                }
+                o.port = static_cast<int>(port);
+            }
+        } else if (a == "--style") {
+            std::string v;
+            if (!value(v))
+                return false;
+            if (v == "legacy")
+                o.style = handsim::V6Encoder::Style::Legacy;
+            else if (v == "standalone")
+                o.style = handsim::V6Encoder::Style::Standalone;
+            else {
+                error = "--style is standalone or legacy";
+                return false;
+            }
         } else if (a == "--stamp") {
             if (!value(o.stamp))
                 return false;
@@ -102,42 +132,36 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error)
     return true;
 }
 
-// Everything the service says, in order; the same lines go to the clients and to a recording.
+// Everything the service says, in order: to the clients in their format, to a recording as lines.
 class Outlet {
 public:
-    Outlet(handsim::Service& service, std::ofstream* record) : m_service(service), m_record(record) {}
-    void send(const std::string& line)
+    Outlet(handsim::Server& service, handsim::WireFormat& format, std::ofstream* record)
+        : m_service(service), m_format(format), m_record(record)
     {
-        // Stamped as the write begins: the latency measured includes the service's own write.
-        if (m_stamps && line.find("\"type\":\"frame\"") != std::string::npos)
-            m_stamps.stamp();
-        m_service.broadcast(line);
-        if (m_record)
-            *m_record << line << '\n';
     }
     bool openStamps(const std::string& path) { return m_stamps.open(path); }
+    void send(const handsim::Output& o)
+    {
+        const std::string message = m_format.encode(o);
+        // Stamped as the write begins: the latency measured includes the service's own write.
+        if (m_stamps && o.kind == handsim::Output::Kind::Frame)
+            m_stamps.stamp();
+        if (!message.empty())
+            m_service.broadcast(message);
+        if (m_record)
+            *m_record << m_lines.encode(o) << '\n';
+    }
 
 private:
-    handsim::Service& m_service;
+    handsim::Server& m_service;
+    handsim::WireFormat& m_format;
+    handsim::LineFormat m_lines;
     std::ofstream* m_record;
     handsim::FrameStamps m_stamps;
 };
 
-std::string encode(const handsim::Output& o)
-{
-    switch (o.kind) {
-    case handsim::Output::Kind::Device:
-        return protocol::encodeDevice(o.device, o.time);
-    case handsim::Output::Kind::Config:
-        return protocol::encodeConfig(o.key, o.value, o.time);
-    case handsim::Output::Kind::Frame:
-        break;
-    }
-    return protocol::encodeFrame(o.frame);
-}
-
 // Serves clients until the given moment; false when asked to stop.
-bool waitUntil(handsim::Service& service, Clock::time_point due)
+bool waitUntil(handsim::Server& service, Clock::time_point due)
 {
     for (;;) {
         if (g_stop)
@@ -156,7 +180,7 @@ bool waitUntil(handsim::Service& service, Clock::time_point due)
 }
 
 // Serves until the first client connects: frames nobody sees would be wasted on a script.
-bool waitForClient(handsim::Service& service)
+bool waitForClient(handsim::Server& service)
 {
     std::fprintf(stderr, "velmo-handsim: waiting for a client\n");
     while (!g_stop && service.acceptedTotal() == 0)
@@ -164,21 +188,20 @@ bool waitForClient(handsim::Service& service)
     return !g_stop;
 }
 
-int playScript(const Options& o, const handsim::Script& script, handsim::Service& service, Outlet& out)
+int playScript(const Options& o, const handsim::Script& script, handsim::Server& service,
+    handsim::WireFormat& format, Outlet& out)
 {
     using handsim::Player;
     Player player(script, o.fps);
-    service.setGreeting([&] {
-        std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0),
-            protocol::encodeDevice(player.device(), 0)};
-        for (const auto& kv : player.config())
-            lines.push_back(protocol::encodeConfig(kv.first, kv.second, 0));
-        return lines;
-    });
+    service.setGreeting([&] { return format.greeting(player.device(), player.config()); });
     if (!waitForClient(service))
         return 1;
     std::fprintf(stderr, "velmo-handsim: playing %s at %g fps\n", o.script.c_str(), static_cast<double>(o.fps));
-    out.send(protocol::encodeDevice(player.device(), Player::CLOCK_START_US));
+    handsim::Output first;
+    first.kind = handsim::Output::Kind::Device;
+    first.device = player.device();
+    first.time = Player::CLOCK_START_US;
+    out.send(first);
     const auto start = Clock::now();
     std::vector<handsim::Output> outputs;
     for (long k = 0;; ++k) {
@@ -194,7 +217,7 @@ int playScript(const Options& o, const handsim::Script& script, handsim::Service
         outputs.clear();
         player.tick(t, outputs, o.loop);
         for (const handsim::Output& x : outputs)
-            out.send(encode(x));
+            out.send(x);
         if (player.finished())
             return 0;
     }
@@ -231,19 +254,14 @@ bool loadRecording(const std::string& path, std::vector<protocol::Message>& mess
     return true;
 }
 
-int playRecording(const Options& o, const std::vector<protocol::Message>& messages, handsim::Service& service,
-    Outlet& out)
+int playRecording(const Options& o, const std::vector<protocol::Message>& messages, handsim::Server& service,
+    handsim::WireFormat& format, Outlet& out)
 {
     Leap::DeviceStatus device;
     device.attached = true;
     device.nominalFps = o.fps;
-    std::vector<std::pair<std::string, bool>> config;
-    service.setGreeting([&] {
-        std::vector<std::string> lines{protocol::encodeHello("velmo-handsim", 0), protocol::encodeDevice(device, 0)};
-        for (const auto& kv : config)
-            lines.push_back(protocol::encodeConfig(kv.first, kv.second, 0));
-        return lines;
-    });
+    handsim::WireFormat::Config config;
+    service.setGreeting([&] { return format.greeting(device, config); });
     if (!waitForClient(service))
         return 1;
     std::fprintf(stderr, "velmo-handsim: replaying %s\n", o.replay.c_str());
@@ -255,23 +273,29 @@ int playRecording(const Options& o, const std::vector<protocol::Message>& messag
             const int64_t at = m.time - first + round * span;
             if (!waitUntil(service, start + std::chrono::microseconds(at)))
                 return 1;
-            m.time = handsim::Player::CLOCK_START_US + at;
+            handsim::Output x;
+            x.time = handsim::Player::CLOCK_START_US + at;
             switch (m.type) {
             case protocol::Type::Device:
                 device = m.device;
-                out.send(protocol::encodeDevice(m.device, m.time));
+                x.kind = handsim::Output::Kind::Device;
+                x.device = m.device;
                 break;
             case protocol::Type::Config:
                 config.emplace_back(m.key, m.value);
-                out.send(protocol::encodeConfig(m.key, m.value, m.time));
+                x.kind = handsim::Output::Kind::Config;
+                x.key = m.key;
+                x.value = m.value;
                 break;
             case protocol::Type::Frame:
-                m.frame.timestamp = m.time;
-                out.send(protocol::encodeFrame(m.frame));
+                x.kind = handsim::Output::Kind::Frame;
+                x.frame = std::move(m.frame);
+                x.frame.timestamp = x.time;
                 break;
             case protocol::Type::Hello:
-                break;
+                continue;
             }
+            out.send(x);
         }
         if (!o.loop)
             return 0;
@@ -310,18 +334,38 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    handsim::Service service;
-    const std::string path = o.socket.empty() ? Leap::Controller::servicePath() : o.socket;
-    if (!service.listen(path, error)) {
-        std::fprintf(stderr, "velmo-handsim: %s\n", error.c_str());
-        return 1;
+    std::unique_ptr<handsim::Server> server;
+    std::unique_ptr<handsim::WireFormat> format;
+    if (o.websocket) {
+        auto ws = std::make_unique<handsim::WebSocketServer>();
+        ws->setBackgroundByDefault(o.style == handsim::V6Encoder::Style::Standalone);
+        if (!ws->listen(static_cast<uint16_t>(o.port), error)) {
+            std::fprintf(stderr, "velmo-handsim: %s\n", error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "velmo-handsim: serving ws://127.0.0.1:%u%s\n", ws->port(), handsim::WebSocketServer::PATH);
+        server = std::move(ws);
+        format = std::make_unique<handsim::WebSocketFormat>(o.style, o.fps);
+    } else {
+        auto service = std::make_unique<handsim::Service>();
+        const std::string path = o.socket.empty() ? Leap::Controller::servicePath() : o.socket;
+        if (!service->listen(path, error)) {
+            std::fprintf(stderr, "velmo-handsim: %s\n", error.c_str());
+            return 1;
+        }
+        server = std::move(service);
+        format = std::make_unique<handsim::LineFormat>();
     }
-    Outlet out(service, record.is_open() ? &record : nullptr);
+    handsim::Server& service = *server;
+    Outlet out(service, *format, record.is_open() ? &record : nullptr);
     if (!o.stamp.empty() && !out.openStamps(o.stamp)) {
         std::fprintf(stderr, "velmo-handsim: cannot write %s\n", o.stamp.c_str());
         return 1;
     }
-    const int rc = o.replay.empty() ? playScript(o, script, service, out) : playRecording(o, recording, service, out);
+    const int rc = o.replay.empty() ? playScript(o, script, service, *format, out)
+                                    : playRecording(o, recording, service, *format, out);
+    // The greeting spoke of a player that is gone; a client arriving now gets none.
+    service.setGreeting(nullptr);
     // Let the clients have the last lines before the socket goes.
     const auto until = Clock::now() + std::chrono::milliseconds(200);
     while (Clock::now() < until)

@@ -47,6 +47,9 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, onSignal);
 
     const auto start = std::chrono::steady_clock::now();
+    // Where time 0 lies on the system's monotonic clock, so other logs can be lined up with ours.
+    std::printf("# started at %.3f s on the monotonic clock\n",
+                std::chrono::duration<double>(start.time_since_epoch()).count());
     auto seconds = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
     int lastX = -1;
     int lastY = -1;

@@ -16,7 +16,9 @@ public:
 
     // false for a key never set.
     bool getBool(const std::string& key) const;
+    // Only the keys the layer knows are stored; any other is refused (false).
     bool setBool(const std::string& key, bool value);
+    static bool isKnownKey(const std::string& key);
     // Settings live in the controller; nothing is written anywhere.
     bool save();
 

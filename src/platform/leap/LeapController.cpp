@@ -8,12 +8,14 @@
 
 namespace Leap {
 
-Controller::Controller() : Controller(servicePath()) {}
+Controller::Controller() : Controller(TrackingSource::chosen()) {}
 
 Controller::Controller(const std::string& socketPath)
-    : m_impl(std::make_unique<detail::ControllerImpl>(*this, socketPath))
+    : Controller(socketPath.empty() ? TrackingSource{} : TrackingSource{TrackingSource::Kind::ServiceSocket, socketPath})
 {
 }
+
+Controller::Controller(const TrackingSource& source) : m_impl(std::make_unique<detail::ControllerImpl>(*this, source)) {}
 
 Controller::~Controller() = default;
 

@@ -4,6 +4,7 @@
 #include "LeapFrame.h"
 #include "LeapGesture.h"
 #include "LeapListener.h"
+#include "LeapTrackingSource.h"
 
 #include <memory>
 #include <string>
@@ -26,11 +27,12 @@ public:
         POLICY_OPTIMIZE_HMD = 4,
     };
 
-    // Connects to the service at the fixed per-user socket path (servicePath()).
+    // Connects to the process's chosen source (TrackingSource::chosen()).
     Controller();
     // Connects to the service at socketPath; an empty path connects to nothing, for frames pushed
     // in-process by a TestDriver.
     explicit Controller(const std::string& socketPath);
+    explicit Controller(const TrackingSource& source);
     Controller(const Controller&) = delete;
     Controller& operator=(const Controller&) = delete;
     // Removes the listeners still added (each gets onExit) and stops the threads.

@@ -1,6 +1,8 @@
 #include "LeapControllerImpl.h"
 
 #include "LeapLog.h"
+#include "LeapServiceClient.h"
+#include "LeapWebSocketSource.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -12,24 +14,36 @@
 namespace Leap {
 namespace detail {
 
-ControllerImpl::ControllerImpl(Controller& owner, const std::string& socketPath) : m_owner(owner)
+ControllerImpl::ControllerImpl(Controller& owner, const TrackingSource& source) : m_owner(owner)
 {
     m_thread.setObjectName(QStringLiteral("LeapCallbacks"));
     m_dispatcher = new QObject;
     m_dispatcher->moveToThread(&m_thread);
     m_thread.start();
-    // The socket is read on the callback thread itself: a frame wakes one thread, not two.
-    if (!socketPath.empty())
-        runBlocking([this, socketPath] {
-            m_client = std::make_unique<ServiceClient>(
-                socketPath, [this](ServiceEvent&& ev) { post(std::move(ev), true, false); }, [this] { drainRead(); },
-                m_busySince, [this](ServiceEvent&& ev) { post(std::move(ev)); });
+    if (source.kind != TrackingSource::Kind::None)
+        logInfo("taking hands from " + source.text());
+    switch (source.kind) {
+    case TrackingSource::Kind::ServiceSocket:
+        // The socket is read on the callback thread itself: a frame wakes one thread, not two.
+        runBlocking([this, source] {
+            m_source = std::make_unique<ServiceClient>(
+                source.address, [this](ServiceEvent&& ev) { post(std::move(ev), true, false); },
+                [this] { drainRead(); }, m_busySince, [this](ServiceEvent&& ev) { post(std::move(ev)); });
         });
+        break;
+    case TrackingSource::Kind::WebSocket:
+        m_source = std::make_unique<WebSocketSource>(QUrl(QString::fromStdString(source.address)),
+            [this](ServiceEvent&& ev) { post(std::move(ev)); });
+        break;
+    case TrackingSource::Kind::None:
+        break;
+    }
 }
 
 ControllerImpl::~ControllerImpl()
 {
-    runBlocking([this] { m_client.reset(); });
+    // The service socket's notifier and timer belong to the callback thread: they go there.
+    runBlocking([this] { m_source.reset(); });
     std::vector<Listener*> remaining;
     {
         std::lock_guard<std::mutex> lock(m_listenerMutex);
@@ -201,7 +215,7 @@ void ControllerImpl::handle(ServiceEvent& ev)
         return;
     }
     case ServiceEvent::Kind::Config:
-        m_config.setBool(ev.key, ev.value);
+        m_config.setBool(ev.key, ev.value); // unknown keys are not kept
         return;
     case ServiceEvent::Kind::Frame: {
         if (!m_connected || !(m_policy & Controller::POLICY_BACKGROUND_FRAMES))

@@ -5,7 +5,7 @@
 #include "LeapConfig.h"
 #include "LeapController.h"
 #include "LeapFrameBuilder.h"
-#include "LeapServiceClient.h"
+#include "LeapFrameSource.h"
 #include "LeapServiceEvent.h"
 
 #include <QThread>
@@ -29,7 +29,7 @@ public:
     static constexpr size_t MAX_PENDING_FRAMES = 512;
     static constexpr int BATCH = 32;
 
-    ControllerImpl(Controller& owner, const std::string& socketPath);
+    ControllerImpl(Controller& owner, const TrackingSource& source);
     ~ControllerImpl();
 
     // Frames from the socket may be dropped for a slow listener; a test driver's never are. Without
@@ -98,7 +98,7 @@ private:
     FrameBuilder m_builder; // callback thread only
     QThread m_thread;
     QObject* m_dispatcher = nullptr;
-    std::unique_ptr<ServiceClient> m_client;
+    std::unique_ptr<FrameSource> m_source;
 };
 
 } // namespace detail

@@ -10,7 +10,7 @@ void FrameBuilder::reset(float nominalFps)
     m_haveLast = false;
     m_nominalFps = nominalFps > 0.0f ? nominalFps : 120.0f;
     m_fps = m_nominalFps;
-    m_stabilizers.clear();
+    m_tracks.clear();
     m_circles.reset();
     m_autoCenterY = InteractionBox::DEFAULT_CENTER_Y;
 }
@@ -33,16 +33,21 @@ FrameRef FrameBuilder::build(const RawFrame& raw, bool autoBox, bool circles)
     m_lastTimestamp = raw.timestamp;
     frame->fps = m_fps;
 
-    std::map<int, PalmStabilizer> live;
+    std::map<int, Track> live;
     frame->hands.reserve(raw.hands.size());
     for (const RawHand& hand : raw.hands) {
-        PalmStabilizer& s = live[hand.id];
-        auto it = m_stabilizers.find(hand.id);
-        if (it != m_stabilizers.end())
-            s = it->second;
-        frame->hands.push_back(HandData{hand, s.filter(hand.palmPosition, dt)});
+        Track& track = live[hand.id];
+        auto it = m_tracks.find(hand.id);
+        if (it != m_tracks.end())
+            track = it->second;
+        Vector velocity;
+        if (track.frames >= FRAMES_WITHOUT_VELOCITY)
+            velocity = hand.hasVelocity ? hand.palmVelocity : (hand.palmPosition - track.lastPalm) / dt;
+        ++track.frames;
+        track.lastPalm = hand.palmPosition;
+        frame->hands.push_back(HandData{hand, track.stabilizer.filter(hand.palmPosition, dt), velocity});
     }
-    m_stabilizers.swap(live);
+    m_tracks.swap(live);
 
     if (autoBox) {
         if (!frame->hands.empty()) {

@@ -19,6 +19,8 @@ public:
     static constexpr float RATE_SMOOTHING = 0.25f;
     // Time constant with which the automatic box's height follows the hand.
     static constexpr float AUTO_BOX_SECONDS = 2.0f;
+    // A hand's first frames report no velocity: trackers report spikes for a hand just found.
+    static constexpr int FRAMES_WITHOUT_VELOCITY = 3;
 
     // A new stream (device attached): the first frame reports the device's nominal rate.
     void reset(float nominalFps);
@@ -30,7 +32,12 @@ private:
     int64_t m_lastTimestamp = 0;
     float m_nominalFps = 120.0f;
     float m_fps = 120.0f;
-    std::map<int, PalmStabilizer> m_stabilizers;
+    struct Track {
+        PalmStabilizer stabilizer;
+        int frames = 0;
+        Vector lastPalm;
+    };
+    std::map<int, Track> m_tracks;
     CircleRecognizer m_circles;
     float m_autoCenterY = InteractionBox::DEFAULT_CENTER_Y;
 };

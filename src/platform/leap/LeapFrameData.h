@@ -13,6 +13,7 @@ namespace detail {
 struct HandData {
     RawHand raw;
     Vector stabilizedPalmPosition;
+    Vector palmVelocity;
 };
 
 struct GestureData {

@@ -28,6 +28,8 @@ Vector Hand::stabilizedPalmPosition() const
     return isValid() ? m_frame->hand(m_index)->stabilizedPalmPosition : Vector();
 }
 
+Vector Hand::palmVelocity() const { return isValid() ? m_frame->hand(m_index)->palmVelocity : Vector(); }
+
 float Hand::palmWidth() const { return isValid() ? m_frame->hand(m_index)->raw.palmWidth : 0.0f; }
 
 bool Hand::isRight() const { return isValid() && m_frame->hand(m_index)->raw.isRight; }

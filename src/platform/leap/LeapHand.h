@@ -18,6 +18,8 @@ public:
     // Palm position after the pointer-control smoothing filter (see docs/tracking-protocol.md).
     Vector stabilizedPalmPosition() const;
     float palmWidth() const;
+    // mm/s; zero for a hand's first frames.
+    Vector palmVelocity() const;
     bool isRight() const;
     bool isLeft() const;
     // 0..1: how likely the palm's movement since that frame is a deliberate translation.

@@ -44,4 +44,16 @@ float Pointable::width() const
     return f ? f->width : 0.0f;
 }
 
+bool Pointable::isExtended() const
+{
+    const RawFinger* f = m_frame ? m_frame->finger(m_hand, m_finger) : nullptr;
+    if (!f)
+        return false;
+    if (f->extended >= 0)
+        return f->extended != 0;
+    // Proximal against distal bone: a curled finger bends well past this.
+    constexpr float kMaxBendRadians = 0.6f;
+    return (f->joints[2] - f->joints[1]).angleTo(f->joints[4] - f->joints[3]) < kMaxBendRadians;
+}
+
 } // namespace Leap

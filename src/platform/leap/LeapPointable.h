@@ -16,6 +16,8 @@ public:
     Vector tipPosition() const;
     float length() const;
     float width() const;
+    // As the source says; when it does not, a finger whose bones lie nearly in line.
+    bool isExtended() const;
 
 protected:
     friend class FingerList;

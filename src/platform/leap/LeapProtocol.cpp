@@ -1,10 +1,8 @@
 #include "LeapProtocol.h"
 
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
+#include "LeapJson.h"
+
+#include <algorithm>
 
 #include <charconv>
 #include <cstdio>
@@ -69,128 +67,6 @@ std::string head(const char* type, int64_t time)
     s += "\",\"t\":";
     put(s, time);
     return s;
-}
-
-bool finiteNumber(const QJsonValue& v, double& out)
-{
-    if (!v.isDouble())
-        return false;
-    out = v.toDouble();
-    return std::isfinite(out);
-}
-
-bool readInt(const QJsonValue& v, int64_t lo, int64_t hi, int64_t& out)
-{
-    double d = 0.0;
-    if (!finiteNumber(v, d) || d != std::floor(d) || d < static_cast<double>(lo) || d > static_cast<double>(hi))
-        return false;
-    out = static_cast<int64_t>(d);
-    return true;
-}
-
-bool readCoord(const QJsonValue& v, float& out)
-{
-    double d = 0.0;
-    if (!finiteNumber(v, d) || std::fabs(d) > MAX_COORDINATE)
-        return false;
-    out = static_cast<float>(d);
-    return true;
-}
-
-bool readVector(const QJsonValue& v, Vector& out)
-{
-    if (!v.isArray())
-        return false;
-    const QJsonArray a = v.toArray();
-    return a.size() == 3 && readCoord(a[0], out.x) && readCoord(a[1], out.y) && readCoord(a[2], out.z);
-}
-
-bool readDirection(const QJsonValue& v, Vector& out)
-{
-    if (!readVector(v, out) || out.magnitude() < 1e-3f)
-        return false;
-    out = out.normalized();
-    return true;
-}
-
-bool readFinger(const QJsonValue& v, RawFinger& out, std::string& error)
-{
-    if (!v.isObject()) {
-        error = "finger is not an object";
-        return false;
-    }
-    const QJsonObject o = v.toObject();
-    int64_t type = 0;
-    if (!readInt(o.value("type"), 0, 4, type)) {
-        error = "finger type";
-        return false;
-    }
-    out.type = static_cast<int>(type);
-    if (!readCoord(o.value("width"), out.width) || out.width < 0.0f) {
-        error = "finger width";
-        return false;
-    }
-    const QJsonValue jv = o.value("joints");
-    const QJsonArray joints = jv.toArray();
-    if (!jv.isArray() || joints.size() != 5) {
-        error = "finger joints";
-        return false;
-    }
-    for (int i = 0; i < 5; ++i) {
-        if (!readVector(joints[i], out.joints[static_cast<size_t>(i)])) {
-            error = "finger joint";
-            return false;
-        }
-    }
-    return true;
-}
-
-bool readHand(const QJsonValue& v, RawHand& out, std::string& error)
-{
-    if (!v.isObject()) {
-        error = "hand is not an object";
-        return false;
-    }
-    const QJsonObject o = v.toObject();
-    int64_t id = 0;
-    if (!readInt(o.value("id"), 0, 2147483647, id)) {
-        error = "hand id";
-        return false;
-    }
-    out.id = static_cast<int>(id);
-    const QString side = o.value("side").toString();
-    if (side != QLatin1String("right") && side != QLatin1String("left")) {
-        error = "hand side";
-        return false;
-    }
-    out.isRight = side == QLatin1String("right");
-    if (!readVector(o.value("palm"), out.palmPosition) || !readDirection(o.value("normal"), out.palmNormal)
-        || !readDirection(o.value("direction"), out.direction)) {
-        error = "palm pose";
-        return false;
-    }
-    if (!readCoord(o.value("width"), out.palmWidth) || out.palmWidth <= 0.0f) {
-        error = "palm width";
-        return false;
-    }
-    const QJsonValue fv = o.value("fingers");
-    const QJsonArray fingers = fv.toArray();
-    if (!fv.isArray() || fingers.size() != 5) {
-        error = "not five fingers";
-        return false;
-    }
-    bool seen[5] = {false, false, false, false, false};
-    for (int i = 0; i < 5; ++i) {
-        RawFinger& f = out.fingers[static_cast<size_t>(i)];
-        if (!readFinger(fingers[i], f, error))
-            return false;
-        if (seen[f.type]) {
-            error = "finger types not distinct";
-            return false;
-        }
-        seen[f.type] = true;
-    }
-    return true;
 }
 
 } // namespace
@@ -271,86 +147,272 @@ std::string encodeFrame(const RawFrame& frame)
     return s;
 }
 
-bool decode(const std::string& line, Message& out, std::string& error)
+namespace {
+
+using namespace detail::json;
+
+// Field presence bits while a message is read in one pass.
+enum : unsigned {
+    HAS_V = 1, HAS_T = 2, HAS_TYPE = 4, HAS_HANDS = 8, HAS_ATTACHED = 16, HAS_EMBEDDED = 32, HAS_FPS = 64,
+    HAS_KEY = 128, HAS_VALUE = 256,
+};
+
+bool fail(std::string& error, const char* why)
 {
-    if (line.size() > MAX_MESSAGE_BYTES) {
-        error = "oversized";
-        return false;
+    error = why;
+    return false;
+}
+
+bool readFinger(Value v, RawFinger& out, std::string& error)
+{
+    Object o;
+    if (v.get_object().get(o))
+        return fail(error, "finger is not an object");
+    unsigned seen = 0;
+    for (auto field : o) {
+        simdjson::ondemand::raw_json_string key;
+        Value value;
+        if (field.key().get(key) || field.value().get(value))
+            return fail(error, "finger is not an object");
+        if (key == "type") {
+            int64_t type = 0;
+            if (!readInt(value, 0, 4, type))
+                return fail(error, "finger type");
+            out.type = static_cast<int>(type);
+            seen |= 1;
+        } else if (key == "width") {
+            if (!readFloat(value, 0.0f, MAX_COORDINATE, out.width))
+                return fail(error, "finger width");
+            seen |= 2;
+        } else if (key == "joints") {
+            simdjson::ondemand::array joints;
+            if (value.get_array().get(joints))
+                return fail(error, "finger joints");
+            size_t n = 0;
+            for (auto j : joints) {
+                Value jv;
+                if (j.get(jv) || n == 5)
+                    return fail(error, "finger joints");
+                if (!readVector(jv, MAX_COORDINATE, out.joints[n]))
+                    return fail(error, "finger joint");
+                ++n;
+            }
+            if (n != 5)
+                return fail(error, "finger joints");
+            seen |= 4;
+        }
     }
-    QJsonParseError perr;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromRawData(line.data(), static_cast<int>(line.size())), &perr);
-    if (perr.error != QJsonParseError::NoError || !doc.isObject()) {
-        error = "not a JSON object";
-        return false;
+    if (!(seen & 1))
+        return fail(error, "finger type");
+    if (!(seen & 2))
+        return fail(error, "finger width");
+    if (!(seen & 4))
+        return fail(error, "finger joints");
+    return true;
+}
+
+bool readHand(Value v, RawHand& out, std::string& error)
+{
+    Object o;
+    if (v.get_object().get(o))
+        return fail(error, "hand is not an object");
+    unsigned seen = 0;
+    for (auto field : o) {
+        simdjson::ondemand::raw_json_string key;
+        Value value;
+        if (field.key().get(key) || field.value().get(value))
+            return fail(error, "hand is not an object");
+        if (key == "id") {
+            int64_t id = 0;
+            if (!readInt(value, 0, 2147483647, id))
+                return fail(error, "hand id");
+            out.id = static_cast<int>(id);
+            seen |= 1;
+        } else if (key == "side") {
+            bool right = false;
+            bool left = false;
+            if (!stringIs(value, "right", right) || (!right && (!stringIs(value, "left", left) || !left)))
+                return fail(error, "hand side");
+            out.isRight = right;
+            seen |= 2;
+        } else if (key == "palm") {
+            if (!readVector(value, MAX_COORDINATE, out.palmPosition))
+                return fail(error, "palm pose");
+            seen |= 4;
+        } else if (key == "normal") {
+            if (!readDirection(value, MAX_COORDINATE, out.palmNormal))
+                return fail(error, "palm pose");
+            seen |= 8;
+        } else if (key == "direction") {
+            if (!readDirection(value, MAX_COORDINATE, out.direction))
+                return fail(error, "palm pose");
+            seen |= 16;
+        } else if (key == "width") {
+            if (!readFloat(value, 0.0f, MAX_COORDINATE, out.palmWidth) || out.palmWidth <= 0.0f)
+                return fail(error, "palm width");
+            seen |= 32;
+        } else if (key == "fingers") {
+            simdjson::ondemand::array fingers;
+            if (value.get_array().get(fingers))
+                return fail(error, "not five fingers");
+            bool types[5] = {false, false, false, false, false};
+            size_t n = 0;
+            for (auto f : fingers) {
+                Value fv;
+                if (f.get(fv) || n == 5)
+                    return fail(error, "not five fingers");
+                RawFinger& finger = out.fingers[n];
+                if (!readFinger(fv, finger, error))
+                    return false;
+                if (types[finger.type])
+                    return fail(error, "finger types not distinct");
+                types[finger.type] = true;
+                ++n;
+            }
+            if (n != 5)
+                return fail(error, "not five fingers");
+            seen |= 64;
+        }
     }
-    const QJsonObject o = doc.object();
-    int64_t version = 0;
-    if (!readInt(o.value("v"), 0, 1000000, version) || version != VERSION) {
-        error = "unsupported version";
-        return false;
+    if (!(seen & 1))
+        return fail(error, "hand id");
+    if (!(seen & 2))
+        return fail(error, "hand side");
+    if ((seen & 28) != 28)
+        return fail(error, "palm pose");
+    if (!(seen & 32))
+        return fail(error, "palm width");
+    if (!(seen & 64))
+        return fail(error, "not five fingers");
+    return true;
+}
+
+bool readHands(Value v, std::vector<RawHand>& hands, std::string& error)
+{
+    simdjson::ondemand::array a;
+    if (v.get_array().get(a))
+        return fail(error, "hands");
+    hands.clear();
+    for (auto h : a) {
+        Value hv;
+        if (h.get(hv) || hands.size() == static_cast<size_t>(MAX_HANDS))
+            return fail(error, "hands");
+        RawHand hand;
+        if (!readHand(hv, hand, error))
+            return false;
+        for (const RawHand& other : hands)
+            if (other.id == hand.id)
+                return fail(error, "duplicate hand id");
+        hands.push_back(hand);
     }
-    if (!readInt(o.value("t"), 0, int64_t(1) << 53, out.time)) {
-        error = "time";
-        return false;
+    return true;
+}
+
+Reader& reader()
+{
+    // One per thread that decodes: the socket thread, a test, the simulator.
+    thread_local Reader r(MAX_MESSAGE_BYTES);
+    return r;
+}
+
+} // namespace
+
+bool decode(std::string_view line, Message& out, std::string& error)
+{
+    if (line.size() > MAX_MESSAGE_BYTES)
+        return fail(error, "oversized");
+    Document doc;
+    Object o;
+    if (!reader().parse(line, doc) || doc.get_object().get(o))
+        return fail(error, "not a JSON object");
+    enum class Kind { Unknown, Hello, Device, Config, Frame } kind = Kind::Unknown;
+    unsigned seen = 0;
+    for (auto field : o) {
+        simdjson::ondemand::raw_json_string key;
+        Value value;
+        if (field.key().get(key) || field.value().get(value))
+            return fail(error, "not a JSON object");
+        if (key == "v") {
+            int64_t version = 0;
+            if (!readInt(value, 0, 1000000, version) || version != VERSION)
+                return fail(error, "unsupported version");
+            seen |= HAS_V;
+        } else if (key == "t") {
+            if (!readInt(value, 0, int64_t(1) << 53, out.time))
+                return fail(error, "time");
+            seen |= HAS_T;
+        } else if (key == "type") {
+            std::string_view type;
+            if (value.get_string().get(type))
+                return fail(error, "unknown message type");
+            kind = type == "frame" ? Kind::Frame
+                : type == "device" ? Kind::Device
+                : type == "config" ? Kind::Config
+                : type == "hello"  ? Kind::Hello
+                                   : Kind::Unknown;
+            seen |= HAS_TYPE;
+        } else if (key == "hands") {
+            if (!readHands(value, out.frame.hands, error))
+                return false;
+            seen |= HAS_HANDS;
+        } else if (key == "attached") {
+            if (!readBool(value, out.device.attached))
+                return fail(error, "device status");
+            seen |= HAS_ATTACHED;
+        } else if (key == "embedded") {
+            if (!readBool(value, out.device.embedded))
+                return fail(error, "device status");
+            seen |= HAS_EMBEDDED;
+        } else if (key == "fps") {
+            if (!readFloat(value, 0.0f, 10000.0f, out.device.nominalFps) || out.device.nominalFps <= 0.0f)
+                return fail(error, "device status");
+            seen |= HAS_FPS;
+        } else if (key == "key") {
+            std::string_view k;
+            if (value.get_string().get(k) || k.empty() || k.size() > 256)
+                return fail(error, "config entry");
+            out.key.assign(k.data(), k.size());
+            seen |= HAS_KEY;
+        } else if (key == "value") {
+            if (!readBool(value, out.value))
+                return fail(error, "config entry");
+            seen |= HAS_VALUE;
+        } else if (key == "service") {
+            std::string_view s;
+            if (!value.get_string().get(s))
+                out.service.assign(s.data(), std::min<size_t>(s.size(), 256));
+        }
     }
-    const QString type = o.value("type").toString();
-    if (type == QLatin1String("frame")) {
+    if (!atEnd(doc))
+        return fail(error, "not a JSON object");
+    if (!(seen & HAS_V))
+        return fail(error, "unsupported version");
+    if (!(seen & HAS_T))
+        return fail(error, "time");
+    switch (kind) {
+    case Kind::Frame:
+        if (!(seen & HAS_HANDS))
+            return fail(error, "hands");
         out.type = Type::Frame;
         out.frame.timestamp = out.time;
-        out.frame.hands.clear();
-        const QJsonValue hv = o.value("hands");
-        const QJsonArray hands = hv.toArray();
-        if (!hv.isArray() || hands.size() > MAX_HANDS) {
-            error = "hands";
-            return false;
-        }
-        for (const QJsonValue& v : hands) {
-            RawHand hand;
-            if (!readHand(v, hand, error))
-                return false;
-            for (const RawHand& other : out.frame.hands) {
-                if (other.id == hand.id) {
-                    error = "duplicate hand id";
-                    return false;
-                }
-            }
-            out.frame.hands.push_back(hand);
-        }
         return true;
-    }
-    if (type == QLatin1String("device")) {
+    case Kind::Device:
+        if ((seen & (HAS_ATTACHED | HAS_EMBEDDED | HAS_FPS)) != (HAS_ATTACHED | HAS_EMBEDDED | HAS_FPS))
+            return fail(error, "device status");
         out.type = Type::Device;
-        const QJsonValue a = o.value("attached");
-        const QJsonValue e = o.value("embedded");
-        double fps = 0.0;
-        if (!a.isBool() || !e.isBool() || !finiteNumber(o.value("fps"), fps) || fps <= 0.0 || fps > 10000.0) {
-            error = "device status";
-            return false;
-        }
-        out.device.attached = a.toBool();
-        out.device.embedded = e.toBool();
-        out.device.nominalFps = static_cast<float>(fps);
         return true;
-    }
-    if (type == QLatin1String("config")) {
+    case Kind::Config:
+        if ((seen & (HAS_KEY | HAS_VALUE)) != (HAS_KEY | HAS_VALUE))
+            return fail(error, "config entry");
         out.type = Type::Config;
-        const QJsonValue k = o.value("key");
-        const QJsonValue v = o.value("value");
-        if (!k.isString() || !v.isBool() || k.toString().isEmpty() || k.toString().size() > 256) {
-            error = "config entry";
-            return false;
-        }
-        out.key = k.toString().toStdString();
-        out.value = v.toBool();
         return true;
-    }
-    if (type == QLatin1String("hello")) {
+    case Kind::Hello:
         out.type = Type::Hello;
-        out.service = o.value("service").toString().left(256).toStdString();
         return true;
+    case Kind::Unknown:
+        break;
     }
-    error = "unknown message type";
-    return false;
+    return fail(error, "unknown message type");
 }
 
 } // namespace protocol

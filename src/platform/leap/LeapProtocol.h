@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace Leap {
 namespace protocol {
@@ -35,8 +36,9 @@ std::string encodeDevice(const DeviceStatus& device, int64_t time);
 std::string encodeConfig(const std::string& key, bool value, int64_t time);
 std::string encodeFrame(const RawFrame& frame);
 
-// false with a short reason for anything that is not a well-formed message of this version.
-bool decode(const std::string& line, Message& out, std::string& error);
+// false with a short reason for anything that is not a well-formed message of this version. Plain
+// bytes in, no state kept between calls: the entry point for fuzzing the service's lines.
+bool decode(std::string_view line, Message& out, std::string& error);
 
 } // namespace protocol
 } // namespace Leap

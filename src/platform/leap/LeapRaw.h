@@ -16,6 +16,8 @@ struct RawFinger {
     int type = 0; // 0 thumb .. 4 pinky
     std::array<Vector, 5> joints{};
     float width = 15.0f;
+    // As the source reports it; -1 when it does not (the layer then judges from the joints).
+    signed char extended = -1;
 };
 
 struct RawHand {
@@ -26,11 +28,16 @@ struct RawHand {
     Vector direction{0.0f, 0.0f, -1.0f};
     float palmWidth = 85.0f;
     std::array<RawFinger, 5> fingers{};
+    // mm/s as the source reports it; without one the layer derives it from the palm's movement.
+    Vector palmVelocity;
+    bool hasVelocity = false;
 };
 
 struct RawFrame {
     int64_t timestamp = 0; // microseconds on the service's clock
     std::vector<RawHand> hands;
+    // Hz as the source reports it, 0 when it does not.
+    float frameRate = 0.0f;
 };
 
 // What the service says about the device: attached and streaming, and whether it is built in.

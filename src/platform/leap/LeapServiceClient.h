@@ -6,7 +6,7 @@
 // callback runs long, a standby thread reads instead, so that a slow listener never stalls the
 // socket (the controller's queue then drops the oldest frames).
 
-#include "LeapServiceEvent.h"
+#include "LeapFrameSource.h"
 
 #include <QTimer>
 
@@ -23,9 +23,8 @@ class QSocketNotifier;
 namespace Leap {
 namespace detail {
 
-class ServiceClient {
+class ServiceClient : public FrameSource {
 public:
-    using Sink = std::function<void(ServiceEvent&&)>;
     static constexpr int RETRY_MS = 1000;
     // Read from the socket per wake-up at most; the rest waits for the next turn of the event loop.
     static constexpr size_t MAX_READ_PER_WAKE = 256 * 1024;
@@ -41,7 +40,7 @@ public:
         Sink standbySink);
     ServiceClient(const ServiceClient&) = delete;
     ServiceClient& operator=(const ServiceClient&) = delete;
-    ~ServiceClient();
+    ~ServiceClient() override;
 
     // Decodes one line; a good message goes to the sink, a bad one is logged and dropped.
     static void handleLine(const std::string& line, const Sink& sink);

@@ -1,6 +1,7 @@
 #include "LeapTestDriver.h"
 
 #include "LeapControllerImpl.h"
+#include "LeapServiceClient.h"
 
 namespace Leap {
 
