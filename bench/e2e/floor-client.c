@@ -16,7 +16,7 @@
 static const char* parseTriple(const char* p, double v[3])
 {
     for (int i = 0; i < 3; ++i) {
-        while (*p == '[' || *p == ',' || *p == ' ')
+        while (*p == '[' || *p == ']' || *p == ',' || *p == ' ')
             ++p;
         char* end;
         v[i] = strtod(p, &end);
