@@ -5,7 +5,8 @@ For each subject the simulator plays bench/e2e/scenario.txt at FPS, stamping eve
 it (CLOCK_MONOTONIC), and an XInput2 recorder stamps each raw motion and button event X delivers on
 the same clock. Latency of a motion: from the newest frame written before it, for the first motion
 after each frame; of a press: from the newest frame written before it. CPU and wake-ups are read from
-/proc (per-thread schedstat run time, voluntary + involuntary context switches) over the moving part
+/proc (per-thread schedstat run time, voluntary + involuntary context switches; the involuntary
+ones grow with the machine's load, the voluntary ones are the program's own waits) over the moving part
 and over the still hand at the end, divided by the frames written meanwhile. Run through
 bench/e2e-latency.sh, which gives it an X server and a tray host."""
 
@@ -24,6 +25,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 def proc_sample(pid):
     cpu_ns = 0
     switches = 0
+    voluntary = 0
     for task in glob.glob("/proc/%d/task/*" % pid):
         try:
             with open(task + "/schedstat") as f:
@@ -32,6 +34,8 @@ def proc_sample(pid):
                 for line in f:
                     if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
                         switches += int(line.split()[1])
+                    if line.startswith("voluntary_ctxt_switches"):
+                        voluntary += int(line.split()[1])
         except (OSError, ValueError, IndexError):
             pass  # a thread that ended meanwhile
     rss_kb = 0
@@ -42,7 +46,7 @@ def proc_sample(pid):
                     rss_kb = int(line.split()[1])
     except OSError:
         pass
-    return time.monotonic_ns(), cpu_ns, switches, rss_kb
+    return time.monotonic_ns(), cpu_ns, switches, rss_kb, voluntary
 
 
 def pct(values, p):
@@ -115,18 +119,18 @@ def run(subject, build, fps, workdir):
     def window(t0, t1):
         inside = [s for s in samples if t0 <= s[0] <= t1]
         if len(inside) < 2:
-            return float("nan"), float("nan"), 0
+            return float("nan"), float("nan"), 0, float("nan")
         a, b = inside[0], inside[-1]
         frames = sum(1 for s in stamps if a[0] <= s < b[0])
         if frames == 0:
-            return float("nan"), float("nan"), 0
-        return (b[1] - a[1]) / frames / 1000.0, (b[2] - a[2]) / frames, frames
+            return float("nan"), float("nan"), 0, float("nan")
+        return (b[1] - a[1]) / frames / 1000.0, (b[2] - a[2]) / frames, frames, (b[4] - a[4]) / frames
 
     # The first 2 s (start-up, the hand appearing) are left out; the last 3.5 s are the still hand.
     first, last = stamps[0], stamps[-1]
     still_from = last - int(3.5e9)
-    cpu_move, wake_move, frames_move = window(first + int(2e9), still_from)
-    cpu_still, wake_still, _ = window(still_from + int(0.5e9), last)
+    cpu_move, wake_move, frames_move, vol_move = window(first + int(2e9), still_from)
+    cpu_still, wake_still, _, vol_still = window(still_from + int(0.5e9), last)
     motion_lat, seen, i = [], set(), 0
     for t in motions:
         if t < first:
@@ -147,6 +151,7 @@ def run(subject, build, fps, workdir):
         "motion p50": pct(motion_lat, 50), "motion p99": pct(motion_lat, 99), "motions": len(motion_lat),
         "press p50": pct(press_lat, 50), "press p99": pct(press_lat, 99), "presses": len(press_lat),
         "cpu": cpu_move, "wake": wake_move, "cpu still": cpu_still, "wake still": wake_still,
+        "vol": vol_move, "vol still": vol_still,
         "still motions": still_motions, "rss": rss, "frames": frames_move,
     }
 
@@ -170,6 +175,8 @@ def main():
         ("CPU per frame, still hand (us)", "cpu still", "%.1f"),
         ("wake-ups per frame, moving hand", "wake", "%.2f"),
         ("wake-ups per frame, still hand", "wake still", "%.2f"),
+        ("  of them voluntary (waits), moving hand", "vol", "%.2f"),
+        ("  of them voluntary (waits), still hand", "vol still", "%.2f"),
         ("pointer motions a second, still hand", "still motions", "%.1f"),
         ("resident memory, peak while streaming (MB)", "rss", "%.1f"),
     ]
