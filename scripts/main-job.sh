@@ -174,6 +174,48 @@ kill -0 "$app_pid" 2>/dev/null || say "Velmo Mouse ended before the scenario did
 sleep 1
 import -window root "$out/screenshot.png" 2>/dev/null || say "No screenshot (ImageMagick's import failed)."
 
+# The 3D tutorial from the tray menu ("&Tutorial", key T) while the simulator plays a second
+# script: the hand drags the first icon into a folder. Screenshots of the window while the icon is
+# carried and after the drop, then ESC closes it. Only on the job's own display, as above.
+tutorial_shot=0
+tutorial_closed=0
+tutorial_scenario=$here/tools/scenarios/tutorial-demo.txt
+if [ "$own_display" = 1 ] && kill -0 "$app_pid" 2>/dev/null && [ -n "${icon:-}" ]; then
+  kill "$sim_pid" 2>/dev/null
+  wait "$sim_pid" 2>/dev/null
+  # The program finds the new service within a second; the script waits 3 s before the hand comes.
+  "$sim" "$tutorial_scenario" >"$out/handsim-tutorial.log" 2>&1 &
+  sim_pid=$!
+  pids+=($sim_pid)
+  sim_start=$(date +%s%N)
+  # Sleeps until the given number of milliseconds after the second script started.
+  at_ms() { local left=$(( $1 - ($(date +%s%N) - sim_start) / 1000000 )); [ "$left" -gt 0 ] && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"; }
+  xdotool mousemove --window "$icon" 8 8 click 1 && sleep 0.5 && xdotool key t
+  tut=""
+  for _ in $(seq 100); do
+    tut=$(xdotool search --onlyvisible --name "^Velmo Mouse Tutorial$" 2>/dev/null | head -1)
+    [ -n "$tut" ] && break
+    sleep 0.1
+  done
+  if [ -n "$tut" ]; then
+    at_ms 8500
+    import -window "$tut" "$out/screenshot-tutorial-drag.png" 2>/dev/null
+    at_ms 15000
+    import -window "$tut" "$out/screenshot-tutorial.png" 2>/dev/null && tutorial_shot=1
+    eval "$(xdotool getwindowgeometry --shell "$tut" 2>/dev/null)"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) && sleep 0.2 && xdotool key Escape
+    for _ in $(seq 50); do
+      xdotool search --onlyvisible --name "^Velmo Mouse Tutorial$" >/dev/null 2>&1 || { tutorial_closed=1; break; }
+      sleep 0.1
+    done
+  fi
+  if [ "$tutorial_shot" = 1 ]; then
+    say "Opened the tutorial from the tray menu, a simulated hand dragged an icon into a folder, saved its window; ESC $([ "$tutorial_closed" = 1 ] && echo closed it || echo did not close it)."
+  else
+    say "The tutorial window did not appear (see velmo-mouse.log)."
+  fi
+fi
+
 # Quit as a log-out does: the program saves its settings and leaves.
 app_status=1
 if kill -0 "$app_pid" 2>/dev/null; then
@@ -253,7 +295,7 @@ fi
 
 say ""
 say "Velmo Mouse exited with status $app_status."
-say "Screenshots: $out/screenshot.png$([ "$shot_click" = 1 ] && printf ', %s' "$out/screenshot-click.png")"
+say "Screenshots: $out/screenshot.png$([ "$shot_click" = 1 ] && printf ', %s' "$out/screenshot-click.png")$([ "$tutorial_shot" = 1 ] && printf ', %s, %s' "$out/screenshot-tutorial-drag.png" "$out/screenshot-tutorial.png")"
 say "Logs: $out/velmo-mouse.log (program), $out/xwatch.log (X server), $out/handsim.log (simulator)."
 [ "$own_display" = 1 ] && say "(The X server was the job's own, 1920x1080; it is gone now.)"
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets everything up, builds and runs every test: a plain build, then the same suite under
-# AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
-# Run as root (as CI is), the plain tests run a second time as an ordinary user, as people run
-# the program (scripts/test-as-user.sh).
+# Sets everything up, builds and runs every test: a plain build (and its installed copy run on the
+# simulator), then the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
+# threaded tests under ThreadSanitizer, then each fuzz target for 30 s. Run as root (as CI is), the
+# plain tests run a second time as an ordinary user, as people run the program
+# (scripts/test-as-user.sh).
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -20,6 +21,7 @@ scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 if [ "$(id -u)" -eq 0 ]; then
   scripts/test-as-user.sh build || status=1
 fi
+scripts/install-check.sh build || status=1
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON -DVELMO_BUILD_BENCH=OFF
@@ -28,5 +30,8 @@ scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMO_SANITIZE=ON -DVELMO
 echo "== ThreadSanitizer (threaded tests) =="
 scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELMO_TSAN=ON -DVELMO_BUILD_BENCH=OFF
 (cd build-tsan && ctest --output-on-failure -j"$jobs" -L tsan) || status=1
+
+echo "== fuzzing (30 s each) =="
+scripts/fuzz.sh --seconds 30 || status=1
 
 exit $status

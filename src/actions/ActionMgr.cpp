@@ -375,3 +375,8 @@ void ActionMgr::createSender(int port, int* ip) {
 }
 
 void ActionMgr::resetSocket(int port, int* ip) { createSender(port, ip); }
+
+QHostAddress ActionMgr::destinationAddress() const {
+  Sender* s = destSender_.load();
+  return s ? s->destination() : QHostAddress();
+}

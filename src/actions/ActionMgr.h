@@ -98,6 +98,8 @@ class ActionMgr : public QObject {
 
   // Readers for the handshake and tests.
   QHostAddress sourceIp() const;
+  // Where the destination sender sends to; null before createSender.
+  QHostAddress destinationAddress() const;
   int peerPort() const { return peerPort_.load(); }
   bool isBorderActive() const;
   bool isFistActive() const { return fistActive_.load(); }

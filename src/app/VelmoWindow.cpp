@@ -8,7 +8,9 @@
 #include "Keyboard.h"
 #include "Mouse.h"
 #include "NotificationWindow.h"
+#include "OsxHandVisualiser.h"
 #include "OsxMousePointer.h"
+#include "OsxTutorialWindow.h"
 #include "UsageStats.h"
 #include "UserOptionDlg.h"
 #include "WndEvent.h"
@@ -67,7 +69,8 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
     if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
 
-    // The engine has started: the network mode it loaded.
+    // The engine has started: its sockets, then the network mode it loaded.
+    startRelay();
     initNetworkMode(listener_.getNetworkMode());
 
     checkController_ = new CheckController();
@@ -124,6 +127,8 @@ VelmoWindow::~VelmoWindow() {
     releaseKeyTimer_->stop();
     gesturesDelay_->stop();
 
+    // The receiver calls into the engine: it stops before the engine does.
+    stopRelay();
     controller_.removeListener(listener_);
 
     // The windows delete themselves when closed; deleting them closes them now, outside the event
@@ -133,6 +138,11 @@ VelmoWindow::~VelmoWindow() {
     if (gesturesOpen_) delete gestures_;
     if (splashOpen_) delete splash_;
     balloon_ = about_ = gestures_ = splash_ = nullptr;
+    // Its closed signal deletes the visualiser (renderer first, then the window).
+    if (tutorialOpen_) delete tutorialWindow_;
+    tutorialWindow_ = nullptr;
+    deleteRetiredVisualiser();
+    delete tutorialMessage_.data();
     if (optionsOpen_) delete options_;
     options_ = nullptr;
     delete mousePointer_;
@@ -170,8 +180,6 @@ void VelmoWindow::createActions() {
     pauseAction_ = new QAction(tr("&Pause"), this);
     optionsAction_ = new QAction(tr("&Options"), this);
     quitAction_ = new QAction(tr("&Quit"), this);
-    // Not built yet: listed, but greyed.
-    tutorialAction_->setEnabled(false);
 }
 
 void VelmoWindow::createTrayIcon() {
@@ -196,6 +204,7 @@ void VelmoWindow::createTrayIcon() {
 void VelmoWindow::createConnections() {
     connect(aboutAction_, &QAction::triggered, this, &VelmoWindow::about);
     connect(gesturesAction_, &QAction::triggered, this, &VelmoWindow::gestures);
+    connect(tutorialAction_, &QAction::triggered, this, &VelmoWindow::tutorial);
     connect(helpAction_, &QAction::triggered, this, &VelmoWindow::help);
     connect(notifyClicksAction_, &QAction::triggered, this, &VelmoWindow::notifyClicks);
     connect(pauseAction_, &QAction::triggered, this, &VelmoWindow::pause);

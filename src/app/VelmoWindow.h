@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
 
@@ -12,9 +14,12 @@ class AudioFX;
 class CheckController;
 class GraphicFX;
 class NotificationWindow;
+class OsxHandVisualiser;
 class OsxMousePointer;
+class OsxTutorialWindow;
 class QAction;
 class QMenu;
+class QThread;
 class QTimer;
 class UserOptionDlg;
 
@@ -60,6 +65,12 @@ public:
     CheckController* checker() const { return checkController_; }
     AudioFX* soundEffects() const { return audioFx_; }
     GraphicFX* edgeBanner() const { return graphicFx_; }
+    OsxTutorialWindow* tutorialWindow() const { return tutorialWindow_; }
+    OsxHandVisualiser* tutorialVisualiser() const { return visualiser_; }
+    // The last message about a tutorial that could not run (null when none is shown).
+    QMessageBox* tutorialMessage() const { return tutorialMessage_; }
+    // The thread on which the relay's receiver runs its sockets and timers.
+    QThread* socketThread() const { return socketThread_; }
     UserOptionDlg* optionsDialog() const { return options_; }
     OsxMousePointer* mousePointer() const { return mousePointer_; }
 
@@ -75,6 +86,7 @@ public slots:
     void help();
     void gestures();
     void gesturesWithCheck();
+    void tutorial();
     void notifyClicks();
     void pause();
     void controllerOnDisconnect();
@@ -86,6 +98,9 @@ public slots:
     void setAboutClosed();
     void setGesturesClosed();
     void setSplashClosed();
+    void setTutorialClosed();
+    // The tutorial could not start or stopped rendering: it is closed and the user told once.
+    void tutorialFailed(const QString& message);
 
     // Options dialog glue.
     void options();
@@ -104,7 +119,6 @@ public slots:
 
 private:
     void initParameters();
-    void initNetworkMode(int type);
     void rememberImmediateOptions();
     void applyAlternativeMouseCursor(bool show);
     // The dialog's groups that a network mode uses.
@@ -116,8 +130,14 @@ private:
     void splash();
     void autoStartClick();
     void setTrayIcon(bool green);
+    // The network mode's side effects: the relay's timers, the alternative pointer, the menu.
+    void initNetworkMode(int type);
+    // The relay's thread with the engine's sockets on it (start-up), and its end (shut-down).
+    void startRelay();
+    void stopRelay();
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
+    void deleteRetiredVisualiser();
 
     QIcon greenIcon_;
     QIcon grayIcon_;
@@ -144,6 +164,11 @@ private:
     NotificationWindow* gestures_ = nullptr;
     NotificationWindow* splash_ = nullptr;
     OsxMousePointer* mousePointer_ = nullptr;
+    OsxTutorialWindow* tutorialWindow_ = nullptr;
+    OsxHandVisualiser* visualiser_ = nullptr;
+    // A closed tutorial's visualiser whose own call was still running; deleted from the event loop.
+    OsxHandVisualiser* retiredVisualiser_ = nullptr;
+    QPointer<QMessageBox> tutorialMessage_;
     UserOptionDlg* options_ = nullptr;
     bool filling_ = false;
     float confirmedNetworkMode_ = 0.0f;
@@ -166,4 +191,7 @@ private:
     CheckController* checkController_ = nullptr;
     AudioFX* audioFx_ = nullptr;
     GraphicFX* graphicFx_ = nullptr;
+
+    QThread* socketThread_ = nullptr;
+    QObject* socketContext_ = nullptr;  // lives on socketThread_; parent of the relay's sockets
 };

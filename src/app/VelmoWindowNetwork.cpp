@@ -1,4 +1,4 @@
-// The tray window's network mode.
+// The tray window's network mode and the thread that runs the relay's sockets.
 #include "VelmoWindow.h"
 
 #include "ActionMgr.h"
@@ -6,6 +6,36 @@
 
 #include <QAction>
 #include <QDebug>
+#include <QThread>
+
+void VelmoWindow::startRelay() {
+    socketThread_ = new QThread();
+    socketThread_->setObjectName(QStringLiteral("velmo-relay"));
+    socketThread_->start();
+    socketContext_ = new QObject();
+    socketContext_->moveToThread(socketThread_);
+    // Made on that thread, so that its event loop delivers the datagrams and the timer ticks.
+    QMetaObject::invokeMethod(
+        socketContext_,
+        [this] {
+            listener_.setSocketParent(socketContext_);
+            listener_.createAllSocket();
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+void VelmoWindow::stopRelay() {
+    if (!socketThread_) return;
+    // Lets go of what a destination holds, then closes the socket, on the relay's thread.
+    listener_.deleteAllSocket();
+    listener_.setSocketParent(nullptr);
+    socketThread_->quit();
+    socketThread_->wait();
+    delete socketContext_;
+    socketContext_ = nullptr;
+    delete socketThread_;
+    socketThread_ = nullptr;
+}
 
 void VelmoWindow::setNetworkMode(int index) {
     initNetworkMode(index);

@@ -97,11 +97,6 @@ void VelmoGestures::AutoScalePointerFactor(int width, int height) {
 
 int VelmoGestures::getNetworkMode() const { return networkModePtr()->load(); }
 
-void VelmoGestures::setNetworkMode(int mode) {
-  if (!inRange(mode, ActionMgr::Standalone, ActionMgr::Destination)) return;
-  updateSettings([mode](WorkingSettings& s) { s.networkMode = mode; });
-}
-
 Keyboard* VelmoGestures::getKeyboardObj() const {
   return actionMgr_ != nullptr ? actionMgr_->GetKeyboard() : nullptr;
 }
@@ -130,21 +125,3 @@ void VelmoGestures::sendAudioGraphicParam() {
   actionMgr_->sendAudioGraphicParam(isAudioFxEnabled(), isAudioFxBorderEnabled(),
                                     isGraphicFxEnabled());
 }
-
-// The receiver comes with the network part; while the engine holds none there is nothing to start,
-// stop or ask.
-void VelmoGestures::startSendingParams() {}
-
-void VelmoGestures::stopSendingParams() {}
-
-void VelmoGestures::startSendingResolution() {}
-
-void VelmoGestures::stopSendingResolution() {}
-
-void VelmoGestures::startSendingCheckAltMousePtr() {}
-
-void VelmoGestures::sendResolution() {}
-
-bool VelmoGestures::getAltMousePtrCheck() const { return false; }
-
-void VelmoGestures::setAltMousePtrCheck(bool) {}

@@ -89,6 +89,8 @@ void VelmoGestures::deleteBox() {
 }
 
 void VelmoGestures::deleteActionMgr() {
+  // The receiver calls into the manager: it goes first.
+  deleteAllSocket();
   if (ownedActionMgr_ == nullptr) return;
   // The Mouse and Keyboard go with their manager.
   if (actionMgr_ == ownedActionMgr_) {

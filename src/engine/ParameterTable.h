@@ -59,6 +59,8 @@ class ParameterTable {
   // Folder of the settings file for an application folder: that folder when it is writable, else
   // the user's configuration folder.
   static QString defaultSettingsDir(const QString& appDir);
+  // The program's folder; empty means QCoreApplication's (tests point it elsewhere).
+  void setApplicationDir(const QString& dir);
   // Changes a working setting directly (runtime operations that bypass the tables).
   template <typename F>
   void updateSettings(F&& change) {
@@ -69,6 +71,10 @@ class ParameterTable {
 
  private:
   void encodeLocked();
+  QString applicationDir() const;
+  // With no file at path: a "velmo.dat" in the program's folder (which is then read-only) is
+  // copied there as the user's starting point. Returns the file to read.
+  QString adoptApplicationFile(const QString& path);
   void publishLocked();
 
   mutable std::mutex mutex_;
@@ -77,6 +83,7 @@ class ParameterTable {
   WorkingSettings settings_;
   int adminMode_ = 0;
   QString settingsDir_;
+  QString applicationDir_;
   bool keepBackupBeforeWrite_ = false;  // an unreadable file exists: save it before replacing it
   int encryptLog_ = 0;
   keyboardAct keyboardActions_;

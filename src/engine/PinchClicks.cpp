@@ -13,6 +13,10 @@ const char* const kOpenedText[4] = {
 
 enum { Rising = 0, Falling = 1 };
 
+// How far from a fingertip the thumb can still be pinching it, in lengths of the index finger's
+// last two bones (a learned threshold can lie far out when the learned range is narrow).
+constexpr float kPinchReach = 1.5f;
+
 }  // namespace
 
 int VelmoGestures::Click(opposableFingers f, BoneLengths boneLengths, int fingers,
@@ -55,6 +59,7 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
 
   // Release.
   const float r = releaseP * th;
+  if (Dist > r) armed_[f] = 1;
   if (Dist > r && s == 1 && handMovement <= moveLimit &&
       fingersTotNumb >= cfg_.clickMinFingersNumber) {
     int run = 0;
@@ -108,7 +113,9 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
       pinkyGuard_ = 1;
     }
     if (speed >= cfg_.clickSpeedTh && pinkyGuard_ != 0 && indexGuard_ != 0 &&
-        guardChange <= cfg_.guardFingerMovementTh) {
+        guardChange <= cfg_.guardFingerMovementTh && armed_[f] == 1 &&
+        thumbIsAt(f, boneLengths, Dist, fps)) {
+      armed_[f] = 0;
       pressTimeUs_ = nowUs();
       movingAllowed_ = 0;
       const keyboardAct::Entry key = GetKeyboardActions()->at(cfg_.keyboardAction[slot]);
@@ -136,6 +143,33 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
   actionPressed_[act].store(l_bClick);
   pinchState_[slot].store(s);
   return result;
+}
+
+// Whether a closing thumb is pinching finger f and not merely passing by or folding with the hand:
+// it is within reach of f's tip, nearer to it than to any other tip (leaving a neighbouring pinch,
+// or crossing over to a farther one, brings the thumb near a tip on the way), the thumb itself is
+// not folded into the palm, the finger is not straightening, and the other fingers together do not
+// fold toward the palm meanwhile (a hand closing to a fist brings every tip toward the thumb).
+bool VelmoGestures::thumbIsAt(int f, BoneLengths boneLengths, float Dist, float fps) {
+  if (boneLengths != nullptr && Dist > kPinchReach * (boneLengths[0][0] + boneLengths[1][0]))
+    return false;
+  if (frameThumbExtended_ == 0) return false;
+  // A finger straightening out of a fist sweeps its tip past the thumb.
+  float opening = 0.0f;
+  int openRun = 0;
+  IsMonotonic(palmTipHistory_[f], cfg_.monotonicTimeTh, &openRun, nullptr, fps, Rising, &opening);
+  if (opening > cfg_.guardFingerMovementTh) return false;
+  // The other fingers together: a fist folds them all a little at first, each alone too little.
+  float folding = 0.0f;
+  for (int k = 0; k < 4; ++k) {
+    if (k == f) continue;
+    if (frameTipDistance_[k] < Dist) return false;
+    float change = 0.0f;
+    int run = 0;
+    IsMonotonic(palmTipHistory_[k], cfg_.monotonicTimeTh, &run, nullptr, fps, Falling, &change);
+    folding += change;
+  }
+  return folding <= cfg_.guardFingerMovementTh;
 }
 
 void VelmoGestures::Pause(int paused) {

@@ -1,10 +1,12 @@
 // The settings file "velmo.dat": one Base64 line per user parameter ("%f" text), the
 // administrator parameters in administrator mode, then one line per keyboard action
 // (name TAB 0|1 TAB keys). The file holds the user's settings, so nothing here may lose them:
-// writes are atomic, an unreadable file is never overwritten, a damaged line keeps its value.
+// writes are atomic, a file that cannot be read whole is kept as a backup before it is first
+// replaced, a damaged line keeps its value.
 #include <locale.h>
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -130,18 +132,48 @@ QString ParameterTable::defaultSettingsDir(const QString& appDir) {
   return QDir(config).filePath(QStringLiteral("velmo-mouse"));
 }
 
+void ParameterTable::setApplicationDir(const QString& dir) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  applicationDir_ = dir;
+}
+
+QString ParameterTable::applicationDir() const {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!applicationDir_.isEmpty()) return applicationDir_;
+  }
+  return QCoreApplication::instance() != nullptr ? QCoreApplication::applicationDirPath()
+                                                 : QDir::currentPath();
+}
+
 QString ParameterTable::settingsFilePath() const {
   QString dir;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     dir = settingsDir_;
   }
-  if (dir.isEmpty()) {
-    dir = defaultSettingsDir(QCoreApplication::instance() != nullptr
-                                 ? QCoreApplication::applicationDirPath()
-                                 : QDir::currentPath());
-  }
+  if (dir.isEmpty()) dir = defaultSettingsDir(applicationDir());
   return QDir(dir).filePath(QLatin1String(kFileName));
+}
+
+QString ParameterTable::adoptApplicationFile(const QString& path) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!settingsDir_.isEmpty()) return path;
+  }
+  const QString appFile = QDir(QDir(applicationDir()).path()).filePath(QLatin1String(kFileName));
+  if (appFile == path || !QFileInfo(appFile).isFile()) return path;
+  // A file shipped or left beside a program the user may not write to: it is where the user's own
+  // settings start from, not something to ignore.
+  if (QDir().mkpath(QFileInfo(path).absolutePath()) && QFile::copy(appFile, path)) {
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    qWarning().noquote() << QStringLiteral("velmo.dat: %1 is read-only; the settings it holds now live in %2")
+                                .arg(appFile, path);
+    return path;
+  }
+  qWarning().noquote() << QStringLiteral("velmo.dat: could not copy %1 to %2; reading it in place")
+                              .arg(appFile, path);
+  return appFile;
 }
 
 int ParameterTable::WriteParameters() {
@@ -199,7 +231,8 @@ int ParameterTable::WriteParameters() {
 int ParameterTable::ReadParameters() {
   EncodeParameters();  // entries the file lacks keep their current values
 
-  const QString path = settingsFilePath();
+  QString path = settingsFilePath();
+  if (!present(QFileInfo(path))) path = adoptApplicationFile(path);
   if (!present(QFileInfo(path))) {
     WriteParameters();
     return 1;
@@ -228,6 +261,7 @@ int ParameterTable::ReadParameters() {
   std::vector<std::pair<int, float>> numbers;
   QList<keyboardAct::Entry> actions;
   int lineCount = 0;
+  bool whole = true;  // every line read as written
   for (int start = 0; start < data.size();) {
     int end = data.indexOf('\n', start);
     if (end < 0) end = data.size();
@@ -237,15 +271,24 @@ int ParameterTable::ReadParameters() {
 
     std::string bytes;
     const bool complete = base64_decode_line(line, &bytes);
+    if (!complete) whole = false;
     if (i < numberLines) {
       float v = 0.0f;
-      if (complete && parseNumber(bytes, &v)) numbers.emplace_back(i, v);
+      if (complete && parseNumber(bytes, &v))
+        numbers.emplace_back(i, v);
+      else
+        whole = false;
     } else {
       // A damaged action line still takes its place, so the pinches' action indices stay right.
       actions.append(actionFromText(textFromFile(bytes)));
     }
   }
 
+  // A file that ends before its keyboard actions does not say there are none: the ones held (the
+  // defaults at start-up) stay. Nor does one in which no parameter line is usable: that is not
+  // a settings file at all, and its other lines are not actions.
+  const bool saysActions = lineCount >= numberLines && !numbers.empty();
+  if (lineCount < numberLines) whole = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& n : numbers) {
@@ -254,9 +297,10 @@ int ParameterTable::ReadParameters() {
       else
         adminTable_[n.first - UserParamCount] = n.second;
     }
-    keepBackupBeforeWrite_ = false;
+    // Whatever the file held beyond what was read is the user's: kept aside at the next write.
+    keepBackupBeforeWrite_ = !whole && !data.isEmpty();
   }
-  keyboardActions_.setEntries(actions);
+  if (saysActions) keyboardActions_.setEntries(actions);
   DecodeParameters(lineCount > UserParamCount ? 1 : 0);
   return 0;
 }

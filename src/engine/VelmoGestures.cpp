@@ -4,5 +4,5 @@
 // listener's onExit, not here.
 VelmoGestures::VelmoGestures() = default;
 
-// The receiver, once the network part makes one, is the engine's to delete here.
-VelmoGestures::~VelmoGestures() = default;
+// The receiver normally went at shut-down (deleteAllSocket); one still here goes now.
+VelmoGestures::~VelmoGestures() { deleteAllSocket(); }

@@ -14,6 +14,7 @@ class ActionMgr;
 class Keyboard;
 class Mouse;
 class OsxMousePointer;
+class QObject;
 class QThread;
 class QTimer;
 class Receiver;
@@ -201,8 +202,19 @@ class VelmoGestures : public ParameterTable {
   // The three effect switches to the action manager.
   void sendAudioGraphicParam();
 
-  // The receiver's periodic messages. The receiver belongs to the network part; while the engine
-  // has none these do nothing and no alternative-pointer request is pending.
+  // The relay's sockets. createAllSocket makes the sender towards the configured destination and
+  // the receiver, on the calling thread, which must run a Qt event loop; deleteAllSocket takes the
+  // receiver down again (shut-down, before the action manager goes). The forwarders below do
+  // nothing while there is no receiver.
+  void createAllSocket();
+  void createSenderSocket();
+  void deleteAllSocket();
+  // Parent of the sockets the receiver makes (used when it lives on the receiver's thread).
+  void setParent(QObject* socketParent);
+  // The sender and the receiver to the configured address and port.
+  void resetSocket();
+  Receiver* getReceiver() const;
+
   void startSendingParams();
   void stopSendingParams();
   void startSendingResolution();
@@ -211,6 +223,8 @@ class VelmoGestures : public ParameterTable {
   void sendResolution();
   bool getAltMousePtrCheck() const;
   void setAltMousePtrCheck(bool check);
+  // The table to the working settings; the receiver follows a network mode that changed with them.
+  void DecodeParameters(int withAdmin);
 
  protected:
   std::atomic<int> connected_{0};
@@ -241,13 +255,16 @@ class VelmoGestures : public ParameterTable {
   void measureMovement();
   int pinchCheck(int slot, int f, BoneLengths boneLengths, int fingers, float handMovement,
                  float Dist, float fps, std::deque<float>& history, int postureFlag);
+  bool thumbIsAt(int f, BoneLengths boneLengths, float Dist, float fps);
 
   // What the start-up created and the teardown deletes.
   ActionMgr* ownedActionMgr_ = nullptr;
   VelmoBox* ownedBox_ = nullptr;
   QThread* engineThread_ = nullptr;
   std::atomic<QTimer*> releaseKeyTimer_{nullptr};
-  Receiver* receiver_ = nullptr;  // none until the network part makes one
+  mutable std::mutex receiverMutex_;  // receiver_ against its removal at shut-down
+  Receiver* receiver_ = nullptr;
+  std::atomic<QObject*> socketParent_{nullptr};
   std::mutex logMutex_;  // one line at a time, and not while the file closes
   std::atomic<int> logEncrypted_{0};
   std::atomic<int> builtInEnableLog_{0};
@@ -284,6 +301,12 @@ class VelmoGestures : public ParameterTable {
   int sideSeen_[2] = {0, 0};
 
   // Pinch press and release.
+  float frameTipDistance_[4] = {0, 0, 0, 0};  // this frame's thumb-to-tip distances
+  int frameThumbExtended_ = 1;
+  // Per finger: the thumb has been away from the tip (past its release level) since that finger's
+  // last press. A pinch that was let go while the thumb stayed on the tip (the head-mounted ring
+  // pinch is released by the middle finger) does not press again from tracking noise.
+  int armed_[4] = {1, 1, 1, 1};
   int indexGuard_ = 0;
   int pinkyGuard_ = 0;
   int sideBootstrap_[2] = {1, 1};

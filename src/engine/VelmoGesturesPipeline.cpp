@@ -101,6 +101,7 @@ void VelmoGestures::ResetRecogniser() {
     palmTipLast_[f] = -1;
     fingerMovement_[f] = -1.0f;
     pinchState_[f].store(0);
+    armed_[f] = 1;
     distanceHistory_[f].clear();
     distanceLast_[f] = 0;
     currentDistance_[f] = 0.0f;
@@ -247,6 +248,8 @@ void VelmoGestures::DetectGestures(handTrackingData hand) {
   for (int f = 0; f < 4; ++f) palmTipHistory_[f].push_back(hand.palmTipDistance[f]);
   indexGuard_ = hand.extendedFingers[1];
   pinkyGuard_ = hand.extendedFingers[4];
+  for (int f = 0; f < 4; ++f) frameTipDistance_[f] = hand.thumbTipDistance[f];
+  frameThumbExtended_ = hand.extendedFingers[0];
   popCheckClickQueues();
 
   // 16. Pinch checks, one free finger at a time.

@@ -115,6 +115,13 @@ class VelmoListener : public QObject, public Leap::Listener {
   void startSendingCheckAltMousePtr();
   void sendResolution();
   void sendAudioGraphicParam();
+  // The relay's sockets, made on the calling thread (which runs a Qt event loop) after the engine
+  // has started, and taken down before it stops; sockets get socketParent as parent.
+  void setSocketParent(QObject* socketParent);
+  void createAllSocket();
+  void deleteAllSocket();
+  // The sender and the receiver to the configured destination address and port.
+  void resetSocket();
 
  signals:
   void SendWndEvent(unsigned int message);

@@ -82,3 +82,11 @@ void VelmoListener::stopSendingResolution() { gestures_.stopSendingResolution();
 void VelmoListener::startSendingCheckAltMousePtr() { gestures_.startSendingCheckAltMousePtr(); }
 void VelmoListener::sendResolution() { gestures_.sendResolution(); }
 void VelmoListener::sendAudioGraphicParam() { gestures_.sendAudioGraphicParam(); }
+
+void VelmoListener::setSocketParent(QObject* socketParent) {
+  socketParent_.store(socketParent);
+  gestures_.setParent(socketParent);
+}
+void VelmoListener::createAllSocket() { gestures_.createAllSocket(); }
+void VelmoListener::deleteAllSocket() { gestures_.deleteAllSocket(); }
+void VelmoListener::resetSocket() { gestures_.resetSocket(); }

@@ -3,6 +3,7 @@
 // pinch; this test, as one more X client, reads the pointer back and records every button event.
 #include "XWatch.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryFile>
 
 #include <gtest/gtest.h>
@@ -104,6 +105,67 @@ TEST(EndToEnd, AScriptedHandMovesThePointerAndOnePinchClicksOnce) {
     QFile::remove(app.settingsPath());
     EXPECT_EQ(app.quit(), 0) << app.output().constData();
     EXPECT_TRUE(QFile::exists(app.settingsPath()));
+}
+
+// Mid-drag, the tracking service dies or the program is told to end: within a second the X server
+// has no button held.
+TEST(EndToEnd, ADragLetsGoWhenTheServiceDiesOrTheProgramIsTerminated) {
+    const char* const drag = R"(
+wait 1s
+hand right at 0 200 0
+wait 2s
+pinch index over 0.15s
+move by 40 0 0 over 1s
+wait 60s
+)";
+    enum Ending { ServiceKilled, ProgramTerminated };
+    for (Ending ending : {ServiceKilled, ProgramTerminated}) {
+        SCOPED_TRACE(ending == ServiceKilled ? "service killed" : "program terminated");
+        xwatch::Watcher x;
+        std::string error;
+        ASSERT_TRUE(x.open(nullptr, error)) << error;
+        AppProcess app;
+        ASSERT_TRUE(app.ready());
+        QTemporaryFile scriptFile;
+        ASSERT_TRUE(scriptFile.open());
+        scriptFile.write(drag);
+        scriptFile.flush();
+        QProcess sim;
+        sim.start(QStringLiteral(VELMO_HANDSIM), QStringList{"--socket", app.socketPath(), scriptFile.fileName()});
+        ASSERT_TRUE(sim.waitForStarted(10000));
+        ASSERT_TRUE(waitFor([&] { return QFile::exists(app.socketPath()); }, 10000));
+        ASSERT_TRUE(app.start());
+
+        auto held = [&] {
+            int px = 0, py = 0;
+            unsigned mask = 0;
+            x.pointer(&px, &py, &mask);
+            return (mask & 0x700u) != 0;
+        };
+        ASSERT_TRUE(waitFor(held, 60000)) << app.output().constData();
+        QTest::qWait(500);  // dragging
+        ASSERT_TRUE(held());
+
+        if (ending == ServiceKilled) {
+            sim.kill();
+        } else {
+            app.process.terminate();
+        }
+        QElapsedTimer since;
+        since.start();
+        EXPECT_TRUE(waitFor([&] { return !held(); }, 5000));
+        EXPECT_LT(since.elapsed(), 1000);
+        if (ending == ServiceKilled) {
+            sim.waitForFinished(5000);
+            EXPECT_TRUE(app.running());
+            EXPECT_EQ(app.quit(), 0);
+        } else {
+            EXPECT_EQ(app.waitForExit(), 0) << app.output().constData();
+            sim.kill();
+            sim.waitForFinished(5000);
+        }
+        EXPECT_FALSE(held());
+    }
 }
 
 } // namespace

@@ -47,6 +47,8 @@ public:
     // The tracking service's socket the program connects to.
     QString socketPath() const { return QDir(runtime.path()).filePath("velmo-tracking.sock"); }
     QString settingsPath() const { return dir.filePath("velmo.dat"); }
+    QString settingsDir() const { return dir.path(); }
+    QString programPath() const { return program; }
     QString logPath() const { return dir.filePath("velmo-mouse.log"); }
     QString runtimePath() const { return runtime.path(); }
     QProcessEnvironment environment() const {

@@ -25,6 +25,7 @@ namespace {
 struct Table : ParameterTable {
   using ParameterTable::defaultSettingsDir;
   using ParameterTable::setAdminMode;
+  using ParameterTable::setApplicationDir;
 };
 
 // The "%f" texts of the default user parameters, written out by hand.
@@ -258,9 +259,10 @@ TEST_F(SettingsFile, ShortFilesKeepWhatTheyLack) {
   EXPECT_EQ(u.settings().cursorPosOffset, 7);                 // entry 42, kept
   EXPECT_EQ(u.GetUserParam(DestinationPort), 9000.0f);
   EXPECT_EQ(u.settings().outlierStdDevTh, adminBefore);
-  EXPECT_EQ(u.GetKeyboardActions()->count(), 0);
+  // It ends before any keyboard action: the default actions stay.
+  EXPECT_EQ(u.GetKeyboardActions()->count(), 3);
 
-  // An empty file: every value stays, no keyboard action.
+  // An empty file: every value stays, the default actions too.
   Table w;
   w.InitParameters();
   w.setSettingsDir(tmp.path());
@@ -269,7 +271,98 @@ TEST_F(SettingsFile, ShortFilesKeepWhatTheyLack) {
   ASSERT_EQ(w.ReadParameters(), 0);
   EXPECT_EQ(w.settings().destinationPort, 9000);
   EXPECT_EQ(w.settings().clickPressP[0], 0.45f);
-  EXPECT_EQ(w.GetKeyboardActions()->count(), 0);
+  EXPECT_EQ(w.GetKeyboardActions()->count(), 3);
+}
+
+TEST_F(SettingsFile, FileNotReadWholeIsBackedUpOnceAndDefaultsKept) {
+  QByteArray noise;
+  std::srand(7);
+  for (int k = 0; k < 6000; ++k) noise += static_cast<char>(std::rand() & 0xff);
+  QList<QByteArray> oneBad = defaultTexts();
+  oneBad[DestinationPort] = "14155.0x";
+  QList<QByteArray> good = defaultTexts();
+  good[DestinationPort] = "4242.000000";
+  good << "MINE\t0\tF7";
+  const QByteArray noBase64 = QByteArray(50, '\n').replace('\n', "%%\n");
+  struct Case {
+    const char* name;
+    QByteArray file;
+    bool backup;
+    int port;     // destination port after the read (prior 9000)
+    int actions;  // keyboard actions after the read (3 defaults held before)
+  };
+  const Case cases[] = {
+      {"random bytes", noise, true, 9000, 3},
+      {"no Base64 at all", noBase64, true, 9000, 3},
+      {"20 of 43 lines", fileOf(defaultTexts().mid(0, 20)), true, 9000, 3},
+      {"one damaged number", fileOf(oneBad), true, 9000, 0},
+      {"a whole file", fileOf(good), false, 4242, 1},
+      {"empty", QByteArray(), false, 9000, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir dir;
+    Table u;
+    u.InitParameters();
+    u.setSettingsDir(dir.path());
+    makePriorValues(&u);
+    const QString file = dir.path() + "/velmo.dat";
+    writeBytes(file, c.file);
+    ASSERT_EQ(u.ReadParameters(), 0);
+    EXPECT_EQ(u.settings().destinationPort, c.port);
+    EXPECT_EQ(u.GetKeyboardActions()->count(), c.actions);
+    ASSERT_EQ(u.WriteParameters(), 0);
+    ASSERT_EQ(u.WriteParameters(), 0);
+    EXPECT_EQ(QFileInfo::exists(file + ".bak"), c.backup);
+    if (c.backup) {
+      EXPECT_EQ(readBytes(file + ".bak"), c.file);
+    }
+    EXPECT_FALSE(QFileInfo::exists(file + ".bak.1"));
+    // What replaced it reads back whole, with what was held.
+    Table back;
+    back.setSettingsDir(dir.path());
+    ASSERT_EQ(back.ReadParameters(), 0);
+    EXPECT_EQ(back.settings().destinationPort, c.port);
+    EXPECT_EQ(back.GetKeyboardActions()->count(), c.actions);
+    ASSERT_EQ(back.WriteParameters(), 0);
+    EXPECT_FALSE(QFileInfo::exists(file + (c.backup ? ".bak.1" : ".bak")));
+  }
+}
+
+TEST_F(SettingsFile, FileInAReadOnlyProgramFolderStartsTheUsersOwn) {
+  // As an unprivileged user: the program's folder is not writable, the configuration folder is.
+  ASSERT_EQ(chmod(tmp.path().toLocal8Bit().constData(), 0755), 0);
+  const QString app = tmp.path() + "/bin";
+  const QString config = tmp.path() + "/config";
+  ASSERT_TRUE(QDir().mkpath(app));
+  ASSERT_TRUE(QDir().mkpath(config));
+  QList<QByteArray> texts = defaultTexts();
+  texts[DestinationPort] = "9100.000000";
+  texts << "SHIPPED\t0\tF8";
+  const QByteArray shipped = fileOf(texts);
+  writeBytes(app + "/velmo.dat", shipped);
+  ASSERT_EQ(chmod(app.toLocal8Bit().constData(), 0555), 0);
+  ASSERT_EQ(chmod(config.toLocal8Bit().constData(), 0777), 0);
+  const QString own = config + "/velmo-mouse/velmo.dat";
+  EXPECT_EQ(inChild(
+                [&] {
+                  qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+                  Table u;
+                  u.setApplicationDir(app);
+                  u.InitParameters();
+                  if (u.settingsFilePath() != own) return 1;
+                  if (u.ReadParameters() != 0) return 2;
+                  if (u.settings().destinationPort != 9100) return 3;
+                  if (u.GetKeyboardActions()->count() != 1) return 4;
+                  u.SetUserParam(9200, DestinationPort);
+                  return u.WriteParameters() == 0 ? 0 : 5;
+                },
+                true),
+            0);
+  EXPECT_EQ(readBytes(app + "/velmo.dat"), shipped);
+  EXPECT_EQ(decodedLines(readBytes(own))[DestinationPort], "9200.000000");
+  EXPECT_EQ(decodedLines(readBytes(own)).value(43), "SHIPPED\t0\tF8");
+  ASSERT_EQ(chmod(app.toLocal8Bit().constData(), 0755), 0);
 }
 
 TEST_F(SettingsFile, KeyboardActionFlagsAndShortLines) {

@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # Runs a command under a private Xvfb server (and optionally a tray host), then stops them.
-# Usage: with-xvfb.sh [--tray] [--size WxH] command args...
+# Usage: with-xvfb.sh [--tray] [--size WxH] [--no-glx] command args...
+# --no-glx: a server without OpenGL (GLX), as on a display where GL cannot run.
 set -u
 tray=0
 size=1920x1080
+extra=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --tray) tray=1; shift ;;
     --size) size=$2; shift 2 ;;
+    --no-glx) extra+=(-extension GLX); shift ;;
     *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: $0 [--tray] [--size WxH] command..." >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: $0 [--tray] [--size WxH] [--no-glx] command..." >&2; exit 2; }
 
 fifo=$(mktemp -u /tmp/velmo-xvfb.XXXXXX)
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset "${extra[@]}" 3>"$fifo" >/dev/null 2>&1 &
 xvfb=$!
 read -r -t 20 num <"$fifo"
 rm -f "$fifo"

@@ -12,7 +12,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <thread>
 
@@ -394,6 +396,52 @@ TEST(FrameData, TranslationProbabilityTellsMovingFromResting)
     driver.pushHand(HandBuilder::openHand(Vector(0, 200, 0), true, 7), t += kStep);
     driver.sync();
     EXPECT_FLOAT_EQ(controller.frame(0).hands()[0].translationProbability(controller.frame(3)), 0.0f);
+}
+
+// Slow deliberate movement opens the gate (0.5) after a moment; a hand held still or turning in
+// place never does.
+TEST(FrameData, TranslationProbabilityFollowsSteadySlowMovementOnly)
+{
+    struct Row {
+        const char* what;
+        Vector velocity;  // mm/s
+        float turn;       // radians per second about the palm
+        bool moving;
+    };
+    const Row rows[] = {
+        {"still", Vector(), 0.0f, false},
+        {"turning in place", Vector(), 1.5f, false},
+        {"5 mm/s sideways", Vector(5, 0, 0), 0.0f, true},
+        {"5 mm/s toward the user", Vector(0, 0, 5), 0.0f, true},
+        {"5 mm/s up while turning", Vector(0, 5, 0), 1.5f, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        RecordingListener listener;
+        Controller controller("");
+        TestDriver driver(controller);
+        controller.addListener(listener);
+        driver.plugDevice();
+        int64_t t = 0;
+        float lowest = 1.0f, highest = 0.0f;
+        for (int i = 0; i < 200; ++i) {  // two seconds
+            const float s = static_cast<float>(i) * kStep / 1e6f;
+            Leap::HandPose pose;
+            pose.palm = Vector(0, 200, 0) + row.velocity * s;
+            pose.direction = Vector(std::sin(row.turn * s), 0, -std::cos(row.turn * s));
+            driver.pushHand(HandBuilder::build(pose), t += kStep);
+            driver.sync();
+            if (i < 50)
+                continue;  // the first half second: the movement is still being judged
+            const float p = controller.frame(0).hands()[0].translationProbability(controller.frame(5));
+            lowest = std::min(lowest, p);
+            highest = std::max(highest, p);
+        }
+        if (row.moving)
+            EXPECT_GT(lowest, 0.5f);
+        else
+            EXPECT_LT(highest, 0.05f);
+    }
 }
 
 TEST(FrameData, InteractionBoxIsFixedUnlessConfiguredAutomatic)

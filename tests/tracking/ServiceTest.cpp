@@ -3,6 +3,7 @@
 
 #include "Leap.h"
 #include "LeapHandBuilder.h"
+#include "LeapPrivateDir.h"
 #include "LeapProtocol.h"
 #include "TrackingSupport.h"
 
@@ -14,6 +15,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -380,4 +382,54 @@ TEST(TrackingService, CommandLineErrors)
     EXPECT_NE(sim.errors().find("already running"), std::string::npos) << sim.errors();
     EXPECT_EQ(first.wait(), 0) << first.errors();
     controller.removeListener(listener);
+}
+
+TEST(TrackingService, PrivateSocketFolderMustBeOursAlone)
+{
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    ASSERT_EQ(mkdir((base + "/good").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((base + "/open").c_str(), 0755), 0);
+    ASSERT_EQ(chmod((base + "/open").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((base + "/theirs").c_str(), 0700), 0);
+    ASSERT_EQ(chown((base + "/theirs").c_str(), getuid() + 1, getgid()), 0);
+    ASSERT_EQ(symlink((base + "/good").c_str(), (base + "/link").c_str()), 0);
+    writeFile(dir, "file", "x");
+    struct Case {
+        const char* name;
+        bool accepted;
+    };
+    const Case cases[] = {{"new", true}, {"good", true}, {"open", false}, {"theirs", false}, {"link", false}, {"file", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string d = base + "/" + c.name;
+        std::string why;
+        EXPECT_EQ(Leap::detail::preparePrivateDir(d, why), c.accepted) << why;
+        struct stat st{};
+        ASSERT_EQ(lstat(d.c_str(), &st), 0);
+        if (c.accepted) {
+            EXPECT_EQ(st.st_mode & 0777, 0700u);
+        }
+    }
+
+    // A link planted where the socket should be is followed by neither side.
+    const std::string real = base + "/good/real.sock";
+    const std::string planted = base + "/good/planted.sock";
+    ASSERT_EQ(symlink(real.c_str(), planted.c_str()), 0);
+    const std::string script = writeFile(dir, "s.txt", "hand right\nwait 3s\n");
+    Sim sim(base);
+    sim.start({"--socket", planted, script});
+    EXPECT_EQ(sim.wait(), 1);
+    EXPECT_NE(sim.errors().find("not a socket"), std::string::npos) << sim.errors();
+    sim.start({"--socket", real, script});
+    RecordingListener viaLink, direct;
+    Leap::Controller linked(planted), controller(real);
+    linked.addListener(viaLink);
+    controller.addListener(direct);
+    ASSERT_TRUE(waitFor([&] { return direct.frameCount > 10; })) << sim.errors();
+    usleep(1500 * 1000);
+    EXPECT_FALSE(linked.isServiceConnected());
+    EXPECT_EQ(viaLink.frameCount, 0);
+    linked.removeListener(viaLink);
+    controller.removeListener(direct);
 }

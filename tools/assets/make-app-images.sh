@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Draws the tray icons and the notification pictures (logo, splash, gesture chart) into resources/.
+# Draws the tray icons, the program icon and the notification pictures (logo, splash, gesture chart)
+# into resources/.
 # Usage: tools/assets/make-app-images.sh [RESOURCES_DIR]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

@@ -31,6 +31,46 @@ Player::Player(Script script, float fps) : m_script(std::move(script)), m_fps(fp
     m_device.attached = true;
     m_device.embedded = false;
     m_device.nominalFps = fps;
+    // As a sensor's service offers it: the box follows the hand's height, so a fist at a new
+    // height re-centres it. A script's `config interaction_box_auto off` fixes it.
+    m_config.emplace_back("interaction_box_auto", true);
+}
+
+void Player::setRealism(const Realism& realism)
+{
+    m_realism = realism;
+    m_random.seed(realism.seed);
+}
+
+Vector Player::wander(const Vector& v, double dt)
+{
+    // Ornstein-Uhlenbeck: pulled back toward zero over tau, driven so that its spread is sigma.
+    constexpr double tau = 0.04;
+    const double sigma = m_realism.jitterMm;
+    const double a = std::exp(-dt / tau);
+    const double b = sigma * std::sqrt(1.0 - a * a);
+    std::normal_distribution<double> n(0.0, 1.0);
+    return Vector(static_cast<float>(v.x * a + b * n(m_random)), static_cast<float>(v.y * a + b * n(m_random)),
+        static_cast<float>(v.z * a + b * n(m_random)));
+}
+
+Leap::RawHand Player::noisy(const HandState& h, Noise& noise, double dt)
+{
+    Leap::HandPose pose = h.pose;
+    pose.scale = m_realism.handScale > 0.0f ? m_realism.handScale : 1.0f;
+    pose.jointLag = 1.0f;
+    Leap::RawHand hand = Leap::HandBuilder::build(pose, h.id);
+    if (m_realism.jitterMm <= 0.0f)
+        return hand;
+    noise.palm = wander(noise.palm, dt);
+    hand.palmPosition = hand.palmPosition + noise.palm;
+    for (size_t k = 0; k < 5; ++k) {
+        // Each finger is fitted as a whole: its bones keep their lengths.
+        noise.fingers[k] = wander(noise.fingers[k], dt);
+        for (Vector& j : hand.fingers[k].joints)
+            j = j + noise.palm + noise.fingers[k];
+    }
+    return hand;
 }
 
 int64_t Player::clock(double t) const { return CLOCK_START_US + static_cast<int64_t>(std::llround(t * 1e6)); }
@@ -119,10 +159,31 @@ void Player::begin(const Step& s, double at, std::vector<Output>& out)
         out.push_back(o);
         break;
     }
+    case StepKind::Curl:
+    case StepKind::Extend:
+    case StepKind::Fist:
+    case StepKind::Open: {
+        // Fingers start a little apart and take a little more or less time.
+        std::uniform_real_distribution<float> start(0.0f, 0.15f);
+        std::uniform_real_distribution<float> span(0.75f, 1.0f);
+        for (size_t f = 0; f < 5; ++f) {
+            m_fingerStart[f] = start(m_random);
+            m_fingerSpan[f] = std::min(span(m_random), 1.0f - m_fingerStart[f]);
+        }
+        break;
+    }
     default:
         break;
     }
     m_from = m_hands;
+}
+
+float Player::fingerEase(int f, double progress) const
+{
+    const size_t k = static_cast<size_t>(f);
+    if (progress >= 1.0 || m_fingerSpan[k] <= 0.0f)
+        return progress >= 1.0 ? 1.0f : 0.0f;
+    return ease((progress - m_fingerStart[k]) / m_fingerSpan[k]);
 }
 
 void Player::apply(const Step& s, double progress)
@@ -151,12 +212,12 @@ void Player::apply(const Step& s, double progress)
     case StepKind::Curl:
     case StepKind::Extend:
         for (int f : s.fingers)
-            pose.curl[f] = lerp(from.pose.curl[f], s.kind == StepKind::Curl ? 1.0f : 0.0f, e);
+            pose.curl[f] = lerp(from.pose.curl[f], s.kind == StepKind::Curl ? 1.0f : 0.0f, fingerEase(f, progress));
         break;
     case StepKind::Fist:
     case StepKind::Open:
         for (int f = 0; f < 5; ++f)
-            pose.curl[f] = lerp(from.pose.curl[f], s.kind == StepKind::Fist ? 1.0f : 0.0f, e);
+            pose.curl[f] = lerp(from.pose.curl[f], s.kind == StepKind::Fist ? 1.0f : 0.0f, fingerEase(f, progress));
         pose.pinch = lerp(from.pose.pinch, 0.0f, e);
         if (progress >= 1.0)
             pose.pinchFinger = 0;
@@ -216,9 +277,11 @@ void Player::tick(double t, std::vector<Output>& out, bool loop)
     o.kind = Output::Kind::Frame;
     o.time = clock(t);
     o.frame.timestamp = o.time;
-    for (const HandState& h : m_hands)
-        if (h.visible)
-            o.frame.hands.push_back(Leap::HandBuilder::build(h.pose, h.id));
+    const double dt = m_lastTick < 0.0 || t <= m_lastTick ? 1.0 / m_fps : t - m_lastTick;
+    m_lastTick = t;
+    for (size_t k = 0; k < m_hands.size(); ++k)
+        if (m_hands[k].visible)
+            o.frame.hands.push_back(noisy(m_hands[k], m_noise[k], dt));
     out.push_back(o);
 }
 

@@ -6,6 +6,7 @@
 #include "Script.h"
 
 #include <array>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,16 @@ struct Output {
     Leap::RawFrame frame;
 };
 
+// What a real sensor and a real hand add to the script: the hand's size, the sensor's noise, and
+// fingers that do not fold in lockstep. Seeded, so a run can be repeated.
+struct Realism {
+    float handScale = 1.0f;
+    // Standard deviation of the tracking noise on the palm and on each finger (mm); it wanders
+    // over some 40 ms as a tracker's does, rather than jumping every frame.
+    float jitterMm = 0.0f;
+    uint32_t seed = 1;
+};
+
 class Player {
 public:
     // The device clock starts here, so that no timestamp is 0.
@@ -33,6 +44,8 @@ public:
     // again from its beginning when it ends.
     void tick(double t, std::vector<Output>& out, bool loop = false);
     bool finished() const { return m_finished; }
+    // Before the first tick.
+    void setRealism(const Realism& realism);
 
     const Leap::DeviceStatus& device() const { return m_device; }
     const std::vector<std::pair<std::string, bool>>& config() const { return m_config; }
@@ -44,9 +57,17 @@ private:
         Leap::HandPose pose;
     };
 
+    struct Noise {
+        Leap::Vector palm;
+        std::array<Leap::Vector, 5> fingers;
+    };
+
     void restart(double at, std::vector<Output>& out);
+    Leap::RawHand noisy(const HandState& h, Noise& noise, double dt);
+    Leap::Vector wander(const Leap::Vector& v, double dt);
     void begin(const Step& s, double at, std::vector<Output>& out);
     void apply(const Step& s, double progress);
+    float fingerEase(int f, double progress) const;
     void emitDevice(double at, std::vector<Output>& out);
     int64_t clock(double t) const;
 
@@ -61,6 +82,14 @@ private:
     std::array<HandState, 2> m_from;
     Leap::DeviceStatus m_device;
     std::vector<std::pair<std::string, bool>> m_config;
+    Realism m_realism;
+    std::mt19937 m_random{1};
+    // Per step: when each finger (thumb .. pinky) starts and how long it takes, as shares of the
+    // step's time.
+    std::array<float, 5> m_fingerStart{};
+    std::array<float, 5> m_fingerSpan{1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+    std::array<Noise, 2> m_noise{};
+    double m_lastTick = -1.0;
 };
 
 } // namespace handsim

@@ -1,5 +1,7 @@
 #include "Service.h"
 
+#include "LeapPrivateDir.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -11,32 +13,6 @@
 #include <cstring>
 
 namespace handsim {
-
-namespace {
-
-bool prepareDirectory(const std::string& path, std::string& error)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0)
-        return true;
-    const std::string dir = path.substr(0, slash);
-    // Only the per-user fallback directory is ours to create; it must stay private.
-    const std::string fallback = "/tmp/velmo-" + std::to_string(getuid());
-    if (dir != fallback)
-        return true;
-    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = "cannot create " + dir + ": " + std::strerror(errno);
-        return false;
-    }
-    struct stat st{};
-    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & 077)) {
-        error = dir + " is not a private directory of this user";
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 Service::~Service()
 {
@@ -56,7 +32,7 @@ bool Service::listen(const std::string& path, std::string& error)
         error = "socket path empty or too long: " + path;
         return false;
     }
-    if (!prepareDirectory(path, error))
+    if (!Leap::detail::checkSocketPath(path, error))
         return false;
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
 

@@ -8,11 +8,13 @@
 #include "WebSocketServer.h"
 #include "WireFormat.h"
 
+#include <cmath>
 #include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -38,6 +40,7 @@ struct Options {
     bool websocket = false;
     int port = 6437;
     handsim::V6Encoder::Style style = handsim::V6Encoder::Style::Standalone;
+    handsim::Realism realism;
 };
 
 int usage(const char* why)
@@ -45,8 +48,9 @@ int usage(const char* why)
     if (why)
         std::fprintf(stderr, "velmo-handsim: %s\n", why);
     std::fprintf(stderr,
-        "usage: velmo-handsim [--fps N] [--loop] [--record FILE] [--replay FILE] [--socket PATH]\n"
-        "                     [--websocket [PORT] [--style standalone|legacy]] [--stamp FILE] SCRIPT\n"
+        "usage: velmo-handsim [--fps N] [--loop] [--jitter MM] [--seed N] [--hand-scale S] [--record FILE]\n"
+        "                     [--replay FILE] [--socket PATH] [--websocket [PORT] [--style standalone|legacy]]\n"
+        "                     [--stamp FILE] SCRIPT\n"
         "       (SCRIPT is left out with --replay)\n");
     return 2;
 }
@@ -74,6 +78,35 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error)
                 return false;
             }
             o.fps = static_cast<float>(fps);
+        } else if (a == "--jitter" || a == "--hand-scale" || a == "--seed") {
+            std::string v;
+            if (!value(v))
+                return false;
+            char* end = nullptr;
+            const double x = std::strtod(v.c_str(), &end);
+            if (!end || *end || !std::isfinite(x)) {
+                error = a + " takes a number";
+                return false;
+            }
+            if (a == "--jitter") {
+                if (!(x >= 0.0 && x <= 20.0)) {
+                    error = "--jitter takes 0 to 20 mm";
+                    return false;
+                }
+                o.realism.jitterMm = static_cast<float>(x);
+            } else if (a == "--hand-scale") {
+                if (!(x >= 0.5 && x <= 2.0)) {
+                    error = "--hand-scale takes 0.5 to 2";
+                    return false;
+                }
+                o.realism.handScale = static_cast<float>(x);
+            } else {
+                if (!(x >= 0.0 && x <= 4294967295.0) || x != std::floor(x)) {
+                    error = "--seed takes a whole number";
+                    return false;
+                }
+                o.realism.seed = static_cast<uint32_t>(x);
+            }
         } else if (a == "--loop") {
             o.loop = true;
         } else if (a == "--record") {
@@ -179,6 +212,26 @@ bool waitUntil(handsim::Server& service, Clock::time_point due)
     }
 }
 
+// The service outlives the play (it serves a little longer so clients get the last lines): when the
+// play ends, a client that comes now still gets the final state, not the play's vanished one.
+class FinalGreeting {
+public:
+    FinalGreeting(handsim::Server& service, std::function<std::vector<std::string>()> now)
+        : m_service(service), m_now(std::move(now))
+    {
+        m_service.setGreeting(m_now);
+    }
+    ~FinalGreeting()
+    {
+        const std::vector<std::string> lines = m_now();
+        m_service.setGreeting([lines] { return lines; });
+    }
+
+private:
+    handsim::Server& m_service;
+    std::function<std::vector<std::string>()> m_now;
+};
+
 // Serves until the first client connects: frames nobody sees would be wasted on a script.
 bool waitForClient(handsim::Server& service)
 {
@@ -193,7 +246,8 @@ int playScript(const Options& o, const handsim::Script& script, handsim::Server&
 {
     using handsim::Player;
     Player player(script, o.fps);
-    service.setGreeting([&] { return format.greeting(player.device(), player.config()); });
+    player.setRealism(o.realism);
+    const FinalGreeting greet(service, [&] { return format.greeting(player.device(), player.config()); });
     if (!waitForClient(service))
         return 1;
     std::fprintf(stderr, "velmo-handsim: playing %s at %g fps\n", o.script.c_str(), static_cast<double>(o.fps));
@@ -261,7 +315,7 @@ int playRecording(const Options& o, const std::vector<protocol::Message>& messag
     device.attached = true;
     device.nominalFps = o.fps;
     handsim::WireFormat::Config config;
-    service.setGreeting([&] { return format.greeting(device, config); });
+    const FinalGreeting greet(service, [&] { return format.greeting(device, config); });
     if (!waitForClient(service))
         return 1;
     std::fprintf(stderr, "velmo-handsim: replaying %s\n", o.replay.c_str());

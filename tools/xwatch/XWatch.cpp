@@ -79,6 +79,16 @@ bool Watcher::pointer(int* x, int* y, unsigned* mask) {
     return true;
 }
 
+std::vector<int> Watcher::keysDown() {
+    std::vector<int> keys;
+    if (!m_dpy) return keys;
+    char map[32] = {};
+    XQueryKeymap(m_dpy, map);
+    for (int k = 0; k < 256; ++k)
+        if (map[k / 8] & (1 << (k % 8))) keys.push_back(k);
+    return keys;
+}
+
 void Watcher::warp(int x, int y) {
     if (!m_dpy) return;
     XWarpPointer(m_dpy, None, DefaultRootWindow(m_dpy), 0, 0, 0, 0, x, y);

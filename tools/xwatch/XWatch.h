@@ -29,6 +29,8 @@ public:
     std::vector<ButtonEvent> read(int timeoutMs);
     // The pointer on the root window and the button mask (0x100 left, 0x200 middle, 0x400 right).
     bool pointer(int* x, int* y, unsigned* mask);
+    // Keycodes the server holds down now.
+    std::vector<int> keysDown();
     // Moves the pointer itself (tests put it somewhere known first).
     void warp(int x, int y);
     int screenWidth() const;

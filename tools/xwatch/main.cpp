@@ -2,6 +2,8 @@
 // taps, and the pointer position whenever it changed (sampled). Runs until SIGINT/SIGTERM or the
 // given duration.
 //   velmo-xwatch [--interval MS] [--duration SECONDS]
+//   velmo-xwatch --held     prints "buttons MASK keys [KEYCODE...]" once: what is held down now
+//                           (mask bits 0x100 left, 0x200 middle, 0x400 right); exits 0 when nothing is.
 #include "XWatch.h"
 
 #include <chrono>
@@ -17,7 +19,7 @@ volatile std::sig_atomic_t stop = 0;
 void onSignal(int) { stop = 1; }
 
 int usage() {
-    std::fprintf(stderr, "usage: velmo-xwatch [--interval MS] [--duration SECONDS]\n");
+    std::fprintf(stderr, "usage: velmo-xwatch [--interval MS] [--duration SECONDS] | --held\n");
     return 2;
 }
 
@@ -26,6 +28,7 @@ int usage() {
 int main(int argc, char** argv) {
     int intervalMs = 50;
     double duration = 0.0;
+    bool held = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--interval") == 0 && i + 1 < argc) {
             intervalMs = std::atoi(argv[++i]);
@@ -33,6 +36,8 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--duration") == 0 && i + 1 < argc) {
             duration = std::atof(argv[++i]);
             if (!(duration > 0.0)) return usage();
+        } else if (std::strcmp(argv[i], "--held") == 0) {
+            held = true;
         } else {
             return usage();
         }
@@ -42,6 +47,18 @@ int main(int argc, char** argv) {
     if (!watcher.open(nullptr, error)) {
         std::fprintf(stderr, "velmo-xwatch: %s\n", error.c_str());
         return 1;
+    }
+    if (held) {
+        int x = 0;
+        int y = 0;
+        unsigned mask = 0;
+        if (!watcher.pointer(&x, &y, &mask)) return 1;
+        const unsigned buttons = mask & 0x1f00u;
+        const std::vector<int> keys = watcher.keysDown();
+        std::printf("buttons 0x%x keys", buttons);
+        for (int k : keys) std::printf(" %d", k);
+        std::printf("\n");
+        return buttons == 0 && keys.empty() ? 0 : 3;
     }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

@@ -45,7 +45,9 @@ FrameRef FrameBuilder::build(const RawFrame& raw, bool autoBox, bool circles)
             velocity = hand.hasVelocity ? hand.palmVelocity : (hand.palmPosition - track.lastPalm) / dt;
         ++track.frames;
         track.lastPalm = hand.palmPosition;
-        frame->hands.push_back(HandData{hand, track.stabilizer.filter(hand.palmPosition, dt), velocity});
+        track.smoothedVelocity = track.smoothedVelocity + (velocity - track.smoothedVelocity) * (dt / (MOTION_SECONDS + dt));
+        frame->hands.push_back(
+            HandData{hand, track.stabilizer.filter(hand.palmPosition, dt), velocity, track.smoothedVelocity});
     }
     m_tracks.swap(live);
 

@@ -21,6 +21,8 @@ public:
     static constexpr float AUTO_BOX_SECONDS = 2.0f;
     // A hand's first frames report no velocity: trackers report spikes for a hand just found.
     static constexpr int FRAMES_WITHOUT_VELOCITY = 3;
+    // Time constant of the smoothed palm velocity behind the translation probability.
+    static constexpr float MOTION_SECONDS = 0.15f;
 
     // A new stream (device attached): the first frame reports the device's nominal rate.
     void reset(float nominalFps);
@@ -36,6 +38,7 @@ private:
         PalmStabilizer stabilizer;
         int frames = 0;
         Vector lastPalm;
+        Vector smoothedVelocity;
     };
     std::map<int, Track> m_tracks;
     CircleRecognizer m_circles;

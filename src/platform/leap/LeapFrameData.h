@@ -14,6 +14,9 @@ struct HandData {
     RawHand raw;
     Vector stabilizedPalmPosition;
     Vector palmVelocity;
+    // palmVelocity smoothed over FrameBuilder::MOTION_SECONDS: steady even at a slow pace, near
+    // zero for a hand held still or turning in place (the translation probability's evidence).
+    Vector smoothedPalmVelocity;
 };
 
 struct GestureData {

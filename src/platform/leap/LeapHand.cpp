@@ -3,12 +3,15 @@
 #include "LeapFrame.h"
 #include "LeapFrameData.h"
 
+#include <cmath>
+
 namespace Leap {
 
 namespace {
-// Palm displacement (mm) at which a movement counts as deliberate with probability one half; the
-// noise of a resting hand stays well below it.
-constexpr float kHalfProbabilityMm = 1.0f;
+// Smoothed palm speed (mm/s) at which a movement counts as deliberate with probability one half:
+// a slow deliberate move (5 mm/s) is well above it, a hand held still or turning in place stays
+// near zero.
+constexpr float kHalfProbabilitySpeed = 3.0f;
 } // namespace
 
 bool Hand::isValid() const { return m_frame && m_frame->hand(m_index); }
@@ -44,9 +47,10 @@ float Hand::translationProbability(const Frame& sinceFrame) const
     for (const detail::HandData& then : sinceFrame.m_frame->hands) {
         if (then.raw.id != now->raw.id)
             continue;
-        const float d2 = now->raw.palmPosition.distanceTo(then.raw.palmPosition);
-        const float sq = d2 * d2;
-        return sq / (sq + kHalfProbabilityMm * kHalfProbabilityMm);
+        const float sq = now->smoothedPalmVelocity.magnitudeSquared();
+        if (!std::isfinite(sq))
+            return 0.0f;
+        return sq / (sq + kHalfProbabilitySpeed * kHalfProbabilitySpeed);
     }
     // The hand was not there then: no evidence of a movement yet.
     return 0.0f;

@@ -26,7 +26,18 @@ constexpr float kCurlAngles[3] = {85.0f * kDeg, 105.0f * kDeg, 70.0f * kDeg};
 // How far a finger curls to meet the thumb in a pinch.
 constexpr float kPinchCurl[5] = {0.0f, 0.55f, 0.60f, 0.62f, 0.65f};
 constexpr float kPinchGap = 2.0f;
+// How far the thumb's path bulges out of the palm on its way to a fingertip (mm at scale 1).
+constexpr float kThumbArc = 30.0f;
 constexpr float kPalmWidth = 85.0f;
+
+// A finger does not bend all its joints in step: the knuckle leads and the end joint follows, so a
+// folding tip first swings down and only then curls in.
+float jointShare(float curl, int joint, float jointLag)
+{
+    constexpr float lag[3] = {0.0f, 0.12f, 0.25f};
+    const float l = std::clamp(jointLag, 0.0f, 1.0f) * lag[joint];
+    return std::clamp((curl - l) / (1.0f - l), 0.0f, 1.0f);
+}
 
 struct Frame3 {
     Vector palm, u, d, n; // pinky side, toward the fingers, out of the palm
@@ -94,7 +105,7 @@ RawFinger buildFinger(const Frame3& f, int type, float curl, const HandPose& pos
     const float c = std::clamp(curl, 0.0f, 1.0f);
     float angle = 0.0f;
     for (int bone = 1; bone <= 3; ++bone) {
-        angle += c * kCurlAngles[bone - 1];
+        angle += jointShare(c, bone - 1, pose.jointLag) * kCurlAngles[bone - 1];
         out.joints[static_cast<size_t>(bone + 1)]
             = out.joints[static_cast<size_t>(bone)] + bend(dir0, flexTo, angle) * (len[bone] * f.scale);
     }
@@ -102,7 +113,7 @@ RawFinger buildFinger(const Frame3& f, int type, float curl, const HandPose& pos
 }
 
 // Natural thumb: lies beside the palm, spread from the index; curling folds it across the palm.
-RawFinger buildThumb(const Frame3& f, float curl)
+RawFinger buildThumb(const Frame3& f, float curl, float jointLag)
 {
     RawFinger out;
     out.type = Finger::TYPE_THUMB;
@@ -111,7 +122,8 @@ RawFinger buildThumb(const Frame3& f, float curl)
     const Vector rest = (f.u * -0.72f + f.d * 0.62f + f.n * 0.30f).normalized();
     const Vector across = orthoNormal(f.u * 0.8f + f.n * 0.6f, rest);
     const float c = std::clamp(curl, 0.0f, 1.0f);
-    const float angles[3] = {c * 25.0f * kDeg, c * 55.0f * kDeg, c * 80.0f * kDeg};
+    const float angles[3] = {jointShare(c, 0, jointLag) * 25.0f * kDeg, jointShare(c, 1, jointLag) * 55.0f * kDeg,
+        jointShare(c, 2, jointLag) * 80.0f * kDeg};
     out.joints[0] = cmc;
     out.joints[1] = cmc;
     float angle = 0.0f;
@@ -164,12 +176,17 @@ RawHand HandBuilder::build(const HandPose& pose, int id)
             curl = curl + (std::max(curl, kPinchCurl[t]) - curl) * p;
         hand.fingers[static_cast<size_t>(t)] = buildFinger(f, t, curl, pose);
     }
-    RawFinger thumb = buildThumb(f, pose.curl[0]);
+    RawFinger thumb = buildThumb(f, pose.curl[0], pose.jointLag);
     if (p > 0.0f) {
         const RawFinger& other = hand.fingers[static_cast<size_t>(pinchWith)];
         const Vector tip = other.joints[4];
         const Vector meet = tip + (thumb.joints[1] - tip).normalized() * (kPinchGap * f.scale);
-        const Vector target = thumb.joints[4] + (meet - thumb.joints[4]) * p;
+        // The thumb swings round under the fingers on an arc (bulging out of the palm) instead of
+        // running straight through the tips that lie between it and the one it meets.
+        const Vector start = thumb.joints[4];
+        const Vector control = (start + meet) * 0.5f + f.n * (kThumbArc * f.scale);
+        const float q = 1.0f - p;
+        const Vector target = start * (q * q) + control * (2.0f * q * p) + meet * (p * p);
         const float len[3] = {kBones[0][1] * f.scale, kBones[0][2] * f.scale, kBones[0][3] * f.scale};
         fabrik(thumb.joints, len, target);
     }

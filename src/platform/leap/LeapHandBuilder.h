@@ -24,6 +24,9 @@ struct HandPose {
     float indexSideways = 0.0f;
     float indexDown = 0.0f;
     float scale = 1.0f;
+    // 0: the three joints of a finger bend in step; 1: the knuckle leads and the end joints trail,
+    // as a real finger folds.
+    float jointLag = 0.0f;
 };
 
 class HandBuilder {

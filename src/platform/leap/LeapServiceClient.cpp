@@ -1,4 +1,5 @@
 #include "LeapServiceClient.h"
+#include "LeapPrivateDir.h"
 
 #include "LeapLog.h"
 #include "LeapProtocol.h"
@@ -125,6 +126,16 @@ void ServiceClient::tryConnect()
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     std::memcpy(addr.sun_path, m_path.c_str(), m_path.size() + 1);
+    // A folder another user made, or a link planted there, must not choose our service.
+    std::string why;
+    if (!checkSocketPath(m_path, why)) {
+        if (why != m_refusedPath)
+            logInfo("tracking service not used: " + why);
+        m_refusedPath = why;
+        m_retry.start();
+        return;
+    }
+    m_refusedPath.clear();
     // Non-blocking from the start: a hung service with a full backlog must not hold up the thread.
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {

@@ -63,6 +63,7 @@ private:
     int m_fd = -1;
     bool m_ended = false; // the standby thread saw the end; the callback thread closes
     bool m_refusedPeer = false;
+    std::string m_refusedPath; // why the socket's path was last refused, said once
     bool m_discarding = false;
     std::string m_line;
     std::unique_ptr<QSocketNotifier> m_notifier;

@@ -373,7 +373,7 @@ QImage gestureChart() {
         {"SHORTCUT", "Thumb to little finger:", "your keyboard shortcut"},
         {"WHEEL", "Draw a circle with", "the forefinger"},
         {"FIST", "Close your hand to move", "it without the pointer"},
-        {"OPTIONS", "Change any gesture in", "Options, in the tray menu"},
+        {"TUTORIAL", "Practise in 3D, or change", "any gesture: tray menu"},
     };
     const double cw = (w - 50) / 4.0, ch = (h - 64 - 45) / 2.0;
     for (int i = 0; i < 8; ++i) {
@@ -405,13 +405,13 @@ QImage gestureChart() {
             p.drawImage(QPointF(art.center().x() - 24, art.y() + 8), trayIcon(48, brandGreen));
             p.setPen(QPen(QColor(0xc8, 0xd0, 0xcc), 1.5));
             p.setBrush(Qt::white);
-            const QRectF menu(art.center().x() - 60, art.y() + 64, 120, 88);
+            const QRectF menu(art.center().x() - 60, art.y() + 62, 120, 92);
             p.drawRoundedRect(menu, 6, 6);
-            p.setFont(font(12));
-            const char* items[] = {"About", "Gestures", "Notify Clicks", "Pause", "Options"};
-            for (int k = 0; k < 5; ++k) {
-                p.setPen(k == 4 ? brandGreen : softInk);
-                p.drawText(QRectF(menu.x() + 12, menu.y() + 4 + k * 16, menu.width() - 16, 16),
+            p.setFont(font(11));
+            const char* items[] = {"About", "Tutorial", "Gestures", "Notify Clicks", "Pause", "Options"};
+            for (int k = 0; k < 6; ++k) {
+                p.setPen(k == 1 || k == 5 ? brandGreen : softInk);
+                p.drawText(QRectF(menu.x() + 12, menu.y() + 4 + k * 14, menu.width() - 16, 14),
                            Qt::AlignVCenter | Qt::AlignLeft, items[k]);
             }
             break;
@@ -472,5 +472,7 @@ int main(int argc, char** argv) {
     for (int f = 0; f < 4; ++f)
         ok = save(gesturePicture(f), out.filePath(QStringLiteral("actions/%1.png").arg(pictures[f]))) && ok;
     ok = save(gesturePicture(-1), out.filePath("actions/finger_circle.png")) && ok;
+    // The desktop menu's icon of the installed program.
+    ok = save(trayIcon(256, brandGreen), out.filePath("velmo-mouse.png")) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,319 @@
+#include "Receiver.h"
+
+#include <QAbstractEventDispatcher>
+#include <QDebug>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+#include <chrono>
+
+#include "ActionMgr.h"
+#include "Mouse.h"
+
+namespace {
+
+std::int64_t steadyMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socketParent)
+    : QObject(nullptr),
+      resolutionTimer_(new QTimer(this)),
+      paramsTimer_(new QTimer(this)),
+      checkTimer_(new QTimer(this)),
+      watchdogTimer_(new QTimer(this)),
+      actionMgr_(actionMgr),
+      mouse_(mouse),
+      socketParent_(socketParent),
+      clock_(steadyMs) {
+  connect(resolutionTimer_, &QTimer::timeout, this, &Receiver::sendResolution);
+  connect(paramsTimer_, &QTimer::timeout, this, &Receiver::sendParams);
+  connect(checkTimer_, &QTimer::timeout, this, &Receiver::sendCheckAltMousePtr);
+  connect(watchdogTimer_, &QTimer::timeout, this, &Receiver::checkSilence);
+  port_.store(port);
+  applyNetworkMode(mode());
+  qDebug().noquote() << "Receiver Initialized!";
+}
+
+Receiver::~Receiver() {
+  // After shutdown() from another thread there is nothing left here that belongs to a thread.
+  delete socket_.data();
+}
+
+int Receiver::mode() const {
+  const std::atomic<int>* m = actionMgr_ ? actionMgr_->getNetworkMode() : nullptr;
+  return m ? m->load() : ActionMgr::Standalone;
+}
+
+std::int64_t Receiver::now() const { return clock_(); }
+
+void Receiver::onOwnThread(std::function<void()> f) {
+  if (QThread::currentThread() == thread()) {
+    f();
+  } else {
+    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+  }
+}
+
+void Receiver::onOwnThreadAndWait(const std::function<void()>& f) {
+  QThread* own = thread();
+  if (QThread::currentThread() == own || !own->isRunning() ||
+      QAbstractEventDispatcher::instance(own) == nullptr) {
+    f();
+  } else {
+    QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection);
+  }
+}
+
+void Receiver::setBindAddress(const QHostAddress& address) {
+  onOwnThread([this, address] {
+    bindAddress_ = address;
+    closeSocket();
+    bindIfWanted();
+  });
+}
+
+void Receiver::setTiming(const Timing& timing) {
+  onOwnThread([this, timing] { timing_ = timing; });
+}
+
+void Receiver::setClock(Clock clock) {
+  onOwnThread([this, clock] { clock_ = clock ? clock : Clock(steadyMs); });
+}
+
+QHostAddress Receiver::pairedSource() const {
+  std::lock_guard<std::mutex> lock(pairedMutex_);
+  return paired_;
+}
+
+void Receiver::resetSocket(int port) {
+  onOwnThread([this, port] {
+    closeSocket();
+    if (port != port_.load()) bindFailureLogged_ = false;
+    port_.store(port);
+    bindIfWanted();
+  });
+}
+
+void Receiver::closeSocket() {
+  // Deleted at once: what was pending on it is lost, as a new port wants.
+  delete socket_.data();
+  bound_.store(false);
+  readQueued_ = false;
+}
+
+void Receiver::bindIfWanted() {
+  if (socket_ || (appliedMode_ != ActionMgr::Source && appliedMode_ != ActionMgr::Destination))
+    return;
+  const int port = port_.load();
+  if (port <= 0 || port > 65535) return;
+  QObject* parent = socketParent_ && socketParent_->thread() == thread() ? socketParent_ : this;
+  auto* socket = new QUdpSocket(parent);
+  // Not shared: another program on the port would hear our commands, or we its.
+  if (!socket->bind(bindAddress_, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
+    if (!bindFailureLogged_) {
+      qWarning().noquote() << "RECEIVER COULD NOT BIND PORT" << port << ":" << socket->errorString();
+      bindFailureLogged_ = true;
+    }
+    delete socket;
+    return;
+  }
+  bindFailureLogged_ = false;
+  socket_ = socket;
+  bound_.store(true);
+  connect(socket, &QUdpSocket::readyRead, this, &Receiver::processPendingDatagrams);
+}
+
+void Receiver::applyNetworkMode(int newMode) {
+  onOwnThread([this, newMode] {
+    const int was = appliedMode_;
+    appliedMode_ = newMode;
+    if (was == ActionMgr::Destination && newMode != ActionMgr::Destination) leaveDestination();
+    if (newMode == ActionMgr::Destination && was != ActionMgr::Destination) {
+      // The first source heard from now on is the one obeyed.
+      {
+        std::lock_guard<std::mutex> lock(pairedMutex_);
+        paired_ = QHostAddress();
+        silenceHandled_ = false;
+      }
+      // Nothing goes to the source of an earlier time before it announces itself again.
+      if (actionMgr_ && mode() == ActionMgr::Destination)
+        actionMgr_->SetSourceIp(QHostAddress(QHostAddress::AnyIPv4));
+    }
+    if (newMode == ActionMgr::Destination) {
+      if (!watchdogTimer_->isActive()) watchdogTimer_->start(timing_.watchdogMs);
+    } else {
+      resolutionTimer_->stop();
+      checkTimer_->stop();
+      watchdogTimer_->stop();
+    }
+    if (newMode != ActionMgr::Source) paramsTimer_->stop();
+    if (newMode == ActionMgr::Source || newMode == ActionMgr::Destination) {
+      bindIfWanted();
+    } else {
+      closeSocket();
+    }
+  });
+}
+
+void Receiver::shutdown() {
+  onOwnThreadAndWait([this] {
+    if (appliedMode_ == ActionMgr::Destination) leaveDestination();
+    appliedMode_ = ActionMgr::Standalone;
+    resolutionTimer_->stop();
+    paramsTimer_->stop();
+    checkTimer_->stop();
+    watchdogTimer_->stop();
+    closeSocket();
+  });
+}
+
+void Receiver::leaveDestination() {
+  releaseHeldInput("LEAVING DESTINATION MODE");
+  // The source may have hidden the cursor; this desktop is the user's own again.
+  if (mouse_) mouse_->HidePointer(false);
+  std::lock_guard<std::mutex> lock(pairedMutex_);
+  paired_ = QHostAddress();
+  silenceHandled_ = false;
+}
+
+void Receiver::releaseHeldInput(const char* why) {
+  qDebug().noquote() << "RELEASING HELD INPUT:" << why;
+  if (actionMgr_) actionMgr_->releaseHeldInput();
+}
+
+void Receiver::processPendingDatagrams() {
+  readQueued_ = false;
+  QUdpSocket* socket = socket_.data();
+  if (!socket) return;
+  for (int handled = 0; socket->hasPendingDatagrams(); ++handled) {
+    if (handled >= timing_.datagramsPerRead) {
+      // The rest on the next turn, after whatever else is waiting.
+      if (!readQueued_) {
+        readQueued_ = true;
+        QMetaObject::invokeMethod(this, &Receiver::processPendingDatagrams, Qt::QueuedConnection);
+      }
+      return;
+    }
+    const qint64 size = socket->pendingDatagramSize();
+    QHostAddress from;
+    if (size < 0 || size > MaxDatagramBytes) {
+      char discard;
+      socket->readDatagram(&discard, 1);
+      datagramsRead_.fetch_add(1);
+      continue;
+    }
+    QByteArray data(static_cast<int>(size), Qt::Uninitialized);
+    const qint64 got = socket->readDatagram(data.data(), size, &from);
+    datagramsRead_.fetch_add(1);
+    if (got < 0) continue;
+    data.resize(static_cast<int>(got));
+    ParseMsg(data, &from);
+    if (socket_.data() != socket) return;
+  }
+}
+
+void Receiver::sendResolution() {
+  onOwnThread([this] {
+    // Only a destination reports its screen; on a source the call would store our own size as the
+    // destination's.
+    if (mode() != ActionMgr::Destination || !mouse_ || !actionMgr_) return;
+    actionMgr_->SetResolution(mouse_->getWidthOfScreen(), mouse_->getHeightOfScreen());
+  });
+}
+
+void Receiver::sendParams() {
+  onOwnThread([this] {
+    if (mode() != ActionMgr::Source || !actionMgr_) return;
+    actionMgr_->SetSourceIp(QHostAddress(QStringLiteral("0.0.0.0")));
+    actionMgr_->sendAudioGraphicParam();
+  });
+}
+
+void Receiver::sendCheckAltMousePtr() {
+  if (mode() != ActionMgr::Destination || !actionMgr_) {
+    checkTimer_->stop();
+    return;
+  }
+  if (actionMgr_->CheckAlternativeMousePointer()) checkTimer_->stop();
+}
+
+void Receiver::checkSilence() {
+  QHostAddress paired;
+  {
+    std::lock_guard<std::mutex> lock(pairedMutex_);
+    paired = paired_;
+  }
+  if (paired.isNull() || silenceHandled_) return;
+  if (now() - lastHeardMs_ < SilenceMs) return;
+  silenceHandled_ = true;
+  // A release that never arrived must not leave a button down on this desktop.
+  releaseHeldInput("SOURCE SILENT");
+}
+
+void Receiver::startSendingResolution() {
+  onOwnThread([this] { resolutionTimer_->start(timing_.resolutionMs); });
+}
+
+void Receiver::stopSendingResolution() {
+  onOwnThread([this] { resolutionTimer_->stop(); });
+}
+
+void Receiver::startSendingParams() {
+  onOwnThread([this] { paramsTimer_->start(timing_.paramsMs); });
+}
+
+void Receiver::stopSendingParams() {
+  onOwnThread([this] { paramsTimer_->stop(); });
+}
+
+void Receiver::startSendingCheckAltMousePtr() {
+  onOwnThread([this] { checkTimer_->start(timing_.checkMs); });
+}
+
+bool Receiver::acceptAnnouncement(const QHostAddress& from) {
+  bool ok = false;
+  const quint32 v4 = from.toIPv4Address(&ok);
+  if (!ok) return false;
+  const QHostAddress sender(v4);
+  const std::int64_t t = now();
+  QHostAddress paired;
+  {
+    std::lock_guard<std::mutex> lock(pairedMutex_);
+    paired = paired_;
+  }
+  if (!paired.isNull() && paired == sender) {
+    lastHeardMs_ = t;
+    silenceHandled_ = false;
+    return true;
+  }
+  const bool silent = !paired.isNull() && t - lastHeardMs_ >= SilenceMs;
+  if (!paired.isNull() && !silent) {
+    qDebug().noquote() << "IGNORED SOURCE IP: " << sender.toString() << "(paired with"
+                       << paired.toString() << ")";
+    return false;
+  }
+  // A new pairing. Whatever the old source left pressed is let go of first.
+  if (!paired.isNull()) releaseHeldInput("NEW SOURCE");
+  {
+    std::lock_guard<std::mutex> lock(pairedMutex_);
+    paired_ = sender;
+  }
+  lastHeardMs_ = t;
+  silenceHandled_ = false;
+  // The new source gets the pointer parameters asked for, as at the start of destination mode.
+  checkTimer_->start(timing_.checkMs);
+  return true;
+}
+
+bool Receiver::fromConfiguredDestination(const QHostAddress& from) const {
+  bool ok = false;
+  const quint32 sender = from.toIPv4Address(&ok);
+  if (!ok || !actionMgr_) return false;
+  bool okDest = false;
+  const quint32 destination = actionMgr_->destinationAddress().toIPv4Address(&okDest);
+  return okDest && sender == destination;
+}

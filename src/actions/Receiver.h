@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+class ActionMgr;
+class Mouse;
+class QTimer;
+class QUdpSocket;
+
+// The receiving end of the network relay: the socket on which this machine hears commands, and
+// the three periodic messages of the pairing (a source announces itself, a destination reports its
+// screen and asks once for the pointer parameters).
+//
+// Everything but altPtrCheck belongs to the thread that made the receiver, whose event loop must
+// run; the operations may be called from any thread and are carried over to it.
+//
+// A destination obeys only its paired source: the first host that announces itself after the
+// machine became a destination. Another host takes over only after the paired one has been silent
+// for SilenceMs, and the takeover first lets go of every button and key held here. A source
+// listens only to the destination it is set to send to.
+class Receiver : public QObject {
+  Q_OBJECT
+
+ public:
+  // Longer datagrams are dropped unread: no command comes near it.
+  static constexpr int MaxDatagramBytes = 4096;
+  // A paired source that has said nothing for this long counts as gone (three announcements).
+  static constexpr std::int64_t SilenceMs = 15000;
+
+  struct Timing {
+    int resolutionMs = 5000;
+    int paramsMs = 5000;
+    int checkMs = 1000;
+    int watchdogMs = 1000;
+    // Datagrams handled per wake-up; the rest wait for the next turn of the event loop, so a flood
+    // never keeps timers and other work waiting.
+    int datagramsPerRead = 64;
+  };
+  // Milliseconds of a clock that never steps back.
+  using Clock = std::function<std::int64_t()>;
+
+  Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socketParent);
+  ~Receiver() override;
+  Receiver(const Receiver&) = delete;
+  Receiver& operator=(const Receiver&) = delete;
+
+  // A new socket on port; the old one and what waits on it are dropped at once. The socket is
+  // bound only while the machine is a source or a destination.
+  void resetSocket(int port);
+  // One received datagram from the given sender.
+  void ParseMsg(QByteArray datagram, QHostAddress* from);
+
+  void startSendingResolution();
+  void stopSendingResolution();
+  void startSendingParams();
+  void stopSendingParams();
+  void startSendingCheckAltMousePtr();
+  bool getAltMousePtrCheck() const { return altPtrCheck_.load(); }
+  void setAltMousePtrCheck(bool check) { altPtrCheck_.store(check); }
+
+  // The engine's network mode became mode: the socket is bound in modes 1 and 2 and closed in 0,
+  // each mode keeps only its own timers, and a destination that stops being one lets go of held
+  // input, shows the cursor again and forgets its source.
+  void applyNetworkMode(int mode);
+  // Shut-down: as leaving destination mode, then the socket and every timer stop. Returns when
+  // done, whatever thread calls it.
+  void shutdown();
+
+  // Where the socket binds (any address unless told; tests bind one loopback address per host).
+  void setBindAddress(const QHostAddress& address);
+  void setTiming(const Timing& timing);
+  void setClock(Clock clock);
+
+  // Readers for the engine and tests (any thread).
+  bool isBound() const { return bound_.load(); }
+  int port() const { return port_.load(); }
+  QHostAddress pairedSource() const;
+  int datagramsRead() const { return datagramsRead_.load(); }
+
+ public slots:
+  void sendResolution();
+  void sendParams();
+
+ private slots:
+  void processPendingDatagrams();
+  void sendCheckAltMousePtr();
+  void checkSilence();
+
+ private:
+  // Runs f on the receiver's thread: now when called there, else queued.
+  void onOwnThread(std::function<void()> f);
+  // Now when called there or when that thread runs no event loop, else blocking until done.
+  void onOwnThreadAndWait(const std::function<void()>& f);
+  int mode() const;
+  void bindIfWanted();
+  void closeSocket();
+  void leaveDestination();
+  void releaseHeldInput(const char* why);
+  void parseDestination(const QStringList& tokens, const QHostAddress& from);
+  void parseSource(const QStringList& tokens, const QHostAddress& from);
+  bool acceptAnnouncement(const QHostAddress& from);
+  bool fromConfiguredDestination(const QHostAddress& from) const;
+  std::int64_t now() const;
+
+  std::atomic<int> port_{0};
+  QPointer<QUdpSocket> socket_;
+  QTimer* resolutionTimer_;
+  QTimer* paramsTimer_;
+  QTimer* checkTimer_;
+  QTimer* watchdogTimer_;
+  ActionMgr* actionMgr_;
+  Mouse* mouse_;
+  QObject* socketParent_;
+  std::atomic<bool> altPtrCheck_{false};
+
+  QHostAddress bindAddress_{QHostAddress::Any};
+  Timing timing_;
+  Clock clock_;
+  std::atomic<bool> bound_{false};
+  bool bindFailureLogged_ = false;
+  bool readQueued_ = false;
+  std::atomic<int> datagramsRead_{0};
+  int appliedMode_ = -1;
+
+  // The paired source (IPv4), when it was last heard, and whether its silence has been acted on.
+  mutable std::mutex pairedMutex_;  // paired_ for readers on other threads
+  QHostAddress paired_;
+  std::int64_t lastHeardMs_ = 0;
+  bool silenceHandled_ = false;
+};
