@@ -204,6 +204,7 @@ void Mouse::move(float x, float y, int alternativePointer, int relative, int) {
   OsxMousePointer* window = alternativePointer ? pointer_.load() : nullptr;
   long long px = toPixels(x), py = toPixels(y);
   if (relative) {
+    if (px == 0 && py == 0) return;  // nowhere to go: no round trip to ask where the pointer is
     // Relative: the current position plus the delta.
     int cx = 0, cy = 0;
     if (window) {

@@ -118,8 +118,9 @@ void OsxMousePointer::move(float x, float y) {
 }
 
 void OsxMousePointer::moveToRoot(int X, int Y) {
-  d_->x.store(X);
-  d_->y.store(Y);
+  // A still hand must not wake the GUI thread for a move to where the window already is.
+  const int oldX = d_->x.exchange(X), oldY = d_->y.exchange(Y);
+  if (oldX == X && oldY == Y) return;
   d_->run([X, Y](PointerWindow* w) { w->move(rootToLogical(X, Y)); });
 }
 

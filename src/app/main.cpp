@@ -106,6 +106,10 @@ int main(int argc, char* argv[]) {
     }
 
     Q_INIT_RESOURCE(app);
+    // Qt's X integration loads the whole GL stack (Mesa, LLVM: tens of megabytes) for the first
+    // window it makes, though no window of the tray program draws with GL. The 3D tutorial makes its
+    // own GL context on its native window and loads GL then. A choice in the environment stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
 
     ResourceConfig::rewrite(velmoResourceDir(), ResourceConfig::defaultCacheDir());

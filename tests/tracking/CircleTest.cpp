@@ -1,11 +1,15 @@
 // Forefinger circles from the simulator's scripted hand, through the controller's recogniser.
 
 #include "Leap.h"
+#include "LeapCircleRecognizer.h"
+#include "LeapHandBuilder.h"
 #include "LeapTestDriver.h"
 #include "Player.h"
 #include "TrackingSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using tracking_test::RecordingListener;
 
@@ -143,4 +147,34 @@ TEST(CircleRecognition, OtherHandMovementsAreNoCircles)
     EXPECT_GT(seen.frames, 1000);
     for (const auto& c : seen.circles)
         ADD_FAILURE() << "circle at " << c.duration() << " us, progress " << c.progress() << ", radius " << c.radius();
+}
+
+// A service whose timestamps crawl (1 us apart) keeps the tip's path bounded, and a circle drawn
+// at a normal rate afterwards is still recognised.
+TEST(CircleRecognition, PathBoundedByCountWhenTimestampsCrawl)
+{
+    using Leap::detail::CircleRecognizer;
+    CircleRecognizer recognizer;
+    std::vector<Leap::detail::HandData> hands(1);
+    // A pointing hand whose palm (and so the tip) runs round a 30 mm circle, one turn a second.
+    auto at = [&](double turns) {
+        const double a = 2.0 * Leap::PI * turns;
+        hands[0].raw = Leap::HandBuilder::pointing(
+            Leap::Vector(static_cast<float>(30.0 * std::cos(a)), 200.0f, static_cast<float>(30.0 * std::sin(a))));
+    };
+    int64_t t = 1000000;
+    for (int k = 0; k < 50000; ++k) {
+        at(k / 120.0);
+        recognizer.update(hands, t += 1);
+        ASSERT_LE(recognizer.pathLength(1), CircleRecognizer::MAX_SAMPLES);
+    }
+    EXPECT_EQ(recognizer.pathLength(1), CircleRecognizer::MAX_SAMPLES);
+    int starts = 0;
+    for (int k = 0; k < 240; ++k) {
+        at(k / 120.0);
+        for (const Leap::detail::GestureData& g : recognizer.update(hands, t += 8333))
+            starts += g.state == Leap::Gesture::STATE_START;
+    }
+    EXPECT_EQ(starts, 1);
+    EXPECT_LE(recognizer.pathLength(1), CircleRecognizer::MAX_SAMPLES);
 }

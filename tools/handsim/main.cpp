@@ -2,6 +2,7 @@
 
 #include "LeapController.h"
 #include "LeapProtocol.h"
+#include "FrameStamps.h"
 #include "Player.h"
 #include "Service.h"
 #include "WebSocketServer.h"
@@ -35,6 +36,7 @@ struct Options {
     std::string replay;
     std::string socket;
     std::string script;
+    std::string stamp;
     bool websocket = false;
     int port = 6437;
     handsim::V6Encoder::Style style = handsim::V6Encoder::Style::Standalone;
@@ -48,7 +50,7 @@ int usage(const char* why)
     std::fprintf(stderr,
         "usage: velmo-handsim [--fps N] [--loop] [--jitter MM] [--seed N] [--hand-scale S] [--record FILE]\n"
         "                     [--replay FILE] [--socket PATH] [--websocket [PORT] [--style standalone|legacy]]\n"
-        "                     SCRIPT\n"
+        "                     [--stamp FILE] SCRIPT\n"
         "       (SCRIPT is left out with --replay)\n");
     return 2;
 }
@@ -140,6 +142,9 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error)
                 error = "--style is standalone or legacy";
                 return false;
             }
+        } else if (a == "--stamp") {
+            if (!value(o.stamp))
+                return false;
         } else if (a == "-h" || a == "--help") {
             error.clear();
             return false;
@@ -167,9 +172,13 @@ public:
         : m_service(service), m_format(format), m_record(record)
     {
     }
+    bool openStamps(const std::string& path) { return m_stamps.open(path); }
     void send(const handsim::Output& o)
     {
         const std::string message = m_format.encode(o);
+        // Stamped as the write begins: the latency measured includes the service's own write.
+        if (m_stamps && o.kind == handsim::Output::Kind::Frame)
+            m_stamps.stamp();
         if (!message.empty())
             m_service.broadcast(message);
         if (m_record)
@@ -181,6 +190,7 @@ private:
     handsim::WireFormat& m_format;
     handsim::LineFormat m_lines;
     std::ofstream* m_record;
+    handsim::FrameStamps m_stamps;
 };
 
 // Serves clients until the given moment; false when asked to stop.
@@ -402,6 +412,10 @@ int main(int argc, char** argv)
     }
     handsim::Server& service = *server;
     Outlet out(service, *format, record.is_open() ? &record : nullptr);
+    if (!o.stamp.empty() && !out.openStamps(o.stamp)) {
+        std::fprintf(stderr, "velmo-handsim: cannot write %s\n", o.stamp.c_str());
+        return 1;
+    }
     const int rc = o.replay.empty() ? playScript(o, script, service, *format, out)
                                     : playRecording(o, recording, service, *format, out);
     // The greeting spoke of a player that is gone; a client arriving now gets none.

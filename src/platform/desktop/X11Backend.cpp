@@ -3,6 +3,7 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <unordered_map>
 
@@ -36,6 +37,7 @@ struct KeyEntry {
 
 // XTest's coordinates are 16-bit; the server clamps to the screen from there.
 constexpr long long kMaxCoordinate = 32767;
+constexpr std::chrono::milliseconds kPointerRecheck{250};
 
 }  // namespace
 
@@ -50,6 +52,9 @@ struct X11Backend::Impl {
   int xkbEventBase = 0;
   XkbDescPtr keymap = nullptr;
   bool cursorHidden = false;
+  // Where our last motion put the pointer (or a query found it), and when that was last checked.
+  long long pointerX = -1, pointerY = -1;
+  std::chrono::steady_clock::time_point pointerChecked;
   std::unordered_map<unsigned long, KeyEntry> keys;
 
   // Called with the lock held.
@@ -92,6 +97,7 @@ struct X11Backend::Impl {
     gOurDisplay.store(nullptr);
     XCloseDisplay(dpy);
     dpy = nullptr;
+    pointerX = pointerY = -1;
     tried = false;
   }
 
@@ -198,8 +204,23 @@ bool X11Backend::moveTo(long long x, long long y) {
   y = std::clamp(y, 0LL, kMaxCoordinate);
   std::lock_guard<std::mutex> lock(d_->mutex);
   if (!d_->open() || !d_->xtest) return false;
+  const auto now = std::chrono::steady_clock::now();
+  if (x == d_->pointerX && y == d_->pointerY) {
+    // No motion to where the pointer already is. Something else may have moved it meanwhile: a
+    // look now and then (one round trip) lets a still hand take it back.
+    if (now - d_->pointerChecked < kPointerRecheck) return true;
+    d_->pointerChecked = now;
+    Window rootReturn, child;
+    int rx = 0, ry = 0, wx, wy;
+    unsigned int m = 0;
+    if (XQueryPointer(d_->dpy, d_->root, &rootReturn, &child, &rx, &ry, &wx, &wy, &m) && rx == x && ry == y)
+      return true;
+  }
   XTestFakeMotionEvent(d_->dpy, -1, int(x), int(y), CurrentTime);
   XFlush(d_->dpy);
+  d_->pointerX = x;
+  d_->pointerY = y;
+  d_->pointerChecked = now;
   return true;
 }
 
@@ -211,6 +232,9 @@ bool X11Backend::queryPointer(int* x, int* y, unsigned int* mask) {
   unsigned int m = 0;
   const bool ok = XQueryPointer(d_->dpy, d_->root, &rootReturn, &child, &rx, &ry, &wx, &wy, &m);
   if (!ok) return false;
+  d_->pointerX = rx;
+  d_->pointerY = ry;
+  d_->pointerChecked = std::chrono::steady_clock::now();
   *x = rx;
   *y = ry;
   if (mask) *mask = m;

@@ -26,6 +26,25 @@ Vector inPlane(const Vector& v, const Vector& n) { return v - n * v.dot(n); }
 
 void CircleRecognizer::reset() { m_tracks.clear(); }
 
+size_t CircleRecognizer::pathLength(int handId) const
+{
+    const auto it = m_tracks.find(handId);
+    return it == m_tracks.end() ? 0 : it->second.samples.size();
+}
+
+float CircleRecognizer::extent(const std::deque<Sample>& samples, size_t first)
+{
+    if (first >= samples.size())
+        return 0.0f;
+    Vector lo = samples[first].p, hi = lo;
+    for (size_t i = first + 1; i < samples.size(); ++i) {
+        const Vector& p = samples[i].p;
+        lo = Vector(std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z));
+        hi = Vector(std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z));
+    }
+    return hi.distanceTo(lo);
+}
+
 bool CircleRecognizer::fitWindow(const std::deque<Sample>& samples, size_t first, Fit& out)
 {
     const size_t count = samples.size() - first;
@@ -121,12 +140,22 @@ bool CircleRecognizer::fitWindow(const std::deque<Sample>& samples, size_t first
 bool CircleRecognizer::tryStart(Track& track, int64_t now)
 {
     const auto& s = track.samples;
+    // The windows nest (longest first): a tip that stayed in too small a box over the longest one
+    // cannot have swept half of the smallest circle in any of them. A still or slightly trembling
+    // hand costs one pass instead of six fits.
+    bool roomy = false;
     for (int64_t window : kWindowsUs) {
         if (s.empty() || s.front().t > now - window + 20000)
             continue; // not enough history for this window
         size_t first = 0;
         while (first < s.size() && s[first].t < now - window)
             ++first;
+        if (!roomy) {
+            // 1.5 x the smallest radius: the fit tolerates some radius error, so leave a margin.
+            if (extent(s, first) < 1.5f * MIN_RADIUS_MM)
+                return false;
+            roomy = true;
+        }
         Fit fit;
         if (!fitWindow(s, first, fit) || fit.swept < START_TURNS * kTwoPi)
             continue;
@@ -204,6 +233,8 @@ std::vector<GestureData> CircleRecognizer::update(const std::vector<HandData>& h
         }
         track.samples.push_back(sample);
         while (!track.samples.empty() && track.samples.front().t < now - kHistoryUs)
+            track.samples.pop_front();
+        while (track.samples.size() > MAX_SAMPLES)
             track.samples.pop_front();
 
         GestureData g;

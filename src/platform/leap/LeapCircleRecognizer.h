@@ -21,10 +21,15 @@ public:
     // Slower than this over STOP_WINDOW_US ends it.
     static constexpr float MIN_TURNS_PER_SECOND = 0.3f;
     static constexpr int64_t STOP_WINDOW_US = 150000;
+    // The tip's path is kept for 1.2 s, and never more samples than that is at 500 frames a second:
+    // a service whose timestamps crawl must not make it grow without end.
+    static constexpr size_t MAX_SAMPLES = 600;
 
     // Gestures for this frame's hands; hand and finger indices refer to the given list.
     std::vector<GestureData> update(const std::vector<HandData>& hands, int64_t timestamp);
     void reset();
+    // Samples of a hand's tip path kept now (0 for a hand not seen).
+    size_t pathLength(int handId) const;
 
 private:
     struct Sample {
@@ -52,6 +57,8 @@ private:
     };
 
     static bool fitWindow(const std::deque<Sample>& samples, size_t first, Fit& out);
+    // Diagonal of the box around samples[first..]: a half turn of the smallest circle spans more.
+    static float extent(const std::deque<Sample>& samples, size_t first);
     bool tryStart(Track& track, int64_t now);
     // false when the circle ends with this sample.
     bool advance(Track& track, const Sample& s);

@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <algorithm>
+#include <chrono>
 #include <future>
 
 namespace Leap {
@@ -19,15 +20,20 @@ ControllerImpl::ControllerImpl(Controller& owner, const TrackingSource& source) 
     m_dispatcher = new QObject;
     m_dispatcher->moveToThread(&m_thread);
     m_thread.start();
-    FrameSource::Sink sink = [this](ServiceEvent&& ev) { post(std::move(ev)); };
     if (source.kind != TrackingSource::Kind::None)
         logInfo("taking hands from " + source.text());
     switch (source.kind) {
     case TrackingSource::Kind::ServiceSocket:
-        m_source = std::make_unique<ServiceClient>(source.address, std::move(sink));
+        // The socket is read on the callback thread itself: a frame wakes one thread, not two.
+        runBlocking([this, source] {
+            m_source = std::make_unique<ServiceClient>(
+                source.address, [this](ServiceEvent&& ev) { post(std::move(ev), true, false); },
+                [this] { drainRead(); }, m_busySince, [this](ServiceEvent&& ev) { post(std::move(ev)); });
+        });
         break;
     case TrackingSource::Kind::WebSocket:
-        m_source = std::make_unique<WebSocketSource>(QUrl(QString::fromStdString(source.address)), std::move(sink));
+        m_source = std::make_unique<WebSocketSource>(QUrl(QString::fromStdString(source.address)),
+            [this](ServiceEvent&& ev) { post(std::move(ev)); });
         break;
     case TrackingSource::Kind::None:
         break;
@@ -36,7 +42,8 @@ ControllerImpl::ControllerImpl(Controller& owner, const TrackingSource& source) 
 
 ControllerImpl::~ControllerImpl()
 {
-    m_source.reset();
+    // The service socket's notifier and timer belong to the callback thread: they go there.
+    runBlocking([this] { m_source.reset(); });
     std::vector<Listener*> remaining;
     {
         std::lock_guard<std::mutex> lock(m_listenerMutex);
@@ -69,7 +76,7 @@ void ControllerImpl::runBlocking(const std::function<void()>& fn)
     f.wait();
 }
 
-void ControllerImpl::post(ServiceEvent&& ev, bool mayDrop)
+void ControllerImpl::post(ServiceEvent&& ev, bool mayDrop, bool wake)
 {
     bool schedule = false;
     {
@@ -89,13 +96,20 @@ void ControllerImpl::post(ServiceEvent&& ev, bool mayDrop)
             ++m_pendingFrames;
         }
         m_queue.push_back(std::move(ev));
-        if (!m_drainScheduled) {
+        if (wake && !m_drainScheduled) {
             m_drainScheduled = true;
             schedule = true;
         }
     }
     if (schedule)
         scheduleDrain();
+}
+
+void ControllerImpl::drainRead()
+{
+    // Inside a listener's nested event loop the drain in progress picks these up (or reschedules).
+    if (!m_draining)
+        drain(BATCH);
 }
 
 void ControllerImpl::scheduleDrain()
@@ -109,6 +123,8 @@ void ControllerImpl::drain(int limit)
     if (m_draining)
         return;
     m_draining = true;
+    m_busySince = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count();
     for (int n = 0; limit < 0 || n < limit; ++n) {
         ServiceEvent ev;
         {
@@ -124,14 +140,13 @@ void ControllerImpl::drain(int limit)
         }
         handle(ev);
     }
+    m_busySince = 0;
     m_draining = false;
     bool again = false;
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
-        if (m_queue.empty())
-            m_drainScheduled = false;
-        else
-            again = true;
+        again = !m_queue.empty();
+        m_drainScheduled = again;
     }
     // Other work queued for this thread (adding or removing listeners) runs between batches.
     if (again)

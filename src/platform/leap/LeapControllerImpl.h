@@ -1,6 +1,6 @@
 #pragma once
 // The controller's machinery: the callback thread, listener bookkeeping, the frame history and the
-// queue of service events between the socket thread (or a test driver) and the callback thread.
+// queue of service events between the socket reader (or a test driver) and the listeners.
 
 #include "LeapConfig.h"
 #include "LeapController.h"
@@ -32,8 +32,9 @@ public:
     ControllerImpl(Controller& owner, const TrackingSource& source);
     ~ControllerImpl();
 
-    // Frames from the socket may be dropped for a slow listener; a test driver's never are.
-    void post(ServiceEvent&& ev, bool mayDrop = true);
+    // Frames from the socket may be dropped for a slow listener; a test driver's never are. Without
+    // wake the caller is the callback thread itself and drains afterwards (drainRead).
+    void post(ServiceEvent&& ev, bool mayDrop = true, bool wake = true);
     // Runs everything posted so far through the callback thread.
     void sync();
 
@@ -62,6 +63,7 @@ private:
     // Runs fn on the callback thread and waits for it (runs it at once when already there).
     void runBlocking(const std::function<void()>& fn);
     void scheduleDrain();
+    void drainRead();
     void drain(int limit);
     void handle(ServiceEvent& ev);
     void setDevices(std::vector<Device> devices);
@@ -91,6 +93,7 @@ private:
     bool m_drainScheduled = false;
     bool m_overflowLogged = false;
     bool m_draining = false; // callback thread only
+    std::atomic<int64_t> m_busySince{0}; // steady-clock ns since the drain in progress began, else 0
 
     FrameBuilder m_builder; // callback thread only
     QThread m_thread;
