@@ -1,6 +1,6 @@
 #pragma once
-// For the tests that run the tray window inside the test process: its settings file beside the
-// executable, and their main().
+// Settings files as the engine writes them, and the main() of the tests that run the tray window
+// inside the test process (its settings file beside the executable).
 #include "VelmoGestures.h"
 
 #include <QApplication>
