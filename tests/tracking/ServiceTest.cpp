@@ -392,7 +392,8 @@ TEST(TrackingService, PrivateSocketFolderMustBeOursAlone)
     ASSERT_EQ(mkdir((base + "/open").c_str(), 0755), 0);
     ASSERT_EQ(chmod((base + "/open").c_str(), 0755), 0);
     ASSERT_EQ(mkdir((base + "/theirs").c_str(), 0700), 0);
-    ASSERT_EQ(chown((base + "/theirs").c_str(), getuid() + 1, getgid()), 0);
+    // Only root can give a folder away; an ordinary user checks the rest.
+    const bool given = chown((base + "/theirs").c_str(), getuid() + 1, getgid()) == 0;
     ASSERT_EQ(symlink((base + "/good").c_str(), (base + "/link").c_str()), 0);
     writeFile(dir, "file", "x");
     struct Case {
@@ -402,6 +403,8 @@ TEST(TrackingService, PrivateSocketFolderMustBeOursAlone)
     const Case cases[] = {{"new", true}, {"good", true}, {"open", false}, {"theirs", false}, {"link", false}, {"file", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (!given && std::string(c.name) == "theirs")
+            continue;
         const std::string d = base + "/" + c.name;
         std::string why;
         EXPECT_EQ(Leap::detail::preparePrivateDir(d, why), c.accepted) << why;

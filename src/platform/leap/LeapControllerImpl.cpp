@@ -6,6 +6,7 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -38,12 +39,56 @@ ControllerImpl::ControllerImpl(Controller& owner, const TrackingSource& source) 
     case TrackingSource::Kind::None:
         break;
     }
+    if (m_source)
+        runBlocking([this] {
+            m_stallTimer = new QTimer(m_dispatcher);
+            m_stallTimer->setInterval(STALL_MS / 4);
+            QObject::connect(m_stallTimer, &QTimer::timeout, m_dispatcher, [this] { checkStall(); });
+            m_stallTimer->start();
+        });
+}
+
+namespace {
+int64_t steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+} // namespace
+
+void ControllerImpl::checkStall()
+{
+    if (!m_connected || steadyNs() - m_lastFrameNs < int64_t(STALL_MS) * 1000000)
+        return;
+    {
+        // Frames still queued behind a long callback are not silence.
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_pendingFrames > 0)
+            return;
+    }
+    logInfo("no frames from the tracking service for a second: device taken as gone until frames come again");
+    m_stalled = true;
+    dropConnection();
+}
+
+void ControllerImpl::dropConnection()
+{
+    m_connected = false;
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        m_history.clear();
+    }
+    disconnectListeners();
 }
 
 ControllerImpl::~ControllerImpl()
 {
     // The service socket's notifier and timer belong to the callback thread: they go there.
-    runBlocking([this] { m_source.reset(); });
+    runBlocking([this] {
+        delete m_stallTimer;
+        m_stallTimer = nullptr;
+        m_source.reset();
+    });
     std::vector<Listener*> remaining;
     {
         std::lock_guard<std::mutex> lock(m_listenerMutex);
@@ -178,6 +223,7 @@ void ControllerImpl::handle(ServiceEvent& ev)
             return;
         const bool wasConnected = m_connected;
         m_connected = false;
+        m_stalled = false;
         setDevices({});
         {
             std::lock_guard<std::mutex> lock(m_stateMutex);
@@ -200,17 +246,15 @@ void ControllerImpl::handle(ServiceEvent& ev)
             devices.emplace_back(d.embedded, d.attached);
         setDevices(std::move(devices));
         deliver(&Listener::onDeviceChange);
+        m_stalled = false;
+        m_nominalFps = d.nominalFps;
         if (d.attached && !m_connected) {
             m_builder.reset(d.nominalFps);
+            m_lastFrameNs = steadyNs();
             m_connected = true;
             connectListeners(nullptr);
         } else if (!d.attached && m_connected) {
-            m_connected = false;
-            {
-                std::lock_guard<std::mutex> lock(m_stateMutex);
-                m_history.clear();
-            }
-            disconnectListeners();
+            dropConnection();
         }
         return;
     }
@@ -218,6 +262,14 @@ void ControllerImpl::handle(ServiceEvent& ev)
         m_config.setBool(ev.key, ev.value); // unknown keys are not kept
         return;
     case ServiceEvent::Kind::Frame: {
+        m_lastFrameNs = steadyNs();
+        if (m_stalled) {
+            logInfo("frames from the tracking service again");
+            m_stalled = false;
+            m_builder.reset(m_nominalFps);
+            m_connected = true;
+            connectListeners(nullptr);
+        }
         if (!m_connected || !(m_policy & Controller::POLICY_BACKGROUND_FRAMES))
             return;
         FrameRef f = m_builder.build(ev.frame, m_config.getBool("interaction_box_auto"), m_circles);

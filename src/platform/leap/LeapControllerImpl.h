@@ -18,6 +18,7 @@
 #include <vector>
 
 class QObject;
+class QTimer;
 
 namespace Leap {
 namespace detail {
@@ -28,6 +29,9 @@ public:
     // Frames waiting for a slow listener beyond this are dropped, oldest first.
     static constexpr size_t MAX_PENDING_FRAMES = 512;
     static constexpr int BATCH = 32;
+    // A device that sends no frame for this long (a frozen or hung service) counts as gone until
+    // frames come again, so nothing held stays held.
+    static constexpr int STALL_MS = 1000;
 
     ControllerImpl(Controller& owner, const TrackingSource& source);
     ~ControllerImpl();
@@ -72,6 +76,8 @@ private:
     void deliver(void (Listener::*callback)(const Controller&));
     bool stillDeliverable(Listener* l, bool requireConnected);
     void doRemove(Listener& listener);
+    void checkStall();
+    void dropConnection();
 
     Controller& m_owner;
     Config m_config;
@@ -96,6 +102,11 @@ private:
     std::atomic<int64_t> m_busySince{0}; // steady-clock ns since the drain in progress began, else 0
 
     FrameBuilder m_builder; // callback thread only
+    // Callback thread only: the stall watch over a real source's frames.
+    QTimer* m_stallTimer = nullptr;
+    int64_t m_lastFrameNs = 0;
+    bool m_stalled = false;
+    float m_nominalFps = 0.0f;
     QThread m_thread;
     QObject* m_dispatcher = nullptr;
     std::unique_ptr<FrameSource> m_source;
