@@ -104,7 +104,7 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
             bool shown = false;
             QTimer::singleShot(100, [&] {
                 // Under a sanitizer the menu takes a while to appear.
-                shown = waitFor([&] { return w.trayMenu()->isVisible(); }, 5000);
+                shown = waitFor([&] { return w.trayMenu()->isVisible(); }, 15000);
                 const long long before = frames(w);
                 // Frames must go on inside the menu's own event loop, however slow each is.
                 waitFor([&] { return frames(w) > before + 5; }, 15000);
