@@ -99,20 +99,23 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
         if (round == 0) {
             // Frames go on while the tray menu is open. The tutorial takes the focus when shown;
             // a popup opened before that lands would be closed by it.
-            QTest::qWait(300);
             long long during = -1;
             bool shown = false;
-            QTimer::singleShot(100, [&] {
-                // Under a sanitizer the menu takes a while to appear.
-                shown = waitFor([&] { return w.trayMenu()->isVisible(); }, 15000);
-                const long long before = frames(w);
-                // Frames must go on inside the menu's own event loop, however slow each is.
-                waitFor([&] { return frames(w) > before + 5; }, 15000);
-                during = frames(w) - before;
-                shown = shown && w.trayMenu()->isVisible();
-                w.trayMenu()->close();
-            });
-            w.trayMenu()->exec(QPoint(20, 20));
+            // A slow machine may land the tutorial's focus late and close the first popup: try again.
+            for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+                QTest::qWait(300 + 1000 * attempt);
+                QTimer::singleShot(100, [&] {
+                    // Under a sanitizer the menu takes a while to appear.
+                    shown = waitFor([&] { return w.trayMenu()->isVisible(); }, 15000);
+                    const long long before = frames(w);
+                    // Frames must go on inside the menu's own event loop, however slow each is.
+                    waitFor([&] { return frames(w) > before + 5; }, 15000);
+                    during = frames(w) - before;
+                    shown = shown && w.trayMenu()->isVisible();
+                    w.trayMenu()->close();
+                });
+                w.trayMenu()->exec(QPoint(20, 20));
+            }
             EXPECT_TRUE(shown);
             EXPECT_GT(during, 5);
             keyInto(first->view(), XK_Escape);
