@@ -3,6 +3,7 @@
 //   tests/support/with-xvfb.sh --size 1280x800 build/bench/bench_tutorial
 // Baseline in the same run and window: a frame that only clears and presents (no scene, no
 // overlays), the floor any frame of this size pays.
+#include "ListenerEngineView.h"
 #include "OsxHandVisualiser.h"
 #include "OsxTutorialWindow.h"
 #include "VelmoListener.h"
@@ -20,13 +21,14 @@ namespace {
 
 struct Tutorial {
     VelmoListener listener;
+    ListenerEngineView engine{&listener};
     OsxTutorialWindow* window = nullptr;
     std::unique_ptr<OsxHandVisualiser> app;
     bool ok = false;
 
     Tutorial() {
         window = new OsxTutorialWindow();
-        app = std::make_unique<OsxHandVisualiser>(window, &listener);
+        app = std::make_unique<OsxHandVisualiser>(window, &engine);
         ok = app->go();
         // The benchmark drives the frames itself.
         if (ok) app->shutdown();

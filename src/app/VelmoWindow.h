@@ -8,19 +8,19 @@
 #include <QSystemTrayIcon>
 
 #include "Leap.h"
+#include "ListenerEngineView.h"
 #include "VelmoListener.h"
 
 class AudioFX;
 class CheckController;
 class GraphicFX;
 class NotificationWindow;
-class OsxHandVisualiser;
 class OsxMousePointer;
-class OsxTutorialWindow;
 class QAction;
 class QMenu;
 class QThread;
 class QTimer;
+class TutorialSession;
 class UserOptionDlg;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
@@ -65,8 +65,10 @@ public:
     CheckController* checker() const { return checkController_; }
     AudioFX* soundEffects() const { return audioFx_; }
     GraphicFX* edgeBanner() const { return graphicFx_; }
-    OsxTutorialWindow* tutorialWindow() const { return tutorialWindow_; }
-    OsxHandVisualiser* tutorialVisualiser() const { return visualiser_; }
+    // The open tutorial's window object (never shown itself; it owns the visible window) and its
+    // renderer, both from the tutorial's module; null when no tutorial is open.
+    QWidget* tutorialWindow() const { return tutorialWindow_; }
+    TutorialSession* tutorialVisualiser() const { return visualiser_; }
     // The last message about a tutorial that could not run (null when none is shown).
     QMessageBox* tutorialMessage() const { return tutorialMessage_; }
     // The thread on which the relay's receiver runs its sockets and timers.
@@ -138,6 +140,8 @@ private:
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
     void deleteRetiredVisualiser();
+    // One message about a tutorial that could not run, replacing the one shown before.
+    void showTutorialMessage(const QString& text);
 
     QIcon greenIcon_;
     QIcon grayIcon_;
@@ -147,6 +151,8 @@ private:
     // The controller is declared after the listener so that it goes first.
     VelmoListener listener_;
     Leap::Controller controller_;
+    // The engine as the tutorial reads it.
+    ListenerEngineView tutorialEngine_{&listener_};
 
     QSystemTrayIcon* trayIcon_ = nullptr;
     QMenu* trayIconMenu_ = nullptr;
@@ -164,10 +170,10 @@ private:
     NotificationWindow* gestures_ = nullptr;
     NotificationWindow* splash_ = nullptr;
     OsxMousePointer* mousePointer_ = nullptr;
-    OsxTutorialWindow* tutorialWindow_ = nullptr;
-    OsxHandVisualiser* visualiser_ = nullptr;
+    QWidget* tutorialWindow_ = nullptr;
+    TutorialSession* visualiser_ = nullptr;
     // A closed tutorial's visualiser whose own call was still running; deleted from the event loop.
-    OsxHandVisualiser* retiredVisualiser_ = nullptr;
+    TutorialSession* retiredVisualiser_ = nullptr;
     QPointer<QMessageBox> tutorialMessage_;
     UserOptionDlg* options_ = nullptr;
     bool filling_ = false;

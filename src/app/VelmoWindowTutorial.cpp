@@ -1,8 +1,8 @@
-// The tray window's tutorial slots.
+// The tray window's tutorial slots. The tutorial itself is a module opened on first use.
 #include "VelmoWindow.h"
 
-#include "OsxHandVisualiser.h"
-#include "OsxTutorialWindow.h"
+#include "TutorialModuleLoader.h"
+#include "TutorialSession.h"
 
 #include <QDebug>
 #include <QMessageBox>
@@ -10,8 +10,16 @@
 
 void VelmoWindow::tutorial() {
     if (!tutorialOpen_) {
+        QString error;
+        TutorialFactory* module = TutorialModuleLoader::factory(&error);
+        if (!module) {
+            qWarning().noquote() << "TUTORIAL FAILED:" << error;
+            showTutorialMessage(tr("The 3D tutorial could not be loaded.\n\n") + error);
+            initPointer();
+            return;
+        }
         delete tutorialWindow_;
-        tutorialWindow_ = new OsxTutorialWindow(nullptr);
+        tutorialWindow_ = module->createWindow();
         connect(tutorialWindow_, SIGNAL(tutorialClosed()), this, SLOT(setTutorialClosed()));
         connect(tutorialWindow_, SIGNAL(openOptions()), this, SLOT(options()));
         // Queued: the report comes from inside the visualiser, which the slot deletes.
@@ -21,18 +29,18 @@ void VelmoWindow::tutorial() {
         // Its destructor stops its render timer first; only one renderer may exist at a time.
         deleteRetiredVisualiser();
         delete visualiser_;
-        visualiser_ = new OsxHandVisualiser(tutorialWindow_, &listener_);
+        visualiser_ = module->createSession(tutorialWindow_, &tutorialEngine_);
         // Failures come back as tutorialFailed(); nothing escapes into the tray's event loop.
         visualiser_->go();
     }
-    if (tutorialWindow_) tutorialWindow_->show();
+    if (visualiser_) visualiser_->showWindow();
     initPointer();
 }
 
 void VelmoWindow::setTutorialClosed() {
     tutorialOpen_ = 0;
     tutorialWindow_ = nullptr;
-    OsxHandVisualiser* visualiser = visualiser_;
+    TutorialSession* visualiser = visualiser_;
     visualiser_ = nullptr;
     if (visualiser && visualiser->isBusy()) {
         // Closed from inside one of its own calls: it stops now and goes once that call returned.
@@ -48,7 +56,7 @@ void VelmoWindow::setTutorialClosed() {
 }
 
 void VelmoWindow::deleteRetiredVisualiser() {
-    OsxHandVisualiser* retired = retiredVisualiser_;
+    TutorialSession* retired = retiredVisualiser_;
     retiredVisualiser_ = nullptr;
     delete retired;
 }
@@ -58,11 +66,13 @@ void VelmoWindow::tutorialFailed(const QString& message) {
     if (tutorialOpen_ && sender() == tutorialWindow_) delete tutorialWindow_;
     if (!tutorialOpen_) listener_.SetInteractiveTutorial(0);
     qWarning().noquote() << "TUTORIAL FAILED:" << message;
+    showTutorialMessage(tr("The 3D tutorial could not run on this display.\n\n") + message);
+}
+
+void VelmoWindow::showTutorialMessage(const QString& text) {
     // One message at a time, not modal: the tray keeps running behind it.
     delete tutorialMessage_.data();
-    tutorialMessage_ = new QMessageBox(QMessageBox::Warning, tr("Velmo Mouse"),
-                                       tr("The 3D tutorial could not run on this display.\n\n") + message,
-                                       QMessageBox::Ok);
+    tutorialMessage_ = new QMessageBox(QMessageBox::Warning, tr("Velmo Mouse"), text, QMessageBox::Ok);
     tutorialMessage_->setAttribute(Qt::WA_DeleteOnClose);
     tutorialMessage_->show();
 }

@@ -4,12 +4,11 @@
 
 #include <cstdio>
 
-#include "ListenerEngineView.h"
 #include "ProceduralMeshes.h"
 #include "TextRenderer.h"
 #include "TutorialSceneFrame.h"
+#include "TutorialEngine.h"
 #include "TutorialTexts.h"
-#include "VelmoListener.h"
 
 namespace proc = velmo::procedural;
 
@@ -47,21 +46,25 @@ std::string numbered(const char* format, int i) {
 
 }  // namespace
 
-HandVisualiser::HandVisualiser(OsxTutorialWindow* window, VelmoListener* listener)
-    : BaseApplication(window), mListener(listener) {
-  if (mListener != nullptr) {
-    mListener->SetInteractiveTutorial(isInteractive() != 0 ? 1 : 0);
-    mEngine = std::make_unique<ListenerEngineView>(mListener);
+HandVisualiser::HandVisualiser(OsxTutorialWindow* window, TutorialEngine* engine)
+    : BaseApplication(window), mEngine(engine) {
+  if (mEngine != nullptr) {
+    mEngine->SetInteractiveTutorial(isInteractive() != 0 ? 1 : 0);
   } else {
-    mEngine = std::make_unique<NoEngineView>();
+    mNoEngine = std::make_unique<NoEngineView>();
   }
 }
 
 HandVisualiser::~HandVisualiser() {
   mShuttingDown = 1;
-  if (mListener != nullptr) mListener->SetInteractiveTutorial(0);
+  if (mEngine != nullptr) mEngine->SetInteractiveTutorial(0);
   delete mTutorialText;
   mTutorialText = nullptr;
+}
+
+const EngineView& HandVisualiser::engine() const {
+  if (mEngine != nullptr) return *mEngine;
+  return *mNoEngine;
 }
 
 int HandVisualiser::isShuttingDown() {
@@ -201,7 +204,7 @@ void HandVisualiser::createScene() {
   createIcons();
   createFolders();
 
-  mFrame = std::make_unique<TutorialSceneFrame>(*mEngine, 0.0);
+  mFrame = std::make_unique<TutorialSceneFrame>(engine(), 0.0);
   const TutorialSceneState& scene = mFrame->scene();
   mHandNode = root->createChildSceneNode("HandNode", scene.hand.position);
 
@@ -270,7 +273,7 @@ bool HandVisualiser::processUnbufferedInput(const Ogre::FrameEvent&) {
   flags.resetVirtualDisplay = isResetVirtualDisplay();
   const double nowMs =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - mStart).count();
-  mFrame->update(*mEngine, flags, nowMs);
+  mFrame->update(engine(), flags, nowMs);
   SetGestureFlip(flags.gestureFlip);
   setResetVirtualDisplay(flags.resetVirtualDisplay);
   applyScene();

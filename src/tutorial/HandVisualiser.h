@@ -12,8 +12,8 @@
 class EngineView;
 class OsxTutorialWindow;
 class TextRenderer;
+class TutorialEngine;
 class TutorialSceneFrame;
-class VelmoListener;
 
 // The tutorial proper: a floor, a model mouse, a virtual display with icons and folders, a cursor
 // arrow, and the tracked hand as a palm ring with fifteen joint spheres and two pointer arrows,
@@ -22,7 +22,8 @@ class VelmoListener;
 // nodes here. Every mesh is generated at start.
 class HandVisualiser : public BaseApplication {
  public:
-  HandVisualiser(OsxTutorialWindow* window, VelmoListener* listener);
+  // engine: the gesture engine's queries, not owned; null shows a scene without a hand.
+  HandVisualiser(OsxTutorialWindow* window, TutorialEngine* engine);
   ~HandVisualiser() override;
 
   bool frameRenderingQueued(const Ogre::FrameEvent& evt) override;
@@ -45,7 +46,6 @@ class HandVisualiser : public BaseApplication {
 
   Ogre::SceneNode* mJointNodes[TutorialSceneState::kJoints] = {};
   Ogre::Entity* mJointSpheres[TutorialSceneState::kJoints] = {};
-  VelmoListener* mListener = nullptr;
   Ogre::SceneNode* mPlaneNode = nullptr;
   Ogre::SceneNode* mHandNode = nullptr;
   Ogre::SceneNode* mPalmNode = nullptr;
@@ -76,7 +76,10 @@ class HandVisualiser : public BaseApplication {
   void setMaterial(Ogre::Entity* entity, const std::string& material);
   void setNode(Ogre::SceneNode* node, const TutorialSceneState::Pose& pose);
 
-  std::unique_ptr<EngineView> mEngine;
+  const EngineView& engine() const;
+
+  TutorialEngine* mEngine = nullptr;
+  std::unique_ptr<EngineView> mNoEngine;
   std::unique_ptr<TutorialSceneFrame> mFrame;
   std::chrono::steady_clock::time_point mStart = std::chrono::steady_clock::now();
   bool mShownTextVisible = false;

@@ -18,3 +18,4 @@ int ListenerEngineView::isMiddlePressed() const { return listener_->isMiddlePres
 int ListenerEngineView::isKeyPressed() const { return listener_->isKeyPressed(); }
 int ListenerEngineView::isWheelMoving() const { return listener_->isWheelMoving(); }
 void ListenerEngineView::GetNormalizedHandPos(float* x, float* y) const { listener_->GetNormalizedHandPos(x, y); }
+void ListenerEngineView::SetInteractiveTutorial(int on) { listener_->SetInteractiveTutorial(on); }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "EngineView.h"
+#include "TutorialEngine.h"
 
 class VelmoListener;
 
 // The engine as the running tutorial sees it: each query forwards to the listener.
-class ListenerEngineView : public EngineView {
+class ListenerEngineView : public TutorialEngine {
  public:
-  explicit ListenerEngineView(const VelmoListener* listener) : listener_(listener) {}
+  explicit ListenerEngineView(VelmoListener* listener) : listener_(listener) {}
 
   handTrackingData getHandData() const override;
   int isFist() const override;
@@ -25,7 +25,8 @@ class ListenerEngineView : public EngineView {
   int isKeyPressed() const override;
   int isWheelMoving() const override;
   void GetNormalizedHandPos(float* x, float* y) const override;
+  void SetInteractiveTutorial(int on) override;
 
  private:
-  const VelmoListener* listener_;
+  VelmoListener* listener_;
 };

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <exception>
 
-OsxHandVisualiser::OsxHandVisualiser(OsxTutorialWindow* window, VelmoListener* listener)
-    : HandVisualiser(window, listener), render_(new HandVisRender()) {
+OsxHandVisualiser::OsxHandVisualiser(OsxTutorialWindow* window, TutorialEngine* engine)
+    : HandVisualiser(window, engine), render_(new HandVisRender()) {
     render_->setTarget(this);
     if (window) QObject::connect(render_, &HandVisRender::renderFailed, window, &OsxTutorialWindow::reportFailure);
 }
@@ -49,4 +49,12 @@ bool OsxHandVisualiser::isBusy() const {
 
 void OsxHandVisualiser::shutdown() {
     if (render_) render_->stopRendering();
+}
+
+long long OsxHandVisualiser::frameCount() const {
+    return render_ ? render_->frameCount() : 0;
+}
+
+void OsxHandVisualiser::showWindow() {
+    if (hostWindow()) hostWindow()->show();
 }

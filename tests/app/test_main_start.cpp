@@ -62,6 +62,11 @@ TEST(MainStart, ALateTrayHostIsWaitedForAndSigtermQuitsSavingTheSettings) {
     EXPECT_TRUE(QFile::exists(app.settingsPath()));
     // The start-up check finds no tracking service.
     EXPECT_TRUE(waitFor([&] { return app.output().contains("TRAY EVENT 1 GRAY"); })) << app.output().constData();
+    // Up in the tray: nothing of the 3D tutorial's renderer is loaded until the tutorial opens.
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(app.process.processId()));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    for (const char* lib : {"libOgre", "libSDL2", "velmo-tutorial.so"}) EXPECT_FALSE(mapped.contains(lib)) << lib;
 
     QFile::remove(app.settingsPath());
     EXPECT_EQ(app.quit(), 0) << app.output().constData();

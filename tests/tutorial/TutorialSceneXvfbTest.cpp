@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Leap.h"
+#include "ListenerEngineView.h"
 #include "OsxHandVisualiser.h"
 #include "OsxTutorialWindow.h"
 #include "VelmoListener.h"
@@ -143,8 +144,9 @@ TEST(TutorialScene, SimulatedHandMovesTheJointsAndDragsAnIconIntoAFolder) {
   Leap::Controller controller(socket.toStdString());
   controller.setPolicyFlags(Leap::Controller::POLICY_BACKGROUND_FRAMES);
   controller.addListener(listener);
+  ListenerEngineView engine(&listener);
   auto* window = new OsxTutorialWindow(nullptr);
-  auto* tutorial = new OsxHandVisualiser(window, &listener);
+  auto* tutorial = new OsxHandVisualiser(window, &engine);
   ASSERT_TRUE(tutorial->go());
   window->show();
   ASSERT_EQ(listener.isInteractiveTutorial(), 1);
