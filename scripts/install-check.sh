@@ -3,7 +3,8 @@
 # installed simulator, under a private X server with a tray host, as an unprivileged user when run
 # as root (so the installed folders are read-only to it, as a system-wide installation is).
 # Checks: the pointer moved, the program quit cleanly on SIGTERM, its settings went to the user's
-# configuration folder and nothing was written into the installation.
+# configuration folder, the 3D tutorial opened from the tray menu with its module loaded from the
+# installation only then, and nothing was written into the installation.
 # Usage: scripts/install-check.sh [BUILD_DIR [PACKAGE.deb]]     (default: build, cmake --install)
 # With a package, its extracted tree is checked instead (dpkg-deb -x; nothing enters the system).
 set -u
@@ -69,6 +70,41 @@ if [ -s "$settings" ]; then
 else
   fail "no settings in $settings"
 fi
+# The tutorial from the tray menu (a left click on the icon, key T), without a hand this time.
+"${as[@]}" "${run_env[@]}" "$prefix/bin/velmo-mouse" >"$work/app-tutorial.log" 2>&1 &
+app=$!
+icon=""
+for _ in $(seq 100); do
+  for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
+    if [ "${WIDTH:-0}" -le 64 ] && [ "${HEIGHT:-0}" -le 64 ]; then icon=$w; break; fi
+  done
+  [ -n "$icon" ] && break
+  sleep 0.1
+done
+tut=""
+if [ -z "$icon" ]; then
+  fail "the installed program's tray icon did not appear"
+else
+  grep -q "libOgre\|velmo-tutorial" "/proc/$app/maps" && fail "the renderer was loaded before the tutorial was opened"
+  for _ in 1 2 3; do
+    xdotool mousemove --window "$icon" 8 8 click 1 && sleep 0.5 && xdotool key t
+    for _ in $(seq 100); do
+      tut=$(xdotool search --onlyvisible --name "^Velmo Mouse Tutorial$" 2>/dev/null | head -1)
+      [ -n "$tut" ] && break
+      sleep 0.1
+    done
+    [ -n "$tut" ] && break
+    xdotool key Escape 2>/dev/null
+  done
+  module=$(grep -o "$prefix/[^ ]*/velmo-tutorial.so" "/proc/$app/maps" | head -1)
+  [ -n "$tut" ] || fail "the tutorial did not open from the tray menu: $(grep -m1 "TUTORIAL FAILED" "$work/app-tutorial.log")"
+  [ -n "$module" ] || fail "the tutorial's module was not loaded from $prefix"
+fi
+kill -TERM "$app"
+for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+wait "$app" || fail "the installed program with the tutorial open exited with $? after SIGTERM"
+
 written=$(find "$prefix" -newer "$work/install.log" -type f | head -5)
 [ -z "$written" ] || fail "the program wrote into its installation: $written"
 if [ -f "$prefix/share/velmo-mouse/resources.cfg" ]; then
@@ -84,7 +120,9 @@ grep -q -i "cannot\|could not" "$work/app.log" && fail "complaints in the log: $
 
 if [ "$status" = 0 ]; then
   echo "install-check: the installed program ran $((${VELMO_INSTALL_CHECK_SECONDS:-6})) s on the installed simulator ($moves pointer positions) and saved $settings"
+  echo "install-check: the tutorial opened from the tray menu with ${module#$prefix/} loaded then"
 else
   echo "--- program log"; tail -20 "$work/app.log"; echo "--- simulator log"; tail -5 "$work/handsim.log"
+  echo "--- program log, tutorial"; tail -10 "$work/app-tutorial.log"
 fi
 exit $status
