@@ -15,7 +15,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <malloc.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -77,9 +76,6 @@ bool x11SessionReachable() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Pictures are decoded into buffers of megabytes that live for a moment: mapped on their own,
-    // they go back to the system when freed instead of staying in the heap for the session.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     std::string trackingError;
     if (!applyTrackingOption(argc, argv, trackingError)) {
         std::fprintf(stderr, "velmo-mouse: %s\n", trackingError.c_str());
