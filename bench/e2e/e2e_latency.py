@@ -7,7 +7,9 @@ the same clock. Latency of a motion: from the newest frame written before it, fo
 after each frame; of a press: from the newest frame written before it. CPU and wake-ups are read from
 /proc (per-thread schedstat run time, voluntary + involuntary context switches; the involuntary
 ones grow with the machine's load, the voluntary ones are the program's own waits) over the moving part
-and over the still hand at the end, divided by the frames written meanwhile. Run through
+and over the still hand at the end, divided by the frames written meanwhile; the first 8 s
+(start-up: splash, gestures picture) are left out. Alternating rounds of both subjects are pooled.
+Run through
 bench/e2e-latency.sh, which gives it an X server and a tray host."""
 
 import glob
@@ -81,11 +83,12 @@ def run(subject, build, fps, workdir):
     while not os.path.exists(sock):
         time.sleep(0.02)
     if subject == "velmo-mouse":
+        # A fresh copy each round: every round starts as a first start, from the same settings.
         appdir = os.path.join(workdir, "app")
-        if not os.path.isdir(appdir):
-            os.makedirs(appdir)
-            shutil.copy(os.path.join(build, "src/app/velmo-mouse"), appdir)
-            shutil.copytree(os.path.join(build, "src/app/resources"), os.path.join(appdir, "resources"))
+        shutil.rmtree(appdir, ignore_errors=True)
+        os.makedirs(appdir)
+        shutil.copy(os.path.join(build, "src/app/velmo-mouse"), appdir)
+        shutil.copytree(os.path.join(build, "src/app/resources"), os.path.join(appdir, "resources"))
         cmd = [os.path.join(appdir, "velmo-mouse")]
     else:
         cmd = [os.path.join(build, "bench/e2e/e2e-floor-client"), sock]
@@ -119,18 +122,15 @@ def run(subject, build, fps, workdir):
     def window(t0, t1):
         inside = [s for s in samples if t0 <= s[0] <= t1]
         if len(inside) < 2:
-            return float("nan"), float("nan"), 0, float("nan")
+            return 0, 0, 0, 0
         a, b = inside[0], inside[-1]
         frames = sum(1 for s in stamps if a[0] <= s < b[0])
-        if frames == 0:
-            return float("nan"), float("nan"), 0, float("nan")
-        return (b[1] - a[1]) / frames / 1000.0, (b[2] - a[2]) / frames, frames, (b[4] - a[4]) / frames
+        return b[1] - a[1], b[2] - a[2], frames, b[4] - a[4]
 
-    # The first 2 s (start-up, the hand appearing) are left out; the last 3.5 s are the still hand.
+    # The first 8 s (start-up: the hand appearing, the splash, then the gestures picture loading)
+    # are left out of CPU and wake-ups; the last 3.5 s are the still hand.
     first, last = stamps[0], stamps[-1]
     still_from = last - int(3.5e9)
-    cpu_move, wake_move, frames_move, vol_move = window(first + int(2e9), still_from)
-    cpu_still, wake_still, _, vol_still = window(still_from + int(0.5e9), last)
     motion_lat, seen, i = [], set(), 0
     for t in motions:
         if t < first:
@@ -145,26 +145,51 @@ def run(subject, build, fps, workdir):
             continue
         i = newest_before(stamps, t, i)
         press_lat.append((t - stamps[i]) / 1000.0)
-    still_motions = sum(1 for t in motions if still_from + int(1e9) <= t <= last) / ((last - still_from - int(1e9)) / 1e9)
-    rss = max(s[3] for s in samples) / 1024.0
+    still_span = (last - still_from - int(1e9)) / 1e9
     return {
-        "motion p50": pct(motion_lat, 50), "motion p99": pct(motion_lat, 99), "motions": len(motion_lat),
-        "press p50": pct(press_lat, 50), "press p99": pct(press_lat, 99), "presses": len(press_lat),
-        "cpu": cpu_move, "wake": wake_move, "cpu still": cpu_still, "wake still": wake_still,
-        "vol": vol_move, "vol still": vol_still,
-        "still motions": still_motions, "rss": rss, "frames": frames_move,
+        "motion": motion_lat, "press": press_lat,
+        "move": window(first + int(8e9), still_from), "still": window(still_from + int(0.5e9), last),
+        "still motions": (sum(1 for t in motions if still_from + int(1e9) <= t <= last), still_span),
+        "rss": max(s[3] for s in samples) / 1024.0, "rss end": samples[-1][3] / 1024.0,
+    }
+
+
+def combine(runs):
+    """Pools the rounds of one subject: latencies together, CPU and switches over all frames."""
+    def per_frame(key, field):
+        total = sum(r[key][field] for r in runs)
+        frames = sum(r[key][2] for r in runs)
+        return total / frames if frames else float("nan")
+    motion = [x for r in runs for x in r["motion"]]
+    press = [x for r in runs for x in r["press"]]
+    still = sum(r["still motions"][0] for r in runs) / sum(r["still motions"][1] for r in runs)
+    return {
+        "motion p50": pct(motion, 50), "motion p99": pct(motion, 99), "motions": len(motion),
+        "press p50": pct(press, 50), "press p99": pct(press, 99), "presses": len(press),
+        "cpu": per_frame("move", 0) / 1000.0, "wake": per_frame("move", 1), "vol": per_frame("move", 3),
+        "cpu still": per_frame("still", 0) / 1000.0, "wake still": per_frame("still", 1),
+        "vol still": per_frame("still", 3),
+        "still motions": still, "rss": max(r["rss"] for r in runs),
+        "rss end": max(r["rss end"] for r in runs),
+        "frames": sum(r["move"][2] for r in runs),
     }
 
 
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
     fps = int(sys.argv[2]) if len(sys.argv) > 2 else 120
+    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 2
     workdir = tempfile.mkdtemp(prefix="velmo-e2e.")
     os.chmod(workdir, 0o700)
+    runs = {"velmo-mouse": [], "floor": []}
     try:
-        results = {s: run(s, build, fps, workdir) for s in ("velmo-mouse", "floor")}
+        # Alternating rounds: a slow spell of the machine falls on both subjects alike.
+        for _ in range(rounds):
+            for s in runs:
+                runs[s].append(run(s, build, fps, workdir))
     finally:
         shutil.rmtree(workdir, ignore_errors=True)
+    results = {s: combine(r) for s, r in runs.items()}
     v, c = results["velmo-mouse"], results["floor"]
     rows = [
         ("frame written -> motion seen by X, p50 (us)", "motion p50", "%.0f"),
@@ -179,9 +204,10 @@ def main():
         ("  of them voluntary (waits), still hand", "vol still", "%.2f"),
         ("pointer motions a second, still hand", "still motions", "%.1f"),
         ("resident memory, peak while streaming (MB)", "rss", "%.1f"),
+        ("resident memory at the end, still hand (MB)", "rss end", "%.1f"),
     ]
-    print("%d fps; %d moving-hand frames, %d/%d motions and %d/%d presses measured (velmo-mouse/floor)"
-          % (fps, v["frames"], v["motions"], c["motions"], v["presses"], c["presses"]))
+    print("%d fps, %d rounds; %d moving-hand frames, %d/%d motions and %d/%d presses measured (velmo-mouse/floor)"
+          % (fps, rounds, v["frames"], v["motions"], c["motions"], v["presses"], c["presses"]))
     print("| measure | velmo-mouse | C floor client | ratio |")
     print("|---|---|---|---|")
     for name, key, fmt in rows:

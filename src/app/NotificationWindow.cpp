@@ -4,10 +4,14 @@
 #include "ResourceDir.h"
 
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QLabel>
+#include <QImage>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 
 namespace {
 
@@ -60,8 +64,7 @@ NotificationWindow::NotificationWindow(QWidget* parent, int x, int y, int kind) 
         resize(pk.width, pk.height);
         label->setFixedSize(pk.width, pk.height);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-        // A missing picture leaves the label empty; the window still opens at its size.
-        label->setPixmap(QPixmap(velmoResourceDir() + pk.file));
+        loadPicture();
         label->show();
         if (kind == About || kind == Gestures) {
             closeButton = new QPushButton(this);
@@ -86,6 +89,29 @@ NotificationWindow::~NotificationWindow() {
     case Splash: emit splashClosed(); break;
     default: break;
     }
+}
+
+void NotificationWindow::loadPicture() {
+    // A missing picture leaves the label empty; the window still opens at its size. Through QImage:
+    // QPixmap's own loading would keep a copy in the pixmap cache after the window let it go.
+    if (type >= About && type <= Splash)
+        label->setPixmap(QPixmap::fromImage(QImage(velmoResourceDir() + pictureKinds[type - About].file)));
+}
+
+void NotificationWindow::showEvent(QShowEvent* event) {
+    if (type != Balloon && label->pixmap(Qt::ReturnByValue).isNull()) loadPicture();
+    QWidget::showEvent(event);
+}
+
+void NotificationWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (type == Balloon || event->spontaneous()) return;
+    // A hidden picture stays an object (the tray keeps it as open) but gives back its picture and
+    // its window's backing store, some 3 to 5 MB that most sessions never show again.
+    label->clear();
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible()) destroy();
+    });
 }
 
 void NotificationWindow::setMsg(QString msg) {

@@ -3,9 +3,11 @@
 #include <QWidget>
 
 class QFocusEvent;
+class QHideEvent;
 class QLabel;
 class QMouseEvent;
 class QPushButton;
+class QShowEvent;
 
 // Frameless, always-on-top popup behind the balloon, about, gestures and splash windows.
 class NotificationWindow : public QWidget {
@@ -29,7 +31,13 @@ signals:
     void gesturesClosed();
     void splashClosed();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    void loadPicture();
+
     QLabel* label = nullptr;
     QPushButton* closeButton = nullptr;
     int type = 0;

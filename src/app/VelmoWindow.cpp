@@ -66,7 +66,16 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     Mouse* mouse = listener_.GetMouse();
     Keyboard* keyboard = listener_.GetKeyboard();
     connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
-    if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
+    clickEventTimer_ = new QTimer(this);
+    clickEventTimer_->setSingleShot(true);
+    clickEventTimer_->setTimerType(Qt::PreciseTimer);
+    clickEventTimer_->setInterval(clickEventDelayMs);
+    connect(clickEventTimer_, &QTimer::timeout, this, [this] {
+        std::vector<unsigned int> events;
+        events.swap(clickEvents_);
+        for (unsigned int index : events) setEvent(index);
+    });
+    if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(queueClickEvent(unsigned int)));
 
     // The engine has started: its sockets, then the network mode it loaded.
     startRelay();
@@ -245,8 +254,15 @@ void VelmoWindow::autoStartClick() {
 }
 
 void VelmoWindow::setTrayIcon(bool green) {
+    // Every click reports an event: the same icon again would only redraw it.
+    if (green == iconGreen_ && !trayIcon_->icon().isNull()) return;
     iconGreen_ = green;
     trayIcon_->setIcon(green ? greenIcon_ : grayIcon_);
+}
+
+void VelmoWindow::queueClickEvent(unsigned int index) {
+    clickEvents_.push_back(index);
+    if (!clickEventTimer_->isActive()) clickEventTimer_->start();
 }
 
 void VelmoWindow::setEvent(unsigned int index) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QDialog>
 #include <QIcon>
 #include <QMessageBox>
@@ -34,6 +36,7 @@ public:
     static constexpr int splashTimeMs = 5000;
     static constexpr int gesturesDelayMs = 1000;
     static constexpr unsigned int eventCount = 12;
+    static constexpr int clickEventDelayMs = 4;
 
     VelmoWindow();
     ~VelmoWindow() override;
@@ -81,6 +84,9 @@ public:
 
 public slots:
     void setEvent(unsigned int index);
+    // A click's tray event: shown a moment later (clickEventDelayMs), so that the X server hands the
+    // click to the other programs before it spends its time on our repaint.
+    void queueClickEvent(unsigned int index);
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
     void about();
@@ -193,6 +199,8 @@ private:
     QTimer* splashTimer_ = nullptr;
     QTimer* releaseKeyTimer_ = nullptr;
     QTimer* gesturesDelay_ = nullptr;
+    QTimer* clickEventTimer_ = nullptr;
+    std::vector<unsigned int> clickEvents_;
 
     CheckController* checkController_ = nullptr;
     AudioFX* audioFx_ = nullptr;

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 // Last: Xlib defines macros (None, Bool, Status) that clash with the headers above.
@@ -70,6 +71,16 @@ bool waitFor(F condition) {
     return QTest::qWaitFor(condition, 5000);
 }
 
+// Top-level windows are the root's children here (no window manager).
+bool xTopLevelExists(Display* dpy, Window w) {
+    Window root, parent, *children = nullptr;
+    unsigned int n = 0;
+    XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &n);
+    const bool found = std::find(children, children + n, w) != children + n;
+    if (children) XFree(children);
+    return found;
+}
+
 int darkPixels(const QImage& img) {
     int n = 0;
     for (int y = 0; y < img.height(); ++y)
@@ -109,6 +120,16 @@ TEST(NotificationWindow, PictureKindsShowTheirPictureAtTheirSize) {
         ASSERT_EQ(picture.size(), c.size);
         EXPECT_TRUE(waitFor([&] { return matchingShare(grabScreen(g), picture) > 0.97; }))
             << matchingShare(grabScreen(g), picture);
+
+        // Hidden, it gives its X window (and the memory behind it) back; shown again, the same
+        // object shows the same picture in the same place.
+        const Window first = static_cast<Window>(w->winId());
+        w->hide();
+        EXPECT_TRUE(waitFor([&] { return !xTopLevelExists(x.dpy, first); }));
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        EXPECT_EQ(xGeometry(x.dpy, *w), g);
+        EXPECT_TRUE(waitFor([&] { return matchingShare(grabScreen(g), picture) > 0.97; }));
     }
 }
 
