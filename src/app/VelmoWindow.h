@@ -81,6 +81,8 @@ public:
 
     // "http://" and the product's web site.
     static QString siteAddress();
+    // The browser starts with the user's environment, not the settings this program made for itself.
+    static void openInBrowser(const QString& address);
 
 public slots:
     void setEvent(unsigned int index);

@@ -8,6 +8,7 @@
 #include "Mouse.h"
 #include "MultiMonitor.h"
 #include "NotificationWindow.h"
+#include "OwnEnvironment.h"
 
 #include <QAction>
 #include <QDebug>
@@ -44,12 +45,16 @@ void VelmoWindow::about() {
 void VelmoWindow::openWebSite() {
     if (about_) about_->hide();
     const QString address = siteAddress();
-    if (confirmWebPage(address)) QDesktopServices::openUrl(QUrl(address));
+    if (confirmWebPage(address)) openInBrowser(address);
 }
 
 void VelmoWindow::help() {
     const QString address = siteAddress() + QStringLiteral("/help.html");
-    if (confirmWebPage(address)) QDesktopServices::openUrl(QUrl(address));
+    if (confirmWebPage(address)) openInBrowser(address);
+}
+
+void VelmoWindow::openInBrowser(const QString& address) {
+    OwnEnvironment::withoutOwn([&] { QDesktopServices::openUrl(QUrl(address)); });
 }
 
 void VelmoWindow::gestures() {

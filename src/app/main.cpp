@@ -1,4 +1,5 @@
 // Velmo Mouse: a tray utility; the tray window runs the whole program.
+#include "OwnEnvironment.h"
 #include "ResourceConfig.h"
 #include "ResourceDir.h"
 #include "TrackingOption.h"
@@ -109,10 +110,10 @@ int main(int argc, char* argv[]) {
     // Qt's X integration loads the whole GL stack (Mesa, LLVM: tens of megabytes) for the first
     // window it makes, though no window of the tray program draws with GL. The 3D tutorial makes its
     // own GL context on its native window and loads GL then. A choice in the environment stands.
-    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
+    OwnEnvironment::set("QT_XCB_GL_INTEGRATION", "none");
     // Qt's own event loop instead of GLib's: the tracking thread wakes for every frame, and GLib's
     // prepare/check/dispatch rounds cost it about a third of its time. Nothing here needs GLib's.
-    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
+    OwnEnvironment::set("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
 
     ResourceConfig::rewrite(velmoResourceDir(), ResourceConfig::defaultCacheDir());

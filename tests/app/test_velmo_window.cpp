@@ -9,6 +9,7 @@
 #include "GraphicFX.h"
 #include "Keyboard.h"
 #include "NotificationWindow.h"
+#include "OwnEnvironment.h"
 #include "VelmoGestures.h"
 #include "X11Backend.h"
 #include "XWatch.h"
@@ -338,6 +339,37 @@ TEST_F(TrayWindow, AutoStartCentresThePointerAndClicksOnce) {
     ASSERT_TRUE(waitFor([&] { return !w.splashWindow()->isVisible(); }));
     QTest::qWait(1500);
     EXPECT_EQ(w.gesturesWindow(), nullptr);
+}
+
+TEST(TrayBrowser, TheHelpPageOpensInABrowserWithTheUsersEnvironment) {
+    // A browser of our own making on the PATH writes down what it was given.
+    QTemporaryDir bin;
+    ASSERT_TRUE(bin.isValid());
+    QFile browser(bin.filePath("xdg-open"));
+    ASSERT_TRUE(browser.open(QIODevice::WriteOnly));
+    browser.write("#!/bin/sh\n{ echo \"URL $1\"; env; } > \"$0.out.tmp\" && mv \"$0.out.tmp\" \"$0.out\"\n");
+    browser.close();
+    browser.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ":" + path);
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    qunsetenv("QT_NO_GLIB");
+    qunsetenv("QT_XCB_GL_INTEGRATION");
+    OwnEnvironment::set("QT_NO_GLIB", "1");
+    OwnEnvironment::set("QT_XCB_GL_INTEGRATION", "none");
+
+    VelmoWindow::openInBrowser(VelmoWindow::siteAddress() + "/help.html");
+    QFile out(bin.filePath("xdg-open.out"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return out.exists(); }, 10000));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QString seen = QString::fromUtf8(out.readAll());
+    EXPECT_TRUE(seen.startsWith("URL " + VelmoWindow::siteAddress() + "/help.html")) << qPrintable(seen.left(200));
+    EXPECT_FALSE(seen.contains("\nQT_NO_GLIB=")) << "the browser must not inherit our event-loop choice";
+    EXPECT_FALSE(seen.contains("\nQT_XCB_GL_INTEGRATION="));
+    // This program keeps its own.
+    EXPECT_EQ(qgetenv("QT_NO_GLIB"), "1");
+    qputenv("PATH", path);
 }
 
 TEST_F(TrayWindow, TheSplashGivesWayToTheGesturesWindow) {

@@ -212,7 +212,8 @@ bool CircleRecognizer::advance(Track& track, const Sample& s)
 std::vector<GestureData> CircleRecognizer::update(const std::vector<HandData>& hands, int64_t now)
 {
     std::vector<GestureData> out;
-    std::map<int, Track> kept;
+    // Tracks are updated where they are; those of hands gone from the frame are dropped at the end.
+    m_seen.clear();
     for (size_t h = 0; h < hands.size(); ++h) {
         const RawHand& hand = hands[h].raw;
         int indexPos = -1;
@@ -221,16 +222,12 @@ std::vector<GestureData> CircleRecognizer::update(const std::vector<HandData>& h
                 indexPos = f;
         if (indexPos < 0)
             continue;
-        Track track;
-        auto it = m_tracks.find(hand.id);
-        if (it != m_tracks.end())
-            track = std::move(it->second);
+        m_seen.push_back(hand.id);
+        Track& track = m_tracks[hand.id];
         const Vector tip = hand.fingers[static_cast<size_t>(indexPos)].joints[4];
         const Sample sample{now, tip, tip.distanceTo(hand.palmPosition)};
-        if (!track.samples.empty() && now <= track.samples.back().t) {
-            kept[hand.id] = std::move(track);
+        if (!track.samples.empty() && now <= track.samples.back().t)
             continue; // a repeated or out-of-order timestamp says nothing about motion
-        }
         track.samples.push_back(sample);
         while (!track.samples.empty() && track.samples.front().t < now - kHistoryUs)
             track.samples.pop_front();
@@ -269,9 +266,13 @@ std::vector<GestureData> CircleRecognizer::update(const std::vector<HandData>& h
                 track.samples.push_back(last);
             }
         }
-        kept[hand.id] = std::move(track);
     }
-    m_tracks.swap(kept);
+    for (auto it = m_tracks.begin(); it != m_tracks.end();) {
+        if (std::find(m_seen.begin(), m_seen.end(), it->first) == m_seen.end())
+            it = m_tracks.erase(it);
+        else
+            ++it;
+    }
     return out;
 }
 

@@ -64,6 +64,7 @@ private:
     bool advance(Track& track, const Sample& s);
 
     std::map<int, Track> m_tracks;
+    std::vector<int> m_seen; // hands of the current frame, kept to save an allocation per frame
     int m_nextId = 1;
 };
 
