@@ -4,6 +4,7 @@
 #include <QDebug>
 
 #include "ActionMgr.h"
+#include "X11Backend.h"
 
 #include <cmath>
 #include <cstdio>
@@ -141,6 +142,8 @@ void VelmoListener::servePendingRequests(int networkMode) {
 void VelmoListener::onFrame(const Leap::Controller& controller) {
   const int networkMode = gestures_.networkModePtr()->load();
   if (networkMode == kDestinationMode) return;
+  // Whatever this frame posts (a motion, a click, a key) goes to the X server in one write.
+  X11Backend::Batch batch;
   servePendingRequests(networkMode);
 
   const WorkingSettings s = gestures_.settings();

@@ -5,6 +5,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 #include <atomic>
+#include <chrono>
 #include <cryptopp/aes.h>
 #include <cryptopp/filters.h>
 #include <cryptopp/hex.h>
@@ -17,6 +18,9 @@
 #include "MultiMonitor.h"
 #include "X11Backend.h"
 #include "desktop_test_util.h"
+
+// Last: Xlib's macros clash with the headers above.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -171,6 +175,37 @@ TEST_F(MouseTest, ButtonsGoDownAndUpWithTheirXMasks) {
   EXPECT_EQ(buttons(), 0u);
   EXPECT_EQ(effects, (std::vector<int>{FxButtonPressed, FxButtonReleased, FxButtonPressed,
                                        FxButtonReleased, FxButtonPressed, FxButtonReleased}));
+}
+
+TEST_F(MouseTest, ABatchSendsItsThreadsMotionAndClickTogetherAtItsEnd) {
+  // Seen through a connection of its own: a query on the backend's would send what waits.
+  Display* watch = XOpenDisplay(nullptr);
+  ASSERT_NE(watch, nullptr);
+  auto seen = [&] {
+    Window root, child;
+    int x = 0, y = 0, wx, wy;
+    unsigned int mask = 0;
+    XQueryPointer(watch, DefaultRootWindow(watch), &root, &child, &x, &y, &wx, &wy, &mask);
+    return std::make_pair(QPoint(x, y), mask & kButton1);
+  };
+  X11Backend& x = X11Backend::instance();
+  x.moveTo(100, 100);
+  x.sync();
+  {
+    X11Backend::Batch frame;
+    x.moveTo(1500, 900);
+    x.button(1, true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(seen(), std::make_pair(QPoint(100, 100), 0u)) << "nothing goes out before the batch ends";
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (seen() != std::make_pair(QPoint(1500, 900), kButton1) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(seen(), std::make_pair(QPoint(1500, 900), kButton1));
+  x.button(1, false);
+  x.sync();
+  EXPECT_EQ(seen().second, 0u) << "outside a batch a request goes out at once";
+  XCloseDisplay(watch);
 }
 
 TEST_F(MouseTest, WheelNotchesFollowProgressScaleAndAccumulator) {

@@ -39,6 +39,9 @@ struct KeyEntry {
 constexpr long long kMaxCoordinate = 32767;
 constexpr std::chrono::milliseconds kPointerRecheck{250};
 
+thread_local int tBatchDepth = 0;
+thread_local bool tBatchPending = false;
+
 }  // namespace
 
 struct X11Backend::Impl {
@@ -217,7 +220,7 @@ bool X11Backend::moveTo(long long x, long long y) {
       return true;
   }
   XTestFakeMotionEvent(d_->dpy, -1, int(x), int(y), CurrentTime);
-  XFlush(d_->dpy);
+  flushLocked();
   d_->pointerX = x;
   d_->pointerY = y;
   d_->pointerChecked = now;
@@ -246,7 +249,7 @@ bool X11Backend::button(int xButton, bool press) {
   std::lock_guard<std::mutex> lock(d_->mutex);
   if (!d_->open() || !d_->xtest) return false;
   XTestFakeButtonEvent(d_->dpy, unsigned(xButton), press ? True : False, CurrentTime);
-  XFlush(d_->dpy);
+  flushLocked();
   return true;
 }
 
@@ -256,7 +259,7 @@ bool X11Backend::wheelNotch(bool forward) {
   if (!d_->open() || !d_->xtest) return false;
   XTestFakeButtonEvent(d_->dpy, b, True, CurrentTime);
   XTestFakeButtonEvent(d_->dpy, b, False, CurrentTime);
-  XFlush(d_->dpy);
+  flushLocked();
   return true;
 }
 
@@ -294,7 +297,7 @@ bool X11Backend::key(int keycode, bool press) {
   std::lock_guard<std::mutex> lock(d_->mutex);
   if (!d_->open() || !d_->xtest) return false;
   XTestFakeKeyEvent(d_->dpy, unsigned(keycode), press ? True : False, CurrentTime);
-  XFlush(d_->dpy);
+  flushLocked();
   return true;
 }
 
@@ -320,6 +323,24 @@ void X11Backend::sync() {
 }
 
 int X11Backend::errorCount() const { return gErrors.load(); }
+
+void X11Backend::flushLocked() {
+  if (tBatchDepth > 0) {
+    tBatchPending = true;
+    return;
+  }
+  XFlush(d_->dpy);
+}
+
+X11Backend::Batch::Batch() { ++tBatchDepth; }
+
+X11Backend::Batch::~Batch() {
+  if (--tBatchDepth > 0 || !tBatchPending) return;
+  tBatchPending = false;
+  X11Backend& x = instance();
+  std::lock_guard<std::mutex> lock(x.d_->mutex);
+  if (x.d_->dpy) XFlush(x.d_->dpy);
+}
 
 void X11Backend::close() {
   std::lock_guard<std::mutex> lock(d_->mutex);

@@ -38,6 +38,17 @@ class X11Backend {
 
   // Waits until the server has processed everything sent so far (a round trip; not for hot paths).
   void sync();
+
+  // While one lives on a thread, that thread's pointer and key requests go out together when the
+  // outermost one ends, in one write: a frame's motion and its click reach the server in the same
+  // turn instead of the click waiting behind the motion's. Other threads are not held back.
+  class Batch {
+   public:
+    Batch();
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+  };
   // Count of X errors seen on this connection since start (the handler logs each one).
   int errorCount() const;
 
@@ -48,6 +59,9 @@ class X11Backend {
   X11Backend& operator=(const X11Backend&) = delete;
 
  private:
+  // With the lock held: flushes now, or at the end of this thread's batch.
+  void flushLocked();
+
   X11Backend();
   ~X11Backend();
   struct Impl;
