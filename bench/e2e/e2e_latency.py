@@ -150,7 +150,7 @@ def run(subject, build, fps, workdir):
         "motion": motion_lat, "press": press_lat,
         "move": window(first + int(8e9), still_from), "still": window(still_from + int(0.5e9), last),
         "still motions": (sum(1 for t in motions if still_from + int(1e9) <= t <= last), still_span),
-        "rss": max(s[3] for s in samples) / 1024.0, "rss end": samples[-1][3] / 1024.0,
+        "rss": max(s[3] for s in samples) / 1024.0, "rss end": ([s[3] for s in samples if s[3] > 0] or [0])[-1] / 1024.0,
     }
 
 

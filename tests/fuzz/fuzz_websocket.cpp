@@ -1,0 +1,62 @@
+// One message of the sensor's WebSocket server through its decoder, and a frame on through the
+// frame builder and the circle recogniser, as the controller's callback thread does.
+#include "LeapFrameBuilder.h"
+#include "LeapFrameData.h"
+#include "LeapWebSocketProtocol.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+using namespace Leap;
+using namespace Leap::detail;
+
+namespace {
+
+void check(bool ok, int line = __builtin_LINE())
+{
+    if (!ok) {
+        std::fprintf(stderr, "check failed at %s:%d\n", __FILE__, line);
+        std::abort();
+    }
+}
+
+bool finite(const Vector& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    websocket::Message msg;
+    std::string error;
+    if (!websocket::decode(std::string_view(reinterpret_cast<const char*>(data), size), msg, error))
+        return 0;
+    if (msg.type != websocket::Type::Frame)
+        return 0;
+    // What the decoder lets through stays within what the rest of the layer expects.
+    check(msg.frame.hands.size() <= static_cast<size_t>(websocket::MAX_HANDS));
+    for (const RawHand& h : msg.frame.hands) {
+        check(finite(h.palmPosition) && std::fabs(h.palmPosition.x) <= websocket::MAX_COORDINATE);
+        for (const RawFinger& f : h.fingers)
+            for (const Vector& j : f.joints)
+                check(finite(j));
+    }
+    FrameBuilder builder;
+    // Twice: the second frame has a predecessor to take velocities and circles from.
+    for (int i = 0; i < 2; ++i) {
+        const FrameRef f = builder.build(msg.frame, false, true);
+        check(f != nullptr);
+        check(std::isfinite(f->fps) && f->fps > 0.0f);
+        for (const GestureData& g : f->gestures)
+            check(g.hand >= 0 && g.hand < static_cast<int>(f->hands.size()));
+        msg.frame.timestamp += 8333;
+    }
+    return 0;
+}
