@@ -66,6 +66,9 @@ export QT_QPA_PLATFORM=xcb
 # The program runs from a folder of its own: the demo starts from the default settings, and the
 # settings file it writes at exit is the demo's, not that of the program in the build tree.
 ln -f "$app" "$out/app/velmo-mouse" 2>/dev/null || cp "$app" "$out/app/velmo-mouse" || fail "cannot copy $app"
+# The 3D tutorial's module goes beside the program, where it looks first.
+module=$(dirname "$app")/velmo-tutorial.so
+[ -f "$module" ] && { ln -f "$module" "$out/app/velmo-tutorial.so" 2>/dev/null || cp "$module" "$out/app/velmo-tutorial.so"; }
 if [ -d "$build/src/app/resources" ]; then
   cp -r "$build/src/app/resources" "$out/app/resources"
 else
