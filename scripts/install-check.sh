@@ -73,15 +73,8 @@ fi
 # The tutorial from the tray menu (a left click on the icon, key T), without a hand this time.
 "${as[@]}" "${run_env[@]}" "$prefix/bin/velmo-mouse" >"$work/app-tutorial.log" 2>&1 &
 app=$!
-icon=""
-for _ in $(seq 100); do
-  for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
-    if [ "${WIDTH:-0}" -le 64 ] && [ "${HEIGHT:-0}" -le 64 ]; then icon=$w; break; fi
-  done
-  [ -n "$icon" ] && break
-  sleep 0.1
-done
+. "$here/scripts/tray-icon.sh"
+icon=$(tray_icon "$app" 100)
 tut=""
 if [ -z "$icon" ]; then
   fail "the installed program's tray icon did not appear"

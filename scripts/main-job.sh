@@ -130,16 +130,8 @@ fi
 # press could end up in another program.
 notify_state() { grep -o "NOTIFY CLICKS O[NF]*" "$app_log" 2>/dev/null | tail -n 1; }
 notify_ticked=0
-icon=""
-for _ in $(seq $((own_display * 40))); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  for w in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
-    if [ "${WIDTH:-0}" -le 64 ] && [ "${HEIGHT:-0}" -le 64 ]; then icon=$w; break; fi
-  done
-  [ -n "$icon" ] && break
-  sleep 0.1
-done
+. "$here/scripts/tray-icon.sh"
+icon=$(tray_icon "$app_pid" $((own_display * 40)))
 for _ in 1 2 3; do
   [ -n "$icon" ] || break
   sleep 0.5
