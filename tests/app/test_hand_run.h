@@ -63,6 +63,20 @@ public:
     void drain() {
         for (int i = 0; i < 50; ++i) poll(false);
     }
+    // The demo script's path: the centre, the right edge at mid-height, the top-left corner, the
+    // centre again, until ended(); then the events still in flight. note() is shown if the first
+    // step fails.
+    template <class Ended, class Note>
+    void expectDemoPath(Ended ended, Note note) {
+        auto centre = [&] { return nearCentre(); };
+        EXPECT_TRUE(reaches(centre)) << p.x << "," << p.y << "\n" << note();
+        EXPECT_TRUE(reaches([&] { return p.x == width - 1; })) << p.x << "," << p.y;
+        EXPECT_NEAR(p.y, height / 2, 3);
+        EXPECT_TRUE(reaches([&] { return p.x == 0 && p.y == 0; })) << p.x << "," << p.y;
+        EXPECT_TRUE(reaches(centre)) << p.x << "," << p.y;
+        EXPECT_TRUE(reaches(ended));
+        drain();
+    }
     // One left click, pressed with the pointer at the middle of the screen.
     void expectOneClickAtCentre() const {
         ASSERT_EQ(buttons.size(), 2u);
