@@ -8,6 +8,7 @@
 #include "ScreenEdgeDetector.h"
 #include "Sender.h"
 #include "WndEvent.h"
+#include "X11Backend.h"
 
 namespace {
 
@@ -151,20 +152,26 @@ void ActionMgr::actuateAction(actionType type, int press, int suppress, int noti
     }
   }
   if (notify == 0) return;
+  unsigned int event = 0;
   switch (type) {
     case LeftButton:
-      emit SendWndEvent(press ? WndLeftPressed : WndLeftReleased);
+      event = press ? WndLeftPressed : WndLeftReleased;
       break;
     case RightButton:
-      if (press) emit SendWndEvent(WndRightClicked);
+      if (press) event = WndRightClicked;
       break;
     case MiddleButton:
-      emit SendWndEvent(press ? WndMiddlePressed : WndMiddleReleased);
+      event = press ? WndMiddlePressed : WndMiddleReleased;
       break;
     case KeyboardShortcut:
-      emit SendWndEvent(press ? WndShortcutPressed : WndShortcutReleased);
+      event = press ? WndShortcutPressed : WndShortcutReleased;
       break;
   }
+  if (event) notifyWnd(event);
+}
+
+void ActionMgr::notifyWnd(unsigned int event) {
+  X11Backend::afterWrite([this, event] { emit SendWndEvent(event); });
 }
 
 void ActionMgr::releaseHeldInput() {
@@ -190,7 +197,7 @@ void ActionMgr::MouseWheelMove(float delta, int forward, int notify, float progr
     // One notification per turn: the window is [1.0, 1.1), the lower bound in float and the upper
     // in double, so a progress of exactly 1.1f (just above 1.1) is outside. NaN fails both.
     if (progress >= 1.0f && notify != 0 && static_cast<double>(progress) < 1.1)
-      emit SendWndEvent(forward != 0 ? WndWheelForward : WndWheelDownward);
+      notifyWnd(forward != 0 ? WndWheelForward : WndWheelDownward);
   } else if (m == Source) {
     sendToDestination(NetworkCommand::mouseWheelMove(delta, forward, notify, progress));
   }

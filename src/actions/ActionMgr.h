@@ -116,6 +116,8 @@ class ActionMgr : public QObject {
   void actuateAction(actionType type, int press, int suppress, int notify, const QString& keys,
                      const QString& name, bool osKey);
   void detectScreenEdge(int x, int y);
+  // The tray event goes out once the frame's input has reached the X server.
+  void notifyWnd(unsigned int event);
   void sendToDestination(const QByteArray& command);
   // Through the reply sender to the learned source; false while the source is unknown.
   bool replyToSource(const QByteArray& command);

@@ -182,7 +182,10 @@ void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name
     }
   }
   if (startTimer) runReleaseKeyTimer();
-  if (main.keycode) emit playEffect(button == KeyPress ? FxKeyPressed : FxKeyReleased);
+  if (main.keycode) {
+    const int fx = button == KeyPress ? FxKeyPressed : FxKeyReleased;
+    X11Backend::afterWrite([this, fx] { emit playEffect(fx); });
+  }
 }
 
 void Keyboard::runReleaseKeyTimer() { emit signalReleaseKeyStartTimer(); }

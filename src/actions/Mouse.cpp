@@ -246,7 +246,8 @@ void Mouse::pressButton(int xButton, bool press) {
             .toUtf8()
             .constData());
   }
-  emit playEffect(press ? FxButtonPressed : FxButtonReleased);
+  const int fx = press ? FxButtonPressed : FxButtonReleased;
+  X11Backend::afterWrite([this, fx] { emit playEffect(fx); });
 }
 
 void Mouse::releaseAllButtons() {
@@ -285,5 +286,6 @@ void Mouse::wheelMove(float delta, int forward) {
   }
   if (notches == 0) return;
   for (int i = 0; i < notches; ++i) X11Backend::instance().wheelNotch(forward != 0);
-  emit playEffect(forward ? FxWheelForward : FxWheelDownward);
+  const int fx = forward ? FxWheelForward : FxWheelDownward;
+  X11Backend::afterWrite([this, fx] { emit playEffect(fx); });
 }

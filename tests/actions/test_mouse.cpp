@@ -191,18 +191,24 @@ TEST_F(MouseTest, ABatchSendsItsThreadsMotionAndClickTogetherAtItsEnd) {
   X11Backend& x = X11Backend::instance();
   x.moveTo(100, 100);
   x.sync();
+  std::unique_ptr<Mouse> m(makeMouse());
+  int effects = 0;
+  QObject::connect(m.get(), &Mouse::playEffect, [&] { ++effects; });
   {
     X11Backend::Batch frame;
     x.moveTo(1500, 900);
-    x.button(1, true);
+    m->buttonPress(LeftButton);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(seen(), std::make_pair(QPoint(100, 100), 0u)) << "nothing goes out before the batch ends";
+    EXPECT_EQ(effects, 0) << "the click's sound waits for the click to be written";
   }
+  EXPECT_EQ(effects, 1);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   while (seen() != std::make_pair(QPoint(1500, 900), kButton1) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(seen(), std::make_pair(QPoint(1500, 900), kButton1));
-  x.button(1, false);
+  m->buttonRelease(LeftButton);
+  EXPECT_EQ(effects, 2) << "outside a batch the sound is asked for at once";
   x.sync();
   EXPECT_EQ(seen().second, 0u) << "outside a batch a request goes out at once";
   XCloseDisplay(watch);

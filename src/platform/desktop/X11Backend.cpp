@@ -6,6 +6,7 @@
 #include <chrono>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -41,6 +42,7 @@ constexpr std::chrono::milliseconds kPointerRecheck{250};
 
 thread_local int tBatchDepth = 0;
 thread_local bool tBatchPending = false;
+thread_local std::vector<std::function<void()>> tAfterWrite;
 
 }  // namespace
 
@@ -335,11 +337,25 @@ void X11Backend::flushLocked() {
 X11Backend::Batch::Batch() { ++tBatchDepth; }
 
 X11Backend::Batch::~Batch() {
-  if (--tBatchDepth > 0 || !tBatchPending) return;
-  tBatchPending = false;
-  X11Backend& x = instance();
-  std::lock_guard<std::mutex> lock(x.d_->mutex);
-  if (x.d_->dpy) XFlush(x.d_->dpy);
+  if (--tBatchDepth > 0) return;
+  if (tBatchPending) {
+    tBatchPending = false;
+    X11Backend& x = instance();
+    std::lock_guard<std::mutex> lock(x.d_->mutex);
+    if (x.d_->dpy) XFlush(x.d_->dpy);
+  }
+  if (tAfterWrite.empty()) return;
+  std::vector<std::function<void()>> calls;
+  calls.swap(tAfterWrite);
+  for (auto& fn : calls) fn();
+}
+
+void X11Backend::afterWrite(std::function<void()> fn) {
+  if (tBatchDepth > 0) {
+    tAfterWrite.push_back(std::move(fn));
+  } else {
+    fn();
+  }
 }
 
 void X11Backend::close() {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // The desktop backend on X11: one Display connection of its own, shared by the tracking thread,
 // the receiver's thread and the GUI thread. Every request holds one lock and is flushed at once.
@@ -49,6 +50,10 @@ class X11Backend {
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
   };
+  // Runs fn once this thread's batch has gone to the server, or now outside one. Work for other
+  // threads (a sound, a tray balloon) is started here, so that waking them does not put the
+  // frame's click behind their turn on the processor.
+  static void afterWrite(std::function<void()> fn);
   // Count of X errors seen on this connection since start (the handler logs each one).
   int errorCount() const;
 
