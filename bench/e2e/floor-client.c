@@ -1,6 +1,8 @@
 /* The floor for the end-to-end benchmark: one thread reads the tracking service's socket, maps the
  * first hand's palm onto the screen and posts one XTest motion per frame; a thumb-forefinger pinch
- * presses button 1 and spreading releases it. Usage: floor-client SOCKET */
+ * presses button 1 and spreading releases it. With --changed-only it posts a motion only when the
+ * position changed, as velmo-mouse does: nothing reaches the X server while the hand holds still.
+ * Usage: floor-client [--changed-only] SOCKET */
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -44,10 +46,12 @@ static int fingerTip(const char* hand, int type, double tip[3])
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: floor-client SOCKET\n");
+    const int changedOnly = argc == 3 && strcmp(argv[1], "--changed-only") == 0;
+    if (argc != 2 + changedOnly) {
+        fprintf(stderr, "usage: floor-client [--changed-only] SOCKET\n");
         return 2;
     }
+    const char* path = argv[1 + changedOnly];
     Display* dpy = XOpenDisplay(NULL);
     if (!dpy)
         return 1;
@@ -55,7 +59,7 @@ int main(int argc, char** argv)
     int fd = -1;
     struct sockaddr_un addr = {0};
     addr.sun_family = AF_UNIX;
-    strncpy(addr.sun_path, argv[1], sizeof addr.sun_path - 1);
+    strncpy(addr.sun_path, path, sizeof addr.sun_path - 1);
     for (int tries = 0; tries < 100; ++tries) {
         fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (connect(fd, (struct sockaddr*)&addr, sizeof addr) == 0)
@@ -68,7 +72,7 @@ int main(int argc, char** argv)
         return 1;
     static char buf[1 << 17];
     size_t have = 0;
-    int pressed = 0;
+    int pressed = 0, lastX = -1, lastY = -1;
     for (;;) {
         const ssize_t n = read(fd, buf + have, sizeof buf - have - 1);
         if (n < 0 && errno == EINTR)
@@ -87,7 +91,11 @@ int main(int argc, char** argv)
                 parseTriple(palm + 7, v);
                 const int x = (int)lround((v[0] + 117.5) / 235.0 * width);
                 const int y = (int)lround((1.0 - (v[1] - 82.5) / 235.0) * height);
-                XTestFakeMotionEvent(dpy, -1, x < 0 ? 0 : x >= width ? width - 1 : x, y < 0 ? 0 : y >= height ? height - 1 : y, 0);
+                const int cx = x < 0 ? 0 : x >= width ? width - 1 : x, cy = y < 0 ? 0 : y >= height ? height - 1 : y;
+                if (!changedOnly || cx != lastX || cy != lastY)
+                    XTestFakeMotionEvent(dpy, -1, cx, cy, 0);
+                lastX = cx;
+                lastY = cy;
                 if (fingerTip(palm, 0, thumb) && fingerTip(palm, 1, index)) {
                     const double d = sqrt((thumb[0] - index[0]) * (thumb[0] - index[0])
                         + (thumb[1] - index[1]) * (thumb[1] - index[1]) + (thumb[2] - index[2]) * (thumb[2] - index[2]));
