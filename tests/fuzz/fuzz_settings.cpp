@@ -1,5 +1,6 @@
 // Any bytes as "velmo.dat": read at start-up, saved, read back. The settings in use stay in their
 // ranges, and once saved they read back the same and save to the same bytes.
+#include "FuzzCheck.h"
 #include "ParameterTable.h"
 
 #include <QByteArray>
@@ -10,18 +11,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-// Names the broken promise in the crash report.
-void check(bool ok, int line = __builtin_LINE()) {
-  if (!ok) {
-    std::fprintf(stderr, "check failed at %s:%d\n", __FILE__, line);
-    std::abort();
-  }
-}
 
 QByteArray readAll(const QString& path) {
   QFile f(path);

@@ -1,5 +1,6 @@
 // Bytes from a tracking service, line by line, through the client's decoder and on through the
 // frame builder and the circle recogniser, as the controller's callback thread does.
+#include "FuzzCheck.h"
 #include "LeapFrameBuilder.h"
 #include "LeapFrameData.h"
 #include "LeapServiceClient.h"
@@ -8,24 +9,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 using namespace Leap::detail;
-
-namespace {
-
-// Names the broken promise in the crash report.
-void check(bool ok, int line = __builtin_LINE())
-{
-    if (!ok) {
-        std::fprintf(stderr, "check failed at %s:%d\n", __FILE__, line);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

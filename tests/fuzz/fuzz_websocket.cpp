@@ -1,5 +1,6 @@
 // One message of the sensor's WebSocket server through its decoder, and a frame on through the
 // frame builder and the circle recogniser, as the controller's callback thread does.
+#include "FuzzCheck.h"
 #include "LeapFrameBuilder.h"
 #include "LeapFrameData.h"
 #include "LeapWebSocketProtocol.h"
@@ -7,8 +8,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -16,14 +15,6 @@ using namespace Leap;
 using namespace Leap::detail;
 
 namespace {
-
-void check(bool ok, int line = __builtin_LINE())
-{
-    if (!ok) {
-        std::fprintf(stderr, "check failed at %s:%d\n", __FILE__, line);
-        std::abort();
-    }
-}
 
 bool finite(const Vector& v)
 {
