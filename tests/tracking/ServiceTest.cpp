@@ -179,15 +179,22 @@ TEST(TrackingService, DemoScenarioEndToEnd)
     int atRate = 0, pinched = 0, handFrames = 0;
     float lastProgress = 0.0f, maxProgress = 0.0f;
     int circleFrames = 0, clockwiseFrames = 0;
+    // A simulator that falls far behind (a loaded machine) skips frames, as a device would; the
+    // rate estimate then takes a dozen frames to settle back.
+    int settled = 0;
     for (size_t i = 0; i < frames.size(); ++i) {
         const Leap::Frame& f = frames[i];
         if (i > 0) {
             const int64_t d = f.timestamp() - frames[i - 1].timestamp();
             EXPECT_GT(d, 0);
-            if (d == 8333 || d == 8334)
+            if (d == 8333 || d == 8334) {
                 ++atRate;
+                ++settled;
+            } else {
+                settled = 0;
+            }
         }
-        if (i > 10) {
+        if (settled > 15) {
             EXPECT_NEAR(f.currentFramesPerSecond(), 120.0f, 1.0f);
         }
         if (f.hands().isEmpty())
