@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -14,6 +15,16 @@
 #include <vector>
 
 namespace tracking_test {
+
+// A file of the source tree ($VELMO_SOURCE_DIR, set by ctest); empty when it is not set.
+inline std::string sourceFile(const std::string& relative)
+{
+    const char* dir = std::getenv("VELMO_SOURCE_DIR");
+    return dir ? std::string(dir) + "/" + relative : std::string();
+}
+
+// The older service's frame (one hand, as its server sent it), kept with the WebSocket fuzz seeds.
+constexpr const char* OLDER_SERVICE_FRAME = "tests/fuzz/corpus/fuzz_websocket/older-service-one-hand.json";
 
 // Waits for a condition that another thread makes true; false only when it never comes.
 inline bool waitFor(const std::function<bool()>& condition, int seconds = 20)

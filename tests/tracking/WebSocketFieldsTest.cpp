@@ -2,6 +2,7 @@
 // still drops a frame. The older service's frame is a real one, as its built-in server sent it.
 
 #include "LeapWebSocketProtocol.h"
+#include "TrackingSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -30,11 +31,11 @@ std::string edit(std::string text, const char* pattern, const char* with)
 TEST(WebSocketFrames, MissingFieldsAreDerivedAndOnlyHandlessFramesDropped)
 {
     // No palmWidth, carpPosition, btipPosition, bases or arm; ids 310 .. 314 of hand 31.
-    const std::string older = readFile(VELMO_SOURCE_DIR "/tests/fuzz/corpus/fuzz_websocket/older-service-one-hand.json");
+    const std::string older = readFile(tracking_test::sourceFile(tracking_test::OLDER_SERVICE_FRAME));
     ASSERT_NE(older.find("\"id\":312"), std::string::npos);
     const std::string untyped = edit(older, R"(,"type":[0-4])", "");
     ASSERT_NE(untyped, older);
-    const std::string current = readFile(VELMO_SOURCE_DIR "/tests/fuzz/corpus/fuzz_websocket/standalone-one-hand.json");
+    const std::string current = readFile(tracking_test::sourceFile("tests/fuzz/corpus/fuzz_websocket/standalone-one-hand.json"));
     const float far = websocket::MAX_COORDINATE - 1.0f;
     struct Row {
         const char* name;

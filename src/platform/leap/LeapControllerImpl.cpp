@@ -1,5 +1,6 @@
 #include "LeapControllerImpl.h"
 
+#include "LeapAutoSource.h"
 #include "LeapLog.h"
 #include "LeapServiceClient.h"
 #include "LeapWebSocketSource.h"
@@ -21,7 +22,9 @@ ControllerImpl::ControllerImpl(Controller& owner, const TrackingSource& source) 
     m_dispatcher = new QObject;
     m_dispatcher->moveToThread(&m_thread);
     m_thread.start();
-    if (source.kind != TrackingSource::Kind::None)
+    if (source.kind == TrackingSource::Kind::Automatic)
+        logInfo("looking for hands at unix:" + source.address + " and " + source.url);
+    else if (source.kind != TrackingSource::Kind::None)
         logInfo("taking hands from " + source.text());
     switch (source.kind) {
     case TrackingSource::Kind::ServiceSocket:
@@ -35,6 +38,16 @@ ControllerImpl::ControllerImpl(Controller& owner, const TrackingSource& source) 
     case TrackingSource::Kind::WebSocket:
         m_source = std::make_unique<WebSocketSource>(QUrl(QString::fromStdString(source.address)),
             [this](ServiceEvent&& ev) { post(std::move(ev)); });
+        break;
+    case TrackingSource::Kind::Automatic:
+        runBlocking([this, source] {
+            AutoSource::Sinks sinks{[this](ServiceEvent&& ev) { post(std::move(ev), true, false); },
+                [this] { drainRead(); }, &m_busySince, [this](ServiceEvent&& ev) { post(std::move(ev)); },
+                [this](ServiceEvent&& ev) { post(std::move(ev)); }};
+            auto a = std::make_unique<AutoSource>(source.address, QUrl(QString::fromStdString(source.url)), std::move(sinks));
+            m_auto = a.get();
+            m_source = std::move(a);
+        });
         break;
     case TrackingSource::Kind::None:
         break;
@@ -87,6 +100,7 @@ ControllerImpl::~ControllerImpl()
     runBlocking([this] {
         delete m_stallTimer;
         m_stallTimer = nullptr;
+        m_auto = nullptr;
         m_source.reset();
     });
     std::vector<Listener*> remaining;
@@ -211,6 +225,8 @@ void ControllerImpl::setDevices(std::vector<Device> devices)
 
 void ControllerImpl::handle(ServiceEvent& ev)
 {
+    if (m_auto && !m_auto->admit(ev))
+        return;
     switch (ev.kind) {
     case ServiceEvent::Kind::ServiceUp:
         if (m_serviceConnected)

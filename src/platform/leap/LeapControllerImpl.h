@@ -23,6 +23,8 @@ class QTimer;
 namespace Leap {
 namespace detail {
 
+class AutoSource;
+
 class ControllerImpl {
 public:
     static constexpr int HISTORY = 60;
@@ -110,6 +112,7 @@ private:
     QThread m_thread;
     QObject* m_dispatcher = nullptr;
     std::unique_ptr<FrameSource> m_source;
+    AutoSource* m_auto = nullptr; // m_source when it is "auto"; callback thread only
 };
 
 } // namespace detail

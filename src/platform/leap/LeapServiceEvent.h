@@ -15,6 +15,8 @@ struct ServiceEvent {
     std::string key;
     bool value = false;
     RawFrame frame;
+    // Which source sent it, where the controller has more than one ("auto"); 0 otherwise.
+    int origin = 0;
 };
 
 } // namespace detail

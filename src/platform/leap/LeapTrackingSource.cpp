@@ -6,8 +6,6 @@
 
 #include <QUrl>
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <mutex>
 
@@ -45,11 +43,7 @@ bool TrackingSource::parse(const std::string& text, TrackingSource& out, std::st
 
 TrackingSource TrackingSource::automatic()
 {
-    const std::string path = Controller::servicePath();
-    struct stat st{};
-    if (stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
-        return TrackingSource{Kind::ServiceSocket, path};
-    return TrackingSource{Kind::WebSocket, websocket::DEFAULT_URL};
+    return TrackingSource{Kind::Automatic, Controller::servicePath(), websocket::DEFAULT_URL};
 }
 
 void TrackingSource::choose(const TrackingSource& source)
@@ -84,6 +78,8 @@ std::string TrackingSource::text() const
         return "unix:" + address;
     case Kind::WebSocket:
         return address;
+    case Kind::Automatic:
+        return "auto";
     case Kind::None:
         break;
     }
