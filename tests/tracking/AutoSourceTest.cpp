@@ -4,14 +4,12 @@
 #include "Leap.h"
 #include "SimProcess.h"
 #include "TrackingSupport.h"
+#include "WebSocketServer.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -41,15 +39,9 @@ int linesWith(const std::string& text)
 // A port nothing listens on, for a server that comes later.
 int freePort()
 {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-        return -1;
-    close(fd);
-    return ntohs(a.sin_port);
+    handsim::WebSocketServer probe;
+    std::string error;
+    return probe.listen(0, error) ? probe.port() : -1;
 }
 
 bool sawHandAt(RecordingListener& listener, float palmY)

@@ -144,7 +144,7 @@ bool readHand(Value v, Hand& h, std::string& error)
     return true;
 }
 
-// The older service gives the type only in the pointable's id (handId * 10 + type).
+// A service that leaves the type out still tells it in the pointable's id (handId * 10 + type).
 int typeOf(const Pointable& p)
 {
     if (p.type >= 0 || p.id < 0 || p.handId < 0)
