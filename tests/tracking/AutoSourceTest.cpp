@@ -1,5 +1,5 @@
 // "auto" started before any source exists: the first to appear is taken and kept while the other
-// appears too; once it goes, the other is found.
+// appears too; once it goes, the other is found. Started with one there, it takes that one at once.
 
 #include "Leap.h"
 #include "SimProcess.h"
@@ -104,5 +104,12 @@ TEST(AutoSource, TakesWhicheverAppearsFirstAndLooksAgainWhenItGoes)
     EXPECT_EQ(linesWith("taking hands from"), 2);
     EXPECT_EQ(listener.overlaps, 0);
     controller.removeListener(listener);
+
+    // Started while the service is there, the program takes it at once.
+    RecordingListener second;
+    Leap::Controller again(Leap::TrackingSource{Leap::TrackingSource::Kind::Automatic, sock, url});
+    again.addListener(second);
+    ASSERT_TRUE(waitFor([&] { return sawHandAt(second, 250.0f); })) << service.errors();
+    again.removeListener(second);
     qInstallMessageHandler(previous);
 }

@@ -12,6 +12,10 @@ namespace detail {
 AutoSource::AutoSource(std::string socketPath, QUrl url, Sinks sinks)
     : m_path(std::move(socketPath)), m_url(std::move(url)), m_sinks(std::move(sinks))
 {
+}
+
+void AutoSource::start()
+{
     startSocket();
     startWebSocket();
 }

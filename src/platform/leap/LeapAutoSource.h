@@ -32,6 +32,9 @@ public:
 
     AutoSource(std::string socketPath, QUrl url, Sinks sinks);
     ~AutoSource() override;
+    // Starts looking. A socket already there answers at once, and that answer goes to admit():
+    // the controller must be ready for it.
+    void start();
 
     // For every event before the controller handles it: false for one from a source not taken.
     bool admit(const ServiceEvent& ev);

@@ -47,6 +47,7 @@ ControllerImpl::ControllerImpl(Controller& owner, const TrackingSource& source) 
             auto a = std::make_unique<AutoSource>(source.address, QUrl(QString::fromStdString(source.url)), std::move(sinks));
             m_auto = a.get();
             m_source = std::move(a);
+            m_auto->start();
         });
         break;
     case TrackingSource::Kind::None:
