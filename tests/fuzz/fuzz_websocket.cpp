@@ -35,9 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(msg.frame.hands.size() <= static_cast<size_t>(websocket::MAX_HANDS));
     for (const RawHand& h : msg.frame.hands) {
         check(finite(h.palmPosition) && std::fabs(h.palmPosition.x) <= websocket::MAX_COORDINATE);
-        for (const RawFinger& f : h.fingers)
+        // Given or derived, a palm width is a width.
+        check(std::isfinite(h.palmWidth) && h.palmWidth > 0.0f && h.palmWidth <= websocket::MAX_COORDINATE);
+        for (const RawFinger& f : h.fingers) {
+            check(std::isfinite(f.width) && f.width > 0.0f);
             for (const Vector& j : f.joints)
-                check(finite(j));
+                check(finite(j) && std::fabs(j.x) <= websocket::MAX_COORDINATE
+                    && std::fabs(j.y) <= websocket::MAX_COORDINATE && std::fabs(j.z) <= websocket::MAX_COORDINATE);
+        }
     }
     FrameBuilder builder;
     // Twice: the second frame has a predecessor to take velocities and circles from.

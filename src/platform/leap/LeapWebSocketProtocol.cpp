@@ -1,7 +1,9 @@
 #include "LeapWebSocketProtocol.h"
 
+#include "LeapHandBuilder.h"
 #include "LeapJson.h"
 
+#include <algorithm>
 #include <array>
 
 namespace Leap {
@@ -24,6 +26,7 @@ constexpr int64_t MAX_ID = 214748363;
 
 struct Pointable {
     int64_t handId = -1;
+    int64_t id = -1; // handId * 10 + type; -1 when absent or unusable
     int type = -1;
     bool tool = false;
     float width = 0.0f;
@@ -35,6 +38,7 @@ struct Pointable {
 
 struct Hand {
     int64_t id = -1;
+    bool hasWidth = false;
     RawHand raw;
 };
 
@@ -53,6 +57,10 @@ bool readPointable(Value v, Pointable& p, std::string& error)
         if (key == "handId") {
             if (!readInt(value, -MAX_ID, MAX_ID, p.handId))
                 return fail(error, "pointable handId");
+        } else if (key == "id") {
+            // Only a stand-in for a missing type: an odd id is no reason to drop the frame.
+            if (!readInt(value, 0, MAX_ID * 10 + 9, p.id))
+                p.id = -1;
         } else if (key == "type") {
             int64_t type = 0;
             if (!readInt(value, 0, 4, type))
@@ -123,49 +131,95 @@ bool readHand(Value v, Hand& h, std::string& error)
         } else if (key == "palmWidth") {
             if (!readFloat(value, 0.0f, MAX_COORDINATE, raw.palmWidth) || raw.palmWidth <= 0.0f)
                 return fail(error, "palm width");
-            seen |= 32;
+            h.hasWidth = true;
         } else if (key == "palmVelocity") {
             if (!readVector(value, MAX_SPEED, raw.palmVelocity))
                 return fail(error, "palm velocity");
             raw.hasVelocity = true;
         }
     }
-    if (seen != 63)
+    if (seen != 31)
         return fail(error, "hand field missing");
     raw.id = static_cast<int>(h.id);
     return true;
 }
 
+// The older service gives the type only in the pointable's id (handId * 10 + type).
+int typeOf(const Pointable& p)
+{
+    if (p.type >= 0 || p.id < 0 || p.handId < 0)
+        return p.type;
+    const int64_t t = p.id - p.handId * 10;
+    return t >= 0 && t <= 4 ? static_cast<int>(t) : -1;
+}
+
+Vector clamped(const Vector& v)
+{
+    auto c = [](float x) { return std::clamp(x, -MAX_COORDINATE, MAX_COORDINATE); };
+    return Vector(c(v.x), c(v.y), c(v.z));
+}
+
+// Four fingers lie side by side across the palm: the index and pinky knuckles are three finger
+// pitches apart, the palm four.
+float palmWidthFromKnuckles(const Pointable& index, const Pointable& pinky)
+{
+    const float span = index.joints[1].distanceTo(pinky.joints[1]);
+    return std::clamp(span * 4.0f / 3.0f, MIN_DERIVED_PALM_WIDTH, MAX_DERIVED_PALM_WIDTH);
+}
+
+// The metacarpal's base lies behind the knuckle along the hand, as long as a model hand's
+// metacarpal scaled by this finger's proximal bone; the thumb's metacarpal has no length.
+Vector carpFromKnuckle(const Pointable& p, int type, const Vector& handDirection)
+{
+    const Vector& mcp = p.joints[1];
+    if (type == 0)
+        return mcp;
+    const float proximal = mcp.distanceTo(p.joints[2]);
+    const float scale = std::clamp(proximal / HandBuilder::boneLength(type, 1), 0.5f, 2.0f);
+    return clamped(mcp - handDirection * (HandBuilder::boneLength(type, 0) * scale));
+}
+
 // Fingers by handId and type, whatever their order; tools and bone-less pointables are skipped.
+// What a service leaves out (palm width, metacarpal base, bone end) is derived here.
 bool assignFingers(std::array<Hand, MAX_HANDS>& hands, size_t handCount, const Pointable* pointables,
     size_t count, std::string& error)
 {
-    unsigned have[MAX_HANDS] = {};
+    const Pointable* byType[MAX_HANDS][5] = {};
     for (size_t i = 0; i < count; ++i) {
         const Pointable& p = pointables[i];
-        if (p.tool || p.type < 0 || (p.seen & 0x0F) != 0x0F || !(p.seen & 0x30))
+        const int type = typeOf(p);
+        // mcp, pip and dip, and a tip or the bone's end.
+        if (p.tool || type < 0 || (p.seen & 0x0E) != 0x0E || !(p.seen & 0x30))
             continue;
         for (size_t h = 0; h < handCount; ++h) {
             if (hands[h].id != p.handId)
                 continue;
-            const unsigned bit = 1u << p.type;
-            if (have[h] & bit)
+            if (byType[h][type])
                 return fail(error, "two fingers of one type");
-            have[h] |= bit;
-            RawFinger& f = hands[h].raw.fingers[static_cast<size_t>(p.type)];
-            f.type = p.type;
-            for (size_t j = 0; j < 4; ++j)
-                f.joints[j] = p.joints[j];
-            // The bone's end; the older service puts the tip a few millimetres short of it.
-            f.joints[4] = (p.seen & 0x10) ? p.joints[4] : p.joints[5];
-            f.width = p.width > 0.0f ? p.width : hands[h].raw.palmWidth * FINGER_WIDTH_OF_PALM[p.type];
-            f.extended = p.extended;
+            byType[h][type] = &p;
             break;
         }
     }
-    for (size_t h = 0; h < handCount; ++h)
-        if (have[h] != 0x1F)
+    for (size_t h = 0; h < handCount; ++h) {
+        const Pointable* const* fingers = byType[h];
+        if (std::find(fingers, fingers + 5, nullptr) != fingers + 5)
             return fail(error, "hand without five fingers");
+        RawHand& raw = hands[h].raw;
+        if (!hands[h].hasWidth)
+            raw.palmWidth = palmWidthFromKnuckles(*fingers[1], *fingers[4]);
+        for (int t = 0; t < 5; ++t) {
+            const Pointable& p = *fingers[t];
+            RawFinger& f = raw.fingers[static_cast<size_t>(t)];
+            f.type = t;
+            f.joints[0] = (p.seen & 0x01) ? p.joints[0] : carpFromKnuckle(p, t, raw.direction);
+            for (size_t j = 1; j < 4; ++j)
+                f.joints[j] = p.joints[j];
+            // The bone's end; the older service puts the tip a few millimetres short of it.
+            f.joints[4] = (p.seen & 0x10) ? p.joints[4] : p.joints[5];
+            f.width = p.width > 0.0f ? p.width : raw.palmWidth * FINGER_WIDTH_OF_PALM[t];
+            f.extended = p.extended;
+        }
+    }
     return true;
 }
 

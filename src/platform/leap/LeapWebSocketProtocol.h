@@ -23,6 +23,9 @@ constexpr float MAX_SPEED = 1000000.0f;     // mm/s
 // Reported finger widths outside this range are a server's mistake (one reports about 6 mm).
 constexpr float MIN_FINGER_WIDTH = 8.0f;
 constexpr float MAX_FINGER_WIDTH = 40.0f;
+// A palm width derived from the knuckles is kept within a hand's range.
+constexpr float MIN_DERIVED_PALM_WIDTH = 40.0f;
+constexpr float MAX_DERIVED_PALM_WIDTH = 160.0f;
 // Finger width as a share of the palm width, thumb .. pinky, where the server's is unusable.
 constexpr float FINGER_WIDTH_OF_PALM[5] = {19.0f / 85.0f, 17.0f / 85.0f, 17.0f / 85.0f, 16.0f / 85.0f, 14.0f / 85.0f};
 
