@@ -4,6 +4,7 @@
 #include "LeapProtocol.h"
 #include "FrameStamps.h"
 #include "Player.h"
+#include "Replay.h"
 #include "Service.h"
 #include "WebSocketServer.h"
 #include "WireFormat.h"
@@ -184,6 +185,15 @@ public:
         if (m_record)
             *m_record << m_lines.encode(o) << '\n';
     }
+    // A message as it stands (a line of the sensor's recording), recorded as it went out.
+    void sendText(const std::string& message, bool frame)
+    {
+        if (m_stamps && frame)
+            m_stamps.stamp();
+        m_service.broadcast(message);
+        if (m_record)
+            *m_record << message << '\n';
+    }
 
 private:
     handsim::Server& m_service;
@@ -356,6 +366,34 @@ int playRecording(const Options& o, const std::vector<protocol::Message>& messag
     }
 }
 
+// Without end: the recording, then no-hand frames (and with --loop the recording again).
+int playSensorRecording(const Options& o, handsim::Replay& replay, handsim::Server& service,
+    handsim::WireFormat& format, Outlet& out)
+{
+    Leap::DeviceStatus device;
+    device.attached = true;
+    const FinalGreeting greet(service, [&] { return format.greeting(device, {}); });
+    if (!waitForClient(service))
+        return 1;
+    std::fprintf(stderr, "velmo-handsim: replaying %s (%zu frames, one every %.1f ms)\n", o.replay.c_str(),
+        replay.frameCount(), static_cast<double>(replay.periodUs()) / 1000.0);
+    replay.setLoop(o.loop);
+    auto start = Clock::now();
+    for (;;) {
+        const handsim::Replay::Message m = replay.next();
+        auto due = start + std::chrono::microseconds(m.atUs);
+        // Far behind (a stopped process): go on from now rather than send a burst.
+        const auto now = Clock::now();
+        if (now - due > std::chrono::milliseconds(100)) {
+            start += now - due;
+            due = now;
+        }
+        if (!waitUntil(service, due))
+            return 1;
+        out.sendText(*m.text, m.frame);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -371,11 +409,21 @@ int main(int argc, char** argv)
 
     handsim::Script script;
     std::vector<protocol::Message> recording;
+    handsim::Replay sensorRecording;
+    handsim::Replay::Load sensor = handsim::Replay::Load::NotSensorRecording;
     if (o.replay.empty()) {
         if (!handsim::loadScript(o.script, script, error)) {
             std::fprintf(stderr, "velmo-handsim: %s: %s\n", o.script.c_str(), error.c_str());
             return 2;
         }
+    } else if ((sensor = sensorRecording.load(o.replay, error)) == handsim::Replay::Load::Failed) {
+        std::fprintf(stderr, "velmo-handsim: %s\n", error.c_str());
+        return 2;
+    } else if (sensor == handsim::Replay::Load::Loaded) {
+        // The sensor's frames go where its server would serve them.
+        if (!o.socket.empty())
+            return usage("a recording of the sensor's server is served on the WebSocket port, not --socket");
+        o.websocket = true;
     } else if (!loadRecording(o.replay, recording)) {
         return 2;
     }
@@ -416,8 +464,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "velmo-handsim: cannot write %s\n", o.stamp.c_str());
         return 1;
     }
-    const int rc = o.replay.empty() ? playScript(o, script, service, *format, out)
-                                    : playRecording(o, recording, service, *format, out);
+    const int rc = o.replay.empty()                          ? playScript(o, script, service, *format, out)
+        : sensor == handsim::Replay::Load::Loaded ? playSensorRecording(o, sensorRecording, service, *format, out)
+                                                  : playRecording(o, recording, service, *format, out);
     // The greeting spoke of a player that is gone; a client arriving now gets none.
     service.setGreeting(nullptr);
     // Let the clients have the last lines before the socket goes.
