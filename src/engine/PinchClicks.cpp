@@ -14,8 +14,10 @@ const char* const kOpenedText[4] = {
 enum { Rising = 0, Falling = 1 };
 
 // How far from a fingertip the thumb can still be pinching it, in lengths of the index finger's
-// last two bones (a learned threshold can lie far out when the learned range is narrow).
-constexpr float kPinchReach = 1.5f;
+// last two bones (the side's start threshold): a learned threshold can lie far out when the
+// learned range is narrow, and real pinches close to 12-25 mm while a relaxed open hand keeps
+// the thumb 45-100 mm away.
+constexpr float kPinchReach = 1.0f;
 
 }  // namespace
 
@@ -85,16 +87,21 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
       logLine("***GESTURE %d OPENED MISSING  - HAND MOVEMENT: %f\n", f, handMovement);
   }
 
-  // Until a side's first press its thresholds go back to the bone-length start value.
+  // Until a side's first press its thresholds go back to the bone-length start value, and the
+  // press is judged against that value: a threshold learned in this same frame lies above the
+  // distance that has just become the new minimum, so it would press as soon as the thumb began
+  // to close.
   const int side = handSide_;
+  float pressTh = th;
   if ((side == 0 || side == 1) && sideBootstrap_[side] == 1 && boneLengths != nullptr) {
     const float start = boneLengths[0][0] + boneLengths[1][0];
     for (int k = 0; k < 4; ++k) sideDistTh_[side][k] = start;
     InitAdaptiveTh(side);
+    pressTh = start;
   }
 
   // Press.
-  if (Dist <= th && s == 0 && handMovement <= moveLimit &&
+  if (Dist <= pressTh && s == 0 && handMovement <= moveLimit &&
       fingersTotNumb >= cfg_.clickMinFingersNumber && postureFlag == 0) {
     int run = 0;
     const float speed =
@@ -132,7 +139,7 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
       if (f == 1) logLine("***RIGHT CLICK CLOSED MISSING - SPEED: %f\n", speed);
     }
   }
-  if (Dist <= th && s == 0 && (f == 0 || f == 1)) {
+  if (Dist <= pressTh && s == 0 && (f == 0 || f == 1)) {
     const char* which = f == 0 ? "LEFT" : "RIGHT";
     if (fingersTotNumb < cfg_.clickMinFingersNumber)
       logLine("***%s CLICK CLOSED MISSING - FINGERS NUMBER: %d\n", which, fingersTotNumb);

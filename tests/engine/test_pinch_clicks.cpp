@@ -70,10 +70,11 @@ TEST(PressRelease, OnePressAndOneRelease) {
   }
   ASSERT_TRUE(heldSeen);
   EXPECT_EQ(seen, kLeftClick);
-  // The first threshold learned in the frame counts before the side's first press: 70 mm, the
-  // second closing frame, already lies under 70 + 10 x 0.35.
+  // Before the side's first press the start value decides, not the threshold learned in the same
+  // frame (70 + 10 x 0.35 at the second closing frame, which pressed a real hand still far
+  // open): 45 mm, the first frame within 47.
   ASSERT_EQ(at.size(), 2u);
-  EXPECT_FLOAT_EQ(d[at[0]], 70.0f);
+  EXPECT_FLOAT_EQ(d[at[0]], 45.0f);
   // Released on the first rising step past 0.85 x (20 + 60 x 0.35) = 34.85.
   EXPECT_FLOAT_EQ(d[at[1]], 35.0f);
   EXPECT_EQ(r.g.isLeftPressed(), 0);
@@ -119,6 +120,32 @@ TEST(StartUpRule, LearnedThresholdsWaitForTheSidesFirstPress) {
   play(r, few, 0, {10.0f});
   EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 34.5f);
   EXPECT_FLOAT_EQ(r.g.sideDistanceThreshold(1, 0), 34.5f);
+}
+
+// After the side's first press a learned threshold can lie far out (here 20 + 130 x 0.35 = 65.5
+// once the hand has spread to 150 mm); the thumb still presses only within the index finger's
+// last two bones (47 mm) of the tip.
+TEST(Reach, ALearnedThresholdFarOutPressesOnlyWithinTheLastTwoBones) {
+  const struct {
+    float closedTo;
+    std::vector<float> pressedAt;
+  } rows[] = {{50.0f, {}}, {40.0f, {45.0f}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.closedTo);
+    SourceRig r;
+    ASSERT_EQ(play(r, openHand(), 0, closeAndOpen()), kLeftClick);
+    std::vector<float> d;
+    for (float v = 85.0f; v <= 150.0f; v += 5.0f) d.push_back(v);
+    for (float v = 145.0f; v >= row.closedTo; v -= 5.0f) d.push_back(v);
+    d.insert(d.end(), 10, row.closedTo);
+    std::vector<int> at;
+    const Strings seen = play(r, openHand(), 0, d, nullptr, &at);
+    EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 65.5f);
+    std::vector<float> pressedAt;
+    for (int i : at) pressedAt.push_back(d[static_cast<size_t>(i)]);
+    EXPECT_EQ(pressedAt, row.pressedAt);
+    EXPECT_EQ(seen, Strings(row.pressedAt.size(), "LEFT_BUTTON 1 0 0"));
+  }
 }
 
 TEST(Speed, ASlowDriftNeverPresses) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "LeapRaw.h"
 #include "Script.h"
 
 namespace geval {
@@ -20,6 +21,7 @@ struct Action {
     bool up = false;  // Wheel: a forward (up) notch, else downward
     int notches = 0;  // Wheel
     double t = 0.0;   // seconds since the script started
+    float thumbMm = -1.0f;  // Press: the thumb's distance to the pinched tip, when known
 };
 
 struct RunSettings {
@@ -46,5 +48,8 @@ struct RunResult {
 handsim::Script vary(const handsim::Script& script, const RunSettings& settings);
 
 RunResult runScript(const handsim::Script& script, const RunSettings& settings);
+
+// Recorded frames on their own timestamps (controllerPos and trace of the settings apply).
+RunResult runFrames(const std::vector<Leap::RawFrame>& frames, const RunSettings& settings);
 
 } // namespace geval

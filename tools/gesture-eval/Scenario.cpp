@@ -7,10 +7,9 @@
 
 namespace geval {
 
-namespace {
-
-bool parseExpect(std::istringstream& in, Expectation& e)
+bool parseExpectation(const std::string& words, Expectation& e)
 {
+    std::istringstream in(words);
     std::string word;
     in >> word;
     if (word == "none") {
@@ -18,6 +17,9 @@ bool parseExpect(std::istringstream& in, Expectation& e)
     } else if (word == "press") {
         e.kind = Expectation::Press;
         if (!(in >> e.button) || e.button < 1 || e.button > 4)
+            return false;
+        std::string within;
+        if (in >> within && (within != "within" || !(in >> e.withinMm) || !(e.withinMm > 0.0f)))
             return false;
     } else if (word == "wheel") {
         e.kind = Expectation::Wheel;
@@ -39,8 +41,6 @@ bool parseExpect(std::istringstream& in, Expectation& e)
     return !(in >> rest);
 }
 
-} // namespace
-
 bool parseScenario(const std::string& name, const std::string& text, Scenario& out, std::string& error)
 {
     out = Scenario();
@@ -57,9 +57,11 @@ bool parseScenario(const std::string& name, const std::string& text, Scenario& o
         words >> first;
         if (first == "expect") {
             Expectation e;
-            if (!parseExpect(words, e)) {
-                error = name + " line " + std::to_string(lineNo) + ": expect press N, none, wheel up|down >= N "
-                                                                    "or travel >= N";
+            std::string rest;
+            std::getline(words, rest);
+            if (!parseExpectation(rest, e)) {
+                error = name + " line " + std::to_string(lineNo) + ": expect press N [within MM], none, "
+                                                                    "wheel up|down >= N or travel >= N";
                 return false;
             }
             out.expectations.push_back(e);

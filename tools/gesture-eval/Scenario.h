@@ -15,6 +15,7 @@ struct Expectation {
     int button = 0;     // Press: 1 left, 2 right, 3 middle, 4 keyboard action
     bool up = false;    // Wheel: forward (up) or downward notches
     int atLeast = 0;    // Wheel: notches; Travel: pixels
+    float withinMm = 0.0f;  // Press: when set, the thumb at most this far from the pinched tip
 };
 
 struct Scenario {
@@ -24,6 +25,8 @@ struct Scenario {
     std::vector<Expectation> expectations;
 };
 
+// The words of an expect line after "expect".
+bool parseExpectation(const std::string& words, Expectation& e);
 // On failure, error names the line.
 bool parseScenario(const std::string& name, const std::string& text, Scenario& out, std::string& error);
 bool loadScenario(const std::string& path, Scenario& out, std::string& error);

@@ -20,22 +20,25 @@ Score score(const Scenario& scenario, const RunResult& result, const RunSettings
 {
     Score s;
     s.runs = 1;
-    std::vector<int> expected;
-    for (const Expectation& e : scenario.expectations)
-        if (e.kind == Expectation::Press)
-            expected.push_back(settings.controllerPos == 2 && e.button == 3 ? 2 : e.button);
+    std::vector<Expectation> expected;
+    for (Expectation e : scenario.expectations)
+        if (e.kind == Expectation::Press) {
+            if (settings.controllerPos == 2 && e.button == 3)
+                e.button = 2;
+            expected.push_back(e);
+        }
     std::vector<int> pressed;
     int up = 0, down = 0;
-    for (const Action& a : result.actions) {
-        if (a.kind == Action::Press)
-            pressed.push_back(a.button);
-        if (a.kind == Action::Wheel)
-            (a.up ? up : down) += a.notches;
-    }
     // The expected presses in order, each matched by the first fitting press after the last match.
     size_t next = 0;
-    for (int b : pressed) {
-        if (next < expected.size() && expected[next] == b)
+    for (const Action& a : result.actions) {
+        if (a.kind == Action::Wheel)
+            (a.up ? up : down) += a.notches;
+        if (a.kind != Action::Press)
+            continue;
+        pressed.push_back(a.button);
+        if (next < expected.size() && expected[next].button == a.button
+            && (expected[next].withinMm <= 0.0f || (a.thumbMm >= 0.0f && a.thumbMm <= expected[next].withinMm)))
             ++next;
     }
     s.intended = static_cast<int>(expected.size());

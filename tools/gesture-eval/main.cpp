@@ -8,8 +8,10 @@
 #include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "EngineRun.h"
+#include "Recording.h"
 #include "Scenario.h"
 #include "Score.h"
 
@@ -17,6 +19,7 @@ namespace {
 
 struct Options {
     std::string corpus;
+    std::string recordings;  // the real-hands family's folder, when given
     bool shortRun = false;
     int variants = 4;        // per scenario, controller position and hand
     float maxJitter = 1.5f;  // mm
@@ -34,10 +37,35 @@ int usage(const char* why)
         std::fprintf(stderr, "velmo-gesture-eval: %s\n", why);
     std::fprintf(stderr,
         "usage: velmo-gesture-eval [--short] [--variants N] [--max-jitter MM] [--seed N] [--min-detected PCT]\n"
-        "                          [--verbose] CORPUS-FOLDER\n"
-        "       velmo-gesture-eval --trace SCENARIO [--pos N] [--left] [--hand-scale S] [--pinch SECONDS]\n"
-        "                          [--jitter MM] [--run-seed N] CORPUS-FOLDER\n");
+        "                          [--verbose] [--recordings FOLDER] CORPUS-FOLDER\n"
+        "       velmo-gesture-eval --trace SCENARIO|RECORDING [--pos N] [--left] [--hand-scale S] [--pinch SECONDS]\n"
+        "                          [--jitter MM] [--run-seed N] [--recordings FOLDER] CORPUS-FOLDER\n");
     return 2;
+}
+
+// One recording's verdict: its presses by button, keys, and the thumb's distance to the pinched
+// tip at each press.
+std::string recordingLine(const std::string& name, const std::vector<Leap::RawFrame>& frames,
+    const geval::RunResult& r, bool ok)
+{
+    int count[5] = {0, 0, 0, 0, 0};
+    std::string at;
+    static const char* const kButton[5] = {"", "left", "right", "middle", "key"};
+    for (const geval::Action& a : r.actions) {
+        if (a.kind != geval::Action::Press)
+            continue;
+        ++count[a.button];
+        char buf[96];
+        std::snprintf(buf, sizeof buf, "; %s at %.2f s, thumb %.1f mm from the tip", kButton[a.button], a.t,
+            static_cast<double>(a.thumbMm));
+        at += buf;
+    }
+    const double seconds = double(frames.back().timestamp - frames.front().timestamp) / 1e6;
+    char buf[192];
+    std::snprintf(buf, sizeof buf, "  %-20s %4d frames %5.1f s  %-4s presses left %d right %d middle %d, keys %d%s",
+        name.c_str(), r.frames, seconds, ok ? "ok" : "FAIL", count[1], count[2], count[3], count[4],
+        r.stuck.empty() ? "" : ", still held at the end");
+    return buf + at;
 }
 
 double percent(int part, int whole) { return whole > 0 ? 100.0 * part / whole : 100.0; }
@@ -78,7 +106,7 @@ int main(int argc, char** argv)
             else
                 o.one.seed = static_cast<uint32_t>(std::strtoul(v, nullptr, 10));
         } else if (a == "--variants" || a == "--max-jitter" || a == "--seed" || a == "--min-detected"
-            || a == "--trace") {
+            || a == "--trace" || a == "--recordings") {
             const char* v = value();
             if (!v)
                 return usage((a + " needs a value").c_str());
@@ -90,6 +118,8 @@ int main(int argc, char** argv)
                 o.seed = static_cast<uint32_t>(std::strtoul(v, nullptr, 10));
             else if (a == "--min-detected")
                 o.minDetected = std::strtod(v, nullptr);
+            else if (a == "--recordings")
+                o.recordings = v;
             else
                 o.trace = v;
         } else if (!a.empty() && a[0] == '-') {
@@ -104,6 +134,12 @@ int main(int argc, char** argv)
     std::vector<geval::Scenario> corpus;
     std::string error;
     if (!geval::loadCorpus(o.corpus, corpus, error)) {
+        std::fprintf(stderr, "velmo-gesture-eval: %s\n", error.c_str());
+        return 2;
+    }
+
+    std::vector<geval::Recording> recordings;
+    if (!o.recordings.empty() && !geval::loadRecordings(o.recordings, recordings, error)) {
         std::fprintf(stderr, "velmo-gesture-eval: %s\n", error.c_str());
         return 2;
     }
@@ -166,6 +202,31 @@ int main(int argc, char** argv)
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
+    // Real hands: each recording once, as recorded, at the desk position.
+    bool realOk = true;
+    std::vector<std::string> realLines;
+    for (const geval::Recording& rec : recordings) {
+        if (!o.trace.empty() && rec.name != o.trace)
+            continue;
+        std::vector<Leap::RawFrame> frames;
+        if (!geval::readFrames(rec.path, frames, error)) {
+            std::fprintf(stderr, "velmo-gesture-eval: %s\n", error.c_str());
+            return 2;
+        }
+        geval::RunSettings rs = o.one;
+        rs.jitterMm = 0.0f;
+        if (!o.trace.empty())
+            rs.trace = stdout;
+        const geval::RunResult r = geval::runFrames(frames, rs);
+        geval::Scenario sc;
+        sc.name = rec.name;
+        sc.expectations = rec.expectations;
+        const geval::Score s = geval::score(sc, r, rs);
+        const bool ok = s.stray == 0 && s.stuck == 0 && s.missedOther == 0 && s.detected == s.intended;
+        realOk = realOk && ok;
+        realLines.push_back(recordingLine(rec.name, frames, r, ok));
+    }
+
     std::printf("%-12s %6s %9s %9s %8s %6s %6s %7s\n", "family", "runs", "intended", "detected", "rate", "stray",
         "stuck", "missed");
     for (const auto& f : families)
@@ -176,6 +237,11 @@ int main(int argc, char** argv)
                 "expectations missed\n",
         total.detectedLowNoise, total.intendedLowNoise, lowNoise, total.missedOtherLowNoise);
     std::printf("%ld frames in %.1f s (%.0f x real time)\n", frames, seconds, seconds > 0 ? frames / 120.0 / seconds : 0.0);
+    if (!realLines.empty()) {
+        std::printf("real hands (%zu recordings):\n", realLines.size());
+        for (const std::string& line : realLines)
+            std::printf("%s\n", line.c_str());
+    }
     const bool ok = total.stray == 0 && total.stuck == 0 && total.missedOtherLowNoise == 0 && lowNoise >= o.minDetected;
-    return ok ? 0 : 1;
+    return ok && realOk ? 0 : 1;
 }
