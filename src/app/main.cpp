@@ -116,7 +116,7 @@ int main(int argc, char* argv[]) {
     OwnEnvironment::set("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
 
-    ResourceConfig::rewrite(velmoResourceDir(), ResourceConfig::defaultCacheDir());
+    ResourceConfig::rewrite(velmoResourceDir());
 
     if (!waitForSystemTray()) {
         const QString text = QObject::tr("I couldn't detect any system tray on this system.");
