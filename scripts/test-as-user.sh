@@ -14,7 +14,9 @@ skip() { echo "test-as-user: skipped: $*" >&2; exit 77; }
 
 [ "$(id -u)" -eq 0 ] || { echo "test-as-user: run as root (as an ordinary user, plain ctest already is this test)" >&2; exit 2; }
 case "$build/" in "$here"/*) ;; *) skip "the build tree $build is not inside the checkout $here" ;; esac
-unshare -m true 2>/dev/null || skip "no mount namespace can be made here (unshare -m failed)"
+# (In a chroot whose root is no mount point of its own, unshare cannot make the new namespace's
+# mounts private, and mounts made there could reach the outside: no run then.)
+why=$(unshare -m true 2>&1) || skip "no private mount namespace can be made here (${why:-unshare -m failed})"
 if ! id "$user" >/dev/null 2>&1; then
   useradd --create-home --shell /bin/bash "$user" || skip "the user $user cannot be made"
 fi
