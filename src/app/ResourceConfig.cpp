@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 namespace {
 
@@ -51,7 +50,7 @@ QByteArray ResourceConfig::rewritten(const QByteArray& text, const QString& reso
     return out;
 }
 
-QString ResourceConfig::rewrite(const QString& resourceDir, const QString& cacheDir) {
+QString ResourceConfig::rewrite(const QString& resourceDir) {
     const QString listPath = QDir(resourceDir).filePath(listName);
     QFile in(listPath);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -64,20 +63,7 @@ QString ResourceConfig::rewrite(const QString& resourceDir, const QString& cache
     if (!readOk) return QString();
 
     const QByteArray updated = rewritten(text, QDir(resourceDir).absolutePath());
-    if (updated == text || writeAtomically(listPath, updated)) return listPath;
-
-    // The installation is read-only: the user's own copy takes its place.
-    if (!cacheDir.isEmpty() && QDir().mkpath(cacheDir)) {
-        const QString cachePath = QDir(cacheDir).filePath(listName);
-        QFile cached(cachePath);
-        if (cached.open(QIODevice::ReadOnly) && cached.readAll() == updated) return cachePath;
-        cached.close();
-        if (writeAtomically(cachePath, updated)) return cachePath;
-    }
-    qDebug() << "COULD NOT REWRITE RESOURCE LIST" << listPath;
+    // A read-only installation keeps its list, which reads right as it is.
+    if (updated != text) writeAtomically(listPath, updated);
     return listPath;
-}
-
-QString ResourceConfig::defaultCacheDir() {
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
 }

@@ -12,10 +12,8 @@ public:
     static QByteArray rewritten(const QByteArray& text, const QString& resourceDir);
 
     // Rewrites resourceDir/resources.cfg in place (atomically, only when it changes). Where
-    // resourceDir cannot be written, the rewritten list goes to cacheDir/resources.cfg instead.
-    // Returns the path of the list to read, or an empty string when there is no list.
-    static QString rewrite(const QString& resourceDir, const QString& cacheDir);
-
-    // The user's cache directory for a rewritten list.
-    static QString defaultCacheDir();
+    // resourceDir cannot be written the list stays as it is: the tutorial takes a relative archive
+    // line from the list's own folder, so an installed list reads right unchanged. Returns the
+    // list's path, or an empty string when there is no list.
+    static QString rewrite(const QString& resourceDir);
 };

@@ -5,8 +5,11 @@
 #include "ui_UserOptionDlg.h"
 
 #include <QFileInfo>
+#include <QFont>
 #include <QHeaderView>
 #include <QScrollBar>
+
+#include <initializer_list>
 
 // The gesture pictures live in this library's resources; a static library registers them itself.
 static void registerOptionPictures() {
@@ -20,6 +23,18 @@ static void registerOptionPictures() {
 namespace {
 
 constexpr int kPinchMouseEntries = 4;
+
+// Narrower type (a condensed face where one is installed, else Qt narrows the font), and where
+// that is not enough one point smaller, for captions that would lose their ends at the form's
+// fixed widths in a desktop's default font.
+void condense(std::initializer_list<QWidget*> captions, bool smaller) {
+    for (QWidget* caption : captions) {
+        QFont font = caption->font();
+        font.setStretch(QFont::SemiCondensed);
+        if (smaller && font.pointSizeF() > 1.0) font.setPointSizeF(font.pointSizeF() - 1.0);
+        caption->setFont(font);
+    }
+}
 
 float checked(const QCheckBox* box) { return box->isChecked() ? 1.0f : 0.0f; }
 
@@ -65,6 +80,10 @@ UserOptionDlg::UserOptionDlg(QWidget* parent, int networkMode) : QDialog(parent)
     ui->tableWidgetKeyboardAction->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ui->tableWidgetKeyboardAction->setFocusPolicy(Qt::NoFocus);
     ui->tableWidgetKeyboardAction->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    condense({ui->labelThumbForeFinger, ui->labelThumbMiddleFinger, ui->labelThumbRingFinger, ui->labelThumbPinkyFinger,
+              ui->labelPosition}, true);
+    condense({ui->labelAudioFxBorder, ui->labelGraphicFx, ui->labelFistSensitivity_3, ui->labelFistSensitivity_4}, false);
 
     ui->labelDisableTutorial->setText(QStringLiteral("DISABLE GESTURES AT THE START"));
     updateActions();

@@ -1,4 +1,5 @@
 // Velmo Mouse: a tray utility; the tray window runs the whole program.
+#include "InfoOption.h"
 #include "OwnEnvironment.h"
 #include "ResourceConfig.h"
 #include "ResourceDir.h"
@@ -77,6 +78,7 @@ bool x11SessionReachable() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (answerInfoOption(argc, argv)) return 0;
     std::string trackingError;
     if (!applyTrackingOption(argc, argv, trackingError)) {
         std::fprintf(stderr, "velmo-mouse: %s\n", trackingError.c_str());
@@ -116,7 +118,7 @@ int main(int argc, char* argv[]) {
     OwnEnvironment::set("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
 
-    ResourceConfig::rewrite(velmoResourceDir(), ResourceConfig::defaultCacheDir());
+    ResourceConfig::rewrite(velmoResourceDir());
 
     if (!waitForSystemTray()) {
         const QString text = QObject::tr("I couldn't detect any system tray on this system.");

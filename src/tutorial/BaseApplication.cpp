@@ -1,5 +1,6 @@
 #include "BaseApplication.h"
 
+#include "BuildTreeDirs.h"
 #include "OsxTutorialWindow.h"
 #include "ResourceDir.h"
 #include "TextRenderer.h"
@@ -13,10 +14,6 @@
 #include <QFileInfo>
 
 #include <exception>
-
-#ifndef VELMO_TUTORIAL_MEDIA
-#define VELMO_TUTORIAL_MEDIA ""
-#endif
 
 namespace {
 
@@ -71,8 +68,8 @@ BaseApplication::BaseApplication(OsxTutorialWindow* window) : mHostWindow(window
     }
     // The program's resource folder when the renderer files are there, else the build's own.
     mResourcePath = velmoResourceDir().toStdString();
-    if (mResourcePath.empty() || !QFileInfo::exists(QString::fromStdString(mResourcePath + "/plugins.cfg")))
-        mResourcePath = VELMO_TUTORIAL_MEDIA;
+    const bool found = !mResourcePath.empty() && QFileInfo::exists(QString::fromStdString(mResourcePath + "/plugins.cfg"));
+    if (!found && velmo_build_tutorial_media) mResourcePath = velmo_build_tutorial_media();
 }
 
 BaseApplication::~BaseApplication() {
@@ -173,8 +170,14 @@ void BaseApplication::setupResources() {
     groups.addResourceLocation(mResourcePath, "FileSystem", general, false);
     Ogre::ConfigFile list;
     list.loadFromResourceSystem(mResourcesCfg, general, "\t:=", true);
+    // A relative location is the list's own folder's: the list names no installation's path, so an
+    // installed, read-only or moved copy reads right as it is.
     for (const auto& section : list.getSettingsBySection())
-        for (const auto& entry : section.second) groups.addResourceLocation(entry.second, entry.first, section.first, false);
+        for (const auto& entry : section.second) {
+            const std::string& where = entry.second;
+            const std::string location = where.empty() || where[0] == '/' ? where : mResourcePath + "/" + where;
+            groups.addResourceLocation(location, entry.first, section.first, false);
+        }
 }
 
 bool BaseApplication::configure() {

@@ -8,11 +8,16 @@
 #include "ui_UserOptionDlg.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -335,3 +340,37 @@ TEST(OptionsDialog, StartAtLoginWritesReplacesAndRemovesTheAutostartEntry) {
 }
 
 } // namespace
+
+// Every one-line caption is whole at the dialog's fixed geometry in the system's default font: a
+// label or check box whose text needs more than its widget's width loses its end.
+TEST(OptionsForm, EveryOneLineCaptionFitsItsWidget) {
+    // Qt's default on an X11 desktop that sets none (the offscreen platform used here has another).
+    const QFont before = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
+    UserOptionDlg d(nullptr, 0);
+    d.ensurePolished();
+    QStringList cut;
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+        QString text;
+        int need = 0;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (label->wordWrap() || label->text().isEmpty()) continue;
+            text = Qt::mightBeRichText(label->text()) ? QTextDocumentFragment::fromHtml(label->text()).toPlainText()
+                                                       : label->text();
+            need = label->fontMetrics().horizontalAdvance(text) + 2 * label->margin();
+        } else if (auto* box = qobject_cast<QCheckBox*>(w)) {
+            if (box->text().isEmpty()) continue;
+            text = box->text();
+            need = box->sizeHint().width();
+        } else {
+            continue;
+        }
+        if (text.contains('\n') || text.contains("<br", Qt::CaseInsensitive)) continue;
+        w->ensurePolished();
+        if (need > w->width())
+            cut << QStringLiteral("%1 \"%2\" (%3 px, has %4; %5)")
+                       .arg(w->objectName(), text.left(60)).arg(need).arg(w->width()).arg(w->font().toString());
+    }
+    QApplication::setFont(before);
+    EXPECT_TRUE(cut.isEmpty()) << cut.join("\n").toStdString();
+}

@@ -31,14 +31,13 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(tmp.isValid());
         resDir = tmp.path() + "/resources";
-        cacheDir = tmp.path() + "/cache";
         ASSERT_TRUE(QDir().mkpath(resDir));
         list = resDir + "/resources.cfg";
         archive = "Zip=" + (resDir + "/SdkTrays.zip").toUtf8();
     }
 
     QTemporaryDir tmp;
-    QString resDir, cacheDir, list;
+    QString resDir, list;
     QByteArray archive;
 };
 
@@ -47,12 +46,11 @@ protected:
 TEST_F(ResourceConfigTest, OnlyLinesStartingWithZipAreReplaced) {
     writeFile(list, "# Resources\n[Popular]\nZip=/old/place/SdkTrays.zip\n#Zip=/commented.zip\n"
                     "  Zip=/indented.zip\r\nFileSystem=media/Zip=inside\nZip=last");
-    EXPECT_EQ(ResourceConfig::rewrite(resDir, cacheDir), list);
+    EXPECT_EQ(ResourceConfig::rewrite(resDir), list);
     EXPECT_EQ(readFile(list), "# Resources\n[Popular]\n" + archive + "\n#Zip=/commented.zip\n" + archive +
                                   "\r\nFileSystem=media/Zip=inside\n" + archive);
-    // No temporary file is left behind, and nothing went to the cache.
+    // No temporary file is left behind.
     EXPECT_EQ(QDir(resDir).entryList(QDir::Files | QDir::Hidden), QStringList{"resources.cfg"});
-    EXPECT_FALSE(QFileInfo::exists(cacheDir + "/resources.cfg"));
 }
 
 TEST_F(ResourceConfigTest, LongLinesAreTakenWhole) {
@@ -60,7 +58,7 @@ TEST_F(ResourceConfigTest, LongLinesAreTakenWhole) {
     const QByteArray zipInside = QByteArray(5000, 'b') + "Zip=" + QByteArray(3000, 'c');
     const QByteArray longZip = "Zip=" + QByteArray(10000, 'd');
     writeFile(list, longPlain + "\n" + zipInside + "\n" + longZip + "\n");
-    EXPECT_EQ(ResourceConfig::rewrite(resDir, cacheDir), list);
+    EXPECT_EQ(ResourceConfig::rewrite(resDir), list);
     EXPECT_EQ(readFile(list), longPlain + "\n" + zipInside + "\n" + archive + "\n");
 }
 
@@ -72,21 +70,20 @@ TEST_F(ResourceConfigTest, AnUnchangedListIsNotWritten) {
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
     }
-    EXPECT_EQ(ResourceConfig::rewrite(resDir, cacheDir), list);
+    EXPECT_EQ(ResourceConfig::rewrite(resDir), list);
     EXPECT_EQ(QFileInfo(list).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
     EXPECT_EQ(readFile(list), "[Popular]\n" + archive + "\n");
 }
 
 TEST_F(ResourceConfigTest, MissingListIsNoList) {
-    EXPECT_TRUE(ResourceConfig::rewrite(resDir, cacheDir).isEmpty());
+    EXPECT_TRUE(ResourceConfig::rewrite(resDir).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(list));
-    EXPECT_FALSE(QFileInfo::exists(cacheDir + "/resources.cfg"));
 }
 
-// The installation's directory is read-only to the user: the rewritten list goes to the cache and
-// the installed one stays as it was. Root may write anywhere, so the rewrite runs in a child that
-// has dropped to an unprivileged user.
-TEST_F(ResourceConfigTest, ReadOnlyResourcesGoToTheCache) {
+// The installation's directory is read-only to the user: the installed list stays as it was and
+// nothing is written elsewhere. Root may write anywhere, so the rewrite runs in a child that has
+// dropped to an unprivileged user.
+TEST_F(ResourceConfigTest, ReadOnlyResourcesStayAsTheyAre) {
     const QByteArray original = "[Popular]\nZip=/elsewhere/SdkTrays.zip\n";
     writeFile(list, original);
     ASSERT_EQ(chmod(QFile::encodeName(tmp.path()).constData(), 0777), 0);
@@ -100,7 +97,7 @@ TEST_F(ResourceConfigTest, ReadOnlyResourcesGoToTheCache) {
     if (child == 0) {
         close(pipeFds[0]);
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
-        const QByteArray used = QFile::encodeName(ResourceConfig::rewrite(resDir, cacheDir));
+        const QByteArray used = QFile::encodeName(ResourceConfig::rewrite(resDir));
         const bool written = write(pipeFds[1], used.constData(), size_t(used.size())) == used.size();
         _exit(written ? 0 : 4);
     }
@@ -116,9 +113,9 @@ TEST_F(ResourceConfigTest, ReadOnlyResourcesGoToTheCache) {
     ASSERT_TRUE(WIFEXITED(status));
     ASSERT_EQ(WEXITSTATUS(status), 0);
 
-    EXPECT_EQ(QFile::decodeName(used), cacheDir + "/resources.cfg");
-    EXPECT_EQ(readFile(cacheDir + "/resources.cfg"), "[Popular]\n" + archive + "\n");
+    EXPECT_EQ(QFile::decodeName(used), list);
     EXPECT_EQ(readFile(list), original);
+    EXPECT_EQ(QDir(resDir).entryList(QDir::Files | QDir::Hidden), QStringList{"resources.cfg"});
 }
 
 TEST(ResourceConfigText, CrLfAndBareLinesKeepTheirEnds) {

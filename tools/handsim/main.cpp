@@ -44,16 +44,40 @@ struct Options {
     handsim::Realism realism;
 };
 
+void printUsage(std::FILE* to)
+{
+    std::fprintf(to,
+        "usage: velmo-handsim [--fps N] [--loop] [--jitter MM] [--seed N] [--hand-scale S] [--record FILE]\n"
+        "                     [--replay FILE] [--socket PATH] [--websocket [PORT] [--style standalone|legacy]]\n"
+        "                     [--stamp FILE] SCRIPT\n"
+        "       (SCRIPT is left out with --replay)\n"
+        "       velmo-handsim --help | --version\n");
+}
+
 int usage(const char* why)
 {
     if (why)
         std::fprintf(stderr, "velmo-handsim: %s\n", why);
-    std::fprintf(stderr,
-        "usage: velmo-handsim [--fps N] [--loop] [--jitter MM] [--seed N] [--hand-scale S] [--record FILE]\n"
-        "                     [--replay FILE] [--socket PATH] [--websocket [PORT] [--style standalone|legacy]]\n"
-        "                     [--stamp FILE] SCRIPT\n"
-        "       (SCRIPT is left out with --replay)\n");
+    printUsage(stderr);
     return 2;
+}
+
+// --help and --version answer alone, whatever else the line holds.
+bool answeredInfo(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help") {
+            std::printf("velmo-handsim: a tracking service playing a scripted hand (man velmo-handsim).\n");
+            printUsage(stdout);
+            return true;
+        }
+        if (a == "--version") {
+            std::printf("velmo-handsim %s\n", VELMO_VERSION);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool parseArgs(int argc, char** argv, Options& o, std::string& error)
@@ -398,6 +422,8 @@ int playSensorRecording(const Options& o, handsim::Replay& replay, handsim::Serv
 
 int main(int argc, char** argv)
 {
+    if (answeredInfo(argc, argv))
+        return 0;
     Options o;
     std::string error;
     if (!parseArgs(argc, argv, o, error))
@@ -478,5 +504,6 @@ int main(int argc, char** argv)
         if (!record)
             std::fprintf(stderr, "velmo-handsim: writing %s failed\n", o.record.c_str());
     }
-    return rc;
+    // Stopped by SIGTERM or SIGINT: asked to end, not a failure.
+    return g_stop ? 0 : rc;
 }

@@ -1,5 +1,7 @@
 #include "ResourceDir.h"
 
+#include "BuildTreeDirs.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -15,9 +17,9 @@ QString velmoResourceDir() {
     if (QFileInfo(installed).isDir()) return installed;
 #endif
   }
-#ifdef VELMO_SOURCE_RESOURCES
-  const QString source = QStringLiteral(VELMO_SOURCE_RESOURCES);
-  if (QFileInfo(source).isDir()) return source;
-#endif
+  if (velmo_build_source_resources) {
+    const QString source = QString::fromUtf8(velmo_build_source_resources());
+    if (QFileInfo(source).isDir()) return source;
+  }
   return QString();
 }
