@@ -10,6 +10,9 @@ extern "C" const char* __asan_default_options() {
     return "alloc_dealloc_mismatch=0";
 }
 
+// An empty folder would pin nothing, silently.
+static_assert(sizeof(VELMO_OGRE_PLUGIN_DIR) > 1, "VELMO_OGRE_PLUGIN_DIR names no folder");
+
 namespace {
 
 // The render system plug-in and Mesa's driver are unloaded when the renderer closes; what they
