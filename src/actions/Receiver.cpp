@@ -102,7 +102,6 @@ void Receiver::closeSocket() {
   // Deleted at once: what was pending on it is lost, as a new port wants.
   delete socket_.data();
   bound_.store(false);
-  readQueued_ = false;
 }
 
 void Receiver::bindIfWanted() {
@@ -186,32 +185,29 @@ void Receiver::releaseHeldInput(const char* why) {
 }
 
 void Receiver::processPendingDatagrams() {
-  readQueued_ = false;
   QUdpSocket* socket = socket_.data();
   if (!socket) return;
-  for (int handled = 0; socket->hasPendingDatagrams(); ++handled) {
-    if (handled >= timing_.datagramsPerRead) {
-      // The rest on the next turn, after whatever else is waiting.
-      if (!readQueued_) {
-        readQueued_ = true;
-        QMetaObject::invokeMethod(this, &Receiver::processPendingDatagrams, Qt::QueuedConnection);
-      }
-      return;
-    }
+  // The rest wait in the socket: its notifier fires again on the next turn of the event loop,
+  // after whatever else is waiting. No call of our own is queued for them: one that drained the
+  // socket first would leave the next readyRead reading nothing, and Qt then keeps its notifier
+  // off for good (GLib's loop runs them in that order).
+  for (int handled = 0; handled < timing_.datagramsPerRead && socket->hasPendingDatagrams();
+       ++handled) {
     const qint64 size = socket->pendingDatagramSize();
     QHostAddress from;
     if (size < 0 || size > MaxDatagramBytes) {
       char discard;
       socket->readDatagram(&discard, 1);
-      datagramsRead_.fetch_add(1);
+      datagramsHandled_.fetch_add(1);
       continue;
     }
     QByteArray data(static_cast<int>(size), Qt::Uninitialized);
     const qint64 got = socket->readDatagram(data.data(), size, &from);
-    datagramsRead_.fetch_add(1);
-    if (got < 0) continue;
-    data.resize(static_cast<int>(got));
-    ParseMsg(data, &from);
+    if (got >= 0) {
+      data.resize(static_cast<int>(got));
+      ParseMsg(data, &from);
+    }
+    datagramsHandled_.fetch_add(1);
     if (socket_.data() != socket) return;
   }
 }

@@ -83,7 +83,8 @@ class Receiver : public QObject {
   bool isBound() const { return bound_.load(); }
   int port() const { return port_.load(); }
   QHostAddress pairedSource() const;
-  int datagramsRead() const { return datagramsRead_.load(); }
+  // Datagrams read and acted on (or dropped) so far.
+  int datagramsHandled() const { return datagramsHandled_.load(); }
 
  public slots:
   void sendResolution();
@@ -126,8 +127,7 @@ class Receiver : public QObject {
   Clock clock_;
   std::atomic<bool> bound_{false};
   bool bindFailureLogged_ = false;
-  bool readQueued_ = false;
-  std::atomic<int> datagramsRead_{0};
+  std::atomic<int> datagramsHandled_{0};
   int appliedMode_ = -1;
 
   // The paired source (IPv4), when it was last heard, and whether its silence has been acted on.

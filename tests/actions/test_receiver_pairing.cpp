@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSemaphore>
 #include <QTest>
 #include <QThread>
+#include <cstdio>
 #include <functional>
 
 #include "Receiver.h"
@@ -118,11 +120,17 @@ class RelayHosts : public ::testing::Test {
   void send(LoopbackPeer& from, const QByteArray& datagram) {
     from.socket.writeDatagram(datagram, QHostAddress("127.0.0.2"), quint16(rig.port));
   }
-  // Sends and waits until the receiver has read the datagram.
+  // The receiver has applied the mode before anything sent after this reaches it.
+  void applyMode(int mode) {
+    rig.mode.store(mode);
+    rx->applyNetworkMode(mode);
+    QMetaObject::invokeMethod(context, [] {}, Qt::BlockingQueuedConnection);
+  }
+  // Sends and waits until the receiver has acted on the datagram.
   void deliver(LoopbackPeer& from, const QByteArray& datagram) {
-    const int before = rx->datagramsRead();
+    const int before = rx->datagramsHandled();
     send(from, datagram);
-    ASSERT_TRUE(waitFor([&] { return rx->datagramsRead() > before; }));
+    ASSERT_TRUE(waitFor([&] { return rx->datagramsHandled() > before; }));
   }
 };
 
@@ -192,14 +200,12 @@ TEST_F(RelayHosts, SilenceAndLeavingDestinationModeLetGoOfHeldInput) {
   deliver(rig.source, "LEFT_BUTTON 1 0 0");
   EXPECT_EQ(buttons(), 0x100u);
   gather(rig.source, 50);
-  rig.mode.store(ActionMgr::Source);
-  rx->applyNetworkMode(ActionMgr::Source);
+  applyMode(ActionMgr::Source);
   EXPECT_TRUE(waitFor([&] { return buttons() == 0 && rx->pairedSource().isNull(); }));
   EXPECT_FALSE(X11Backend::instance().isCursorHidden());
 
   // Back to destination: the first announcement pairs again, with one more check.
-  rig.mode.store(ActionMgr::Destination);
-  rx->applyNetworkMode(ActionMgr::Destination);
+  applyMode(ActionMgr::Destination);
   rx->startSendingCheckAltMousePtr();
   deliver(rig.source, "SETSOURCEIP");
   EXPECT_EQ(count(gather(rig.source, 400), "CHECKALTERNATIVEMOUSEPTR"), 1);
@@ -217,7 +223,7 @@ TEST_F(RelayHosts, FloodsOversizeAndGarbageNeitherActNorStarveTheThread) {
   // The thread is busy while the datagrams pile up.
   QSemaphore go;
   QMetaObject::invokeMethod(context, [&] { go.acquire(); });
-  const int before = rx->datagramsRead();
+  const int before = rx->datagramsHandled();
   int sent = 0;
   QByteArray oversize("MOUSEMOVE 1 2 0 0");
   oversize.append('\0').append(QByteArray(Receiver::MaxDatagramBytes, 'x'));
@@ -235,19 +241,49 @@ TEST_F(RelayHosts, FloodsOversizeAndGarbageNeitherActNorStarveTheThread) {
   // A probe that keeps re-queuing itself on the receiver's thread: it runs between the batches.
   std::atomic<int> probesDuringFlood{0};
   std::function<void()> probe = [&] {
-    const int read = rx->datagramsRead();
+    const int read = rx->datagramsHandled();
     if (read > before && read < total) ++probesDuringFlood;
     if (read < total) QMetaObject::invokeMethod(context, probe, Qt::QueuedConnection);
   };
   QMetaObject::invokeMethod(context, probe, Qt::QueuedConnection);
   go.release();
 
-  EXPECT_TRUE(waitFor([&] { return rx->datagramsRead() >= total; }));
+  EXPECT_TRUE(waitFor([&] { return rx->datagramsHandled() >= total; }));
   // The last probe has run before the test's state goes.
   QMetaObject::invokeMethod(context, [] {}, Qt::BlockingQueuedConnection);
   EXPECT_GE(probesDuringFlood.load(), 3);
   EXPECT_TRUE(pointerAt(70, 80));
   EXPECT_EQ(rx->pairedSource(), QHostAddress("127.0.0.1"));
+}
+
+TEST_F(RelayHosts, ABurstOfDatagramsNeverLeavesTheDestinationDeaf) {
+  startDestination("127.0.0.2");
+  deliver(rig.source, "SETSOURCEIP");
+  struct Burst {
+    const char* what;
+    LoopbackPeer* from;
+    QByteArray datagram;
+  };
+  const Burst bursts[] = {
+      {"junk from the source's address", &rig.source, QByteArray("\x01junk\xfe", 6)},
+      {"a third host's commands", &hostile, "MOUSEMOVE 1 2 0 0"},
+      {"near-miss commands", &rig.source, "MOUSEMOVE  3 4 0 0"},
+  };
+  int x = 100;
+  for (const Burst& b : bursts) {
+    // One wake-up finds the whole burst (more than a turn's worth) waiting.
+    QSemaphore go;
+    QMetaObject::invokeMethod(context, [&] { go.acquire(); });
+    for (int i = 0; i < 70; ++i) send(*b.from, b.datagram);
+    go.release();
+    x += 10;
+    QElapsedTimer acted;
+    acted.start();
+    send(rig.source, "MOUSEMOVE " + QByteArray::number(x) + " 90 0 0");
+    while (!pointerAt(x, 90) && acted.elapsed() < 10000) QThread::usleep(200);
+    EXPECT_TRUE(pointerAt(x, 90)) << b.what;
+    std::printf("after %s: the move acted in %.1f ms\n", b.what, acted.nsecsElapsed() / 1e6);
+  }
 }
 
 }  // namespace
