@@ -23,6 +23,7 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socket
     : QObject(nullptr),
       resolutionTimer_(new QTimer(this)),
       paramsTimer_(new QTimer(this)),
+      heldTimer_(new QTimer(this)),
       checkTimer_(new QTimer(this)),
       watchdogTimer_(new QTimer(this)),
       actionMgr_(actionMgr),
@@ -31,6 +32,7 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socket
       clock_(steadyMs) {
   connect(resolutionTimer_, &QTimer::timeout, this, &Receiver::sendResolution);
   connect(paramsTimer_, &QTimer::timeout, this, &Receiver::sendParams);
+  connect(heldTimer_, &QTimer::timeout, this, &Receiver::sendHeldInput);
   connect(checkTimer_, &QTimer::timeout, this, &Receiver::sendCheckAltMousePtr);
   connect(watchdogTimer_, &QTimer::timeout, this, &Receiver::checkSilence);
   port_.store(port);
@@ -149,7 +151,10 @@ void Receiver::applyNetworkMode(int newMode) {
       checkTimer_->stop();
       watchdogTimer_->stop();
     }
-    if (newMode != ActionMgr::Source) paramsTimer_->stop();
+    if (newMode != ActionMgr::Source) {
+      paramsTimer_->stop();
+      heldTimer_->stop();
+    }
     if (newMode == ActionMgr::Source || newMode == ActionMgr::Destination) {
       bindIfWanted();
     } else {
@@ -164,6 +169,7 @@ void Receiver::shutdown() {
     appliedMode_ = ActionMgr::Standalone;
     resolutionTimer_->stop();
     paramsTimer_->stop();
+    heldTimer_->stop();
     checkTimer_->stop();
     watchdogTimer_->stop();
     closeSocket();
@@ -229,6 +235,11 @@ void Receiver::sendParams() {
   });
 }
 
+void Receiver::sendHeldInput() {
+  if (mode() != ActionMgr::Source || !actionMgr_) return;
+  actionMgr_->sendHeldInput();
+}
+
 void Receiver::sendCheckAltMousePtr() {
   if (mode() != ActionMgr::Destination || !actionMgr_) {
     checkTimer_->stop();
@@ -259,11 +270,17 @@ void Receiver::stopSendingResolution() {
 }
 
 void Receiver::startSendingParams() {
-  onOwnThread([this] { paramsTimer_->start(timing_.paramsMs); });
+  onOwnThread([this] {
+    paramsTimer_->start(timing_.paramsMs);
+    heldTimer_->start(timing_.heldInputMs);
+  });
 }
 
 void Receiver::stopSendingParams() {
-  onOwnThread([this] { paramsTimer_->stop(); });
+  onOwnThread([this] {
+    paramsTimer_->stop();
+    heldTimer_->stop();
+  });
 }
 
 void Receiver::startSendingCheckAltMousePtr() {

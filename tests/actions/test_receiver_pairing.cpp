@@ -99,6 +99,7 @@ class RelayHosts : public ::testing::Test {
     Receiver::Timing timing;
     timing.resolutionMs = 100;
     timing.paramsMs = 100;
+    timing.heldInputMs = 50;
     timing.checkMs = 30;
     timing.watchdogMs = watchdogMs;
     r->setTiming(timing);
@@ -209,6 +210,45 @@ TEST_F(RelayHosts, SilenceAndLeavingDestinationModeLetGoOfHeldInput) {
   rx->startSendingCheckAltMousePtr();
   deliver(rig.source, "SETSOURCEIP");
   EXPECT_EQ(count(gather(rig.source, 400), "CHECKALTERNATIVEMOUSEPTR"), 1);
+}
+
+TEST_F(RelayHosts, ALiveSourceRestatesWhatItHoldsAndItsLostReleasesAreMadeGood) {
+  // The source's side: the restatement follows what went out, whatever was pressed before.
+  rx = makeReceiver("127.0.0.4", ActionMgr::Source);
+  rx->startSendingParams();
+  auto restated = [&](const char* expected) {
+    return waitFor([&] { return rig.destination.next(1000) == expected; });
+  };
+  EXPECT_TRUE(restated("HELD_INPUT 0 0 0 0"));
+  rig.mgr->GenerateAction(LeftButton, 1, 0, 1, QString(), QString(), false);
+  rig.mgr->GenerateAction(KeyboardShortcut, 1, 1, 0, "Ctrl+F5", "ESC KEY", false);  // suppressed
+  EXPECT_TRUE(restated("HELD_INPUT 1 0 0 0"));
+  rig.mgr->GenerateAction(LeftButton, 0, 0, 1, QString(), QString(), false);
+  EXPECT_TRUE(restated("HELD_INPUT 0 0 0 0"));
+  rx->shutdown();
+  delete rx;
+
+  // The destination's: what the source still holds stays held, however long; what it no longer
+  // holds goes, as its lost release would have made it go.
+  startDestination("127.0.0.2", 3600 * 1000);
+  deliver(rig.source, "SETSOURCEIP");
+  for (const char* c : {"LEFT_BUTTON 1 0 0", "KEYBOARD 1 0 0 Ctrl+F5 ESCKEY 0"}) deliver(rig.source, c);
+  struct Step {
+    const char* restatement;
+    unsigned buttons;
+    bool ctrl;
+  };
+  for (const Step& s : {Step{"HELD_INPUT 1 0 0 1", 0x100, true}, Step{"HELD_INPUT 1 0 0 1", 0x100, true},
+                        Step{"HELD_INPUT 0 0 0 1", 0, true}, Step{"HELD_INPUT 0 1 1 0", 0, false}}) {
+    clockMs += 1000;
+    deliver(rig.source, s.restatement);
+    EXPECT_EQ(buttons(), s.buttons) << s.restatement;
+    EXPECT_EQ(ctrlDown(), s.ctrl) << s.restatement;
+  }
+  // A third host's restatement counts for nothing.
+  deliver(rig.source, "LEFT_BUTTON 1 0 0");
+  deliver(hostile, "HELD_INPUT 0 0 0 0");
+  EXPECT_EQ(buttons(), 0x100u);
 }
 
 TEST_F(RelayHosts, FloodsOversizeAndGarbageNeitherActNorStarveTheThread) {
