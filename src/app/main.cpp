@@ -5,6 +5,7 @@
 #include "TrackingOption.h"
 #include "SingleInstance.h"
 #include "VelmoWindow.h"
+#include "XServerWatch.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -130,6 +131,7 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         VelmoWindow window;
+        XServerWatch xServerWatch(window);
         status = QApplication::exec();
     }
     return status;
