@@ -207,6 +207,7 @@ while True:
       wait_pressed 15 || { echo "round $round: the pinch never pressed the left button"; return 1; }
     fi
     sleep "0.$((RANDOM % 8))"
+    touch "$dir/killed"
     { kill -KILL "$xvfb"; wait "$xvfb"; } 2>/dev/null
     for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
     if kill -0 "$app" 2>/dev/null; then echo "round $round: still running 10 s after its X server went"; return 1; fi
@@ -217,6 +218,7 @@ while True:
       return 1
     fi
     grep -q "the X server is gone; settings saved" "$log" || { echo "round $round: did not end in order"; return 1; }
+    [ "$dir/app/velmo.dat" -nt "$dir/killed" ] || { echo "round $round: the settings were not saved"; return 1; }
   done
   grep -a "_BUTTON" "$heard" | tail -n 1 | grep -q "^LEFT_BUTTON 0" ||
     { echo "the destination's last button command: $(grep -a "_BUTTON" "$heard" | tail -n 1)"; return 1; }
