@@ -111,11 +111,45 @@ void ActionMgr::GenerateAction(actionType type, int press, int suppress, int not
   if (isLocal(m)) {
     actuateAction(type, press, suppress, notify, keys, name, osKey);
   } else if (m == Source) {
+    std::lock_guard<std::mutex> lock(sourceHeldMutex_);
     if (type == KeyboardShortcut) {
       sendToDestination(NetworkCommand::keyboard(press, suppress, notify, keys, name, osKey));
     } else {
       sendToDestination(NetworkCommand::button(type, press, suppress, notify));
     }
+    if (type < LeftButton || type > KeyboardShortcut) return;
+    // A suppressed press holds nothing there; any release lets go there.
+    if (press && suppress == 0) {
+      sourceHeld_ |= 1u << type;
+    } else if (!press) {
+      sourceHeld_ &= ~(1u << type);
+    }
+  }
+}
+
+void ActionMgr::sendHeldInput() {
+  if (mode() != Source) return;
+  std::lock_guard<std::mutex> lock(sourceHeldMutex_);
+  auto holds = [this](actionType type) { return (sourceHeld_ >> type) & 1u; };
+  sendToDestination(NetworkCommand::heldInput(holds(LeftButton), holds(RightButton),
+                                              holds(MiddleButton), holds(KeyboardShortcut)));
+}
+
+void ActionMgr::matchHeldInput(bool left, bool right, bool middle, bool keyboard) {
+  if (mode() != Destination) return;
+  const bool sourceHolds[] = {false, left, right, middle, keyboard};
+  for (actionType type : {LeftButton, RightButton, MiddleButton, KeyboardShortcut}) {
+    if (sourceHolds[type] || !(held_.load() & (1u << type))) continue;
+    qDebug().noquote() << "RELEASING WHAT THE SOURCE NO LONGER HOLDS:" << int(type);
+    QString keys, name;
+    bool osKey = false;
+    if (type == KeyboardShortcut) {
+      std::lock_guard<std::mutex> lock(shortcutMutex_);
+      keys = heldKeys_;
+      name = heldName_;
+      osKey = heldOsKey_;
+    }
+    actuateAction(type, 0, 0, 0, keys, name, osKey);
   }
 }
 
@@ -140,6 +174,12 @@ void ActionMgr::actuateAction(actionType type, int press, int suppress, int noti
         }
         break;
       case KeyboardShortcut:
+        if (press) {
+          std::lock_guard<std::mutex> lock(shortcutMutex_);
+          heldKeys_ = keys;
+          heldName_ = name;
+          heldOsKey_ = osKey;
+        }
         keyboard_->shortcut(press ? Keyboard::KeyPress : Keyboard::KeyRelease, keys, osKey, name,
                             false);
         break;
@@ -178,6 +218,11 @@ void ActionMgr::releaseHeldInput() {
   mouse_->releaseAllButtons();
   keyboard_->releaseAll();
   held_.store(0);
+  {
+    // The engine forgets its pinches with this; a destination hears so at the next restatement.
+    std::lock_guard<std::mutex> lock(sourceHeldMutex_);
+    sourceHeld_ = 0;
+  }
   if (heldInputReleased_) heldInputReleased_();
 }
 

@@ -85,6 +85,11 @@ class ActionMgr : public QObject {
   // pause, quit, a silent or replaced source). Safe from any thread. In source mode nothing is
   // held here; VelmoGestures::releaseHeldActions also sends the destination its releases.
   void releaseHeldInput();
+  // The relay's answer to a lost release. A source restates what it holds (sendHeldInput, with its
+  // announcements); a destination lets go of what it holds for the source and the source no
+  // longer does, as the lost release would have (matchHeldInput). Nothing is pressed by it.
+  void sendHeldInput();
+  void matchHeldInput(bool left, bool right, bool middle, bool keyboard);
 
   Mouse* GetMouse() { return mouse_; }
   Keyboard* GetKeyboard() { return keyboard_; }
@@ -154,4 +159,14 @@ class ActionMgr : public QObject {
   // user is dragging to. It is announced at the next move after the release.
   std::atomic<unsigned> held_{0};
   std::atomic<bool> autoHeight_{false};
+
+  // The shortcut held down here, to let go of it as its release would.
+  std::mutex shortcutMutex_;
+  QString heldKeys_, heldName_;
+  bool heldOsKey_ = false;
+
+  // In source mode: what the destination was told to hold, one bit per action type. A command and
+  // its bit change under the lock, so a restatement never overtakes the press it follows.
+  std::mutex sourceHeldMutex_;
+  unsigned sourceHeld_ = 0;
 };

@@ -21,6 +21,7 @@ const char* const SetSourceIp = "SETSOURCEIP";
 const char* const FistDetected = "FIST_DETECTED";
 const char* const ScreenBorder = "SCREEN_BORDER";
 const char* const AudioGraphicFxParams = "AUDIO_GRAPHIC_FX_PARAMS";
+const char* const HeldInput = "HELD_INPUT";
 const char* const SetResolution = "SETRESOLUTION";
 const char* const CheckAlternativeMousePtr = "CHECKALTERNATIVEMOUSEPTR";
 
@@ -110,6 +111,10 @@ QByteArray screenBorder(int side1, int side2, int hold, int autoHeight) {
 
 QByteArray audioGraphicFxParams(bool audioFx, bool audioFxBorder, bool graphicFx) {
   return join(AudioGraphicFxParams, {flag(audioFx), flag(audioFxBorder), flag(graphicFx)});
+}
+
+QByteArray heldInput(bool left, bool right, bool middle, bool keyboard) {
+  return join(HeldInput, {flag(left), flag(right), flag(middle), flag(keyboard)});
 }
 
 QByteArray setResolution(int width, int height) {

@@ -28,6 +28,7 @@ extern const char* const SetSourceIp;
 extern const char* const FistDetected;
 extern const char* const ScreenBorder;
 extern const char* const AudioGraphicFxParams;
+extern const char* const HeldInput;
 extern const char* const SetResolution;
 extern const char* const CheckAlternativeMousePtr;
 
@@ -49,6 +50,9 @@ QByteArray setSourceIp();
 QByteArray fistDetected();
 QByteArray screenBorder(int side1, int side2, int hold, int autoHeight);
 QByteArray audioGraphicFxParams(bool audioFx, bool audioFxBorder, bool graphicFx);
+// What the source holds down: one flag per action type, left, right, middle, keyboard. A peer
+// that does not know it ignores it, as every command it does not know.
+QByteArray heldInput(bool left, bool right, bool middle, bool keyboard);
 
 // Destination to source.
 QByteArray setResolution(int width, int height);

@@ -23,6 +23,7 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socket
     : QObject(nullptr),
       resolutionTimer_(new QTimer(this)),
       paramsTimer_(new QTimer(this)),
+      heldTimer_(new QTimer(this)),
       checkTimer_(new QTimer(this)),
       watchdogTimer_(new QTimer(this)),
       actionMgr_(actionMgr),
@@ -31,6 +32,7 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socket
       clock_(steadyMs) {
   connect(resolutionTimer_, &QTimer::timeout, this, &Receiver::sendResolution);
   connect(paramsTimer_, &QTimer::timeout, this, &Receiver::sendParams);
+  connect(heldTimer_, &QTimer::timeout, this, &Receiver::sendHeldInput);
   connect(checkTimer_, &QTimer::timeout, this, &Receiver::sendCheckAltMousePtr);
   connect(watchdogTimer_, &QTimer::timeout, this, &Receiver::checkSilence);
   port_.store(port);
@@ -102,7 +104,6 @@ void Receiver::closeSocket() {
   // Deleted at once: what was pending on it is lost, as a new port wants.
   delete socket_.data();
   bound_.store(false);
-  readQueued_ = false;
 }
 
 void Receiver::bindIfWanted() {
@@ -150,7 +151,10 @@ void Receiver::applyNetworkMode(int newMode) {
       checkTimer_->stop();
       watchdogTimer_->stop();
     }
-    if (newMode != ActionMgr::Source) paramsTimer_->stop();
+    if (newMode != ActionMgr::Source) {
+      paramsTimer_->stop();
+      heldTimer_->stop();
+    }
     if (newMode == ActionMgr::Source || newMode == ActionMgr::Destination) {
       bindIfWanted();
     } else {
@@ -165,6 +169,7 @@ void Receiver::shutdown() {
     appliedMode_ = ActionMgr::Standalone;
     resolutionTimer_->stop();
     paramsTimer_->stop();
+    heldTimer_->stop();
     checkTimer_->stop();
     watchdogTimer_->stop();
     closeSocket();
@@ -186,32 +191,29 @@ void Receiver::releaseHeldInput(const char* why) {
 }
 
 void Receiver::processPendingDatagrams() {
-  readQueued_ = false;
   QUdpSocket* socket = socket_.data();
   if (!socket) return;
-  for (int handled = 0; socket->hasPendingDatagrams(); ++handled) {
-    if (handled >= timing_.datagramsPerRead) {
-      // The rest on the next turn, after whatever else is waiting.
-      if (!readQueued_) {
-        readQueued_ = true;
-        QMetaObject::invokeMethod(this, &Receiver::processPendingDatagrams, Qt::QueuedConnection);
-      }
-      return;
-    }
+  // The rest wait in the socket: its notifier fires again on the next turn of the event loop,
+  // after whatever else is waiting. No call of our own is queued for them: one that drained the
+  // socket first would leave the next readyRead reading nothing, and Qt then keeps its notifier
+  // off for good (GLib's loop runs them in that order).
+  for (int handled = 0; handled < timing_.datagramsPerRead && socket->hasPendingDatagrams();
+       ++handled) {
     const qint64 size = socket->pendingDatagramSize();
     QHostAddress from;
     if (size < 0 || size > MaxDatagramBytes) {
       char discard;
       socket->readDatagram(&discard, 1);
-      datagramsRead_.fetch_add(1);
+      datagramsHandled_.fetch_add(1);
       continue;
     }
     QByteArray data(static_cast<int>(size), Qt::Uninitialized);
     const qint64 got = socket->readDatagram(data.data(), size, &from);
-    datagramsRead_.fetch_add(1);
-    if (got < 0) continue;
-    data.resize(static_cast<int>(got));
-    ParseMsg(data, &from);
+    if (got >= 0) {
+      data.resize(static_cast<int>(got));
+      ParseMsg(data, &from);
+    }
+    datagramsHandled_.fetch_add(1);
     if (socket_.data() != socket) return;
   }
 }
@@ -231,6 +233,11 @@ void Receiver::sendParams() {
     actionMgr_->SetSourceIp(QHostAddress(QStringLiteral("0.0.0.0")));
     actionMgr_->sendAudioGraphicParam();
   });
+}
+
+void Receiver::sendHeldInput() {
+  if (mode() != ActionMgr::Source || !actionMgr_) return;
+  actionMgr_->sendHeldInput();
 }
 
 void Receiver::sendCheckAltMousePtr() {
@@ -263,11 +270,17 @@ void Receiver::stopSendingResolution() {
 }
 
 void Receiver::startSendingParams() {
-  onOwnThread([this] { paramsTimer_->start(timing_.paramsMs); });
+  onOwnThread([this] {
+    paramsTimer_->start(timing_.paramsMs);
+    heldTimer_->start(timing_.heldInputMs);
+  });
 }
 
 void Receiver::stopSendingParams() {
-  onOwnThread([this] { paramsTimer_->stop(); });
+  onOwnThread([this] {
+    paramsTimer_->stop();
+    heldTimer_->stop();
+  });
 }
 
 void Receiver::startSendingCheckAltMousePtr() {

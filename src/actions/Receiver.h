@@ -24,8 +24,10 @@ class QUdpSocket;
 //
 // A destination obeys only its paired source: the first host that announces itself after the
 // machine became a destination. Another host takes over only after the paired one has been silent
-// for SilenceMs, and the takeover first lets go of every button and key held here. A source
-// listens only to the destination it is set to send to.
+// for SilenceMs, and the takeover first lets go of every button and key held here. While it sends
+// its announcements a source also restates every heldInputMs what it holds, and the destination
+// lets go of what it no longer holds. A source listens only to the destination it is set to send
+// to.
 class Receiver : public QObject {
   Q_OBJECT
 
@@ -38,6 +40,8 @@ class Receiver : public QObject {
   struct Timing {
     int resolutionMs = 5000;
     int paramsMs = 5000;
+    // A source restates what it holds this often, so a lost release is made good within it.
+    int heldInputMs = 1000;
     int checkMs = 1000;
     int watchdogMs = 1000;
     // Datagrams handled per wake-up; the rest wait for the next turn of the event loop, so a flood
@@ -83,7 +87,8 @@ class Receiver : public QObject {
   bool isBound() const { return bound_.load(); }
   int port() const { return port_.load(); }
   QHostAddress pairedSource() const;
-  int datagramsRead() const { return datagramsRead_.load(); }
+  // Datagrams read and acted on (or dropped) so far.
+  int datagramsHandled() const { return datagramsHandled_.load(); }
 
  public slots:
   void sendResolution();
@@ -92,6 +97,7 @@ class Receiver : public QObject {
  private slots:
   void processPendingDatagrams();
   void sendCheckAltMousePtr();
+  void sendHeldInput();
   void checkSilence();
 
  private:
@@ -114,6 +120,7 @@ class Receiver : public QObject {
   QPointer<QUdpSocket> socket_;
   QTimer* resolutionTimer_;
   QTimer* paramsTimer_;
+  QTimer* heldTimer_;
   QTimer* checkTimer_;
   QTimer* watchdogTimer_;
   ActionMgr* actionMgr_;
@@ -126,8 +133,7 @@ class Receiver : public QObject {
   Clock clock_;
   std::atomic<bool> bound_{false};
   bool bindFailureLogged_ = false;
-  bool readQueued_ = false;
-  std::atomic<int> datagramsRead_{0};
+  std::atomic<int> datagramsHandled_{0};
   int appliedMode_ = -1;
 
   // The paired source (IPv4), when it was last heard, and whether its silence has been acted on.

@@ -108,6 +108,8 @@ void Receiver::parseDestination(const QStringList& t, const QHostAddress& from) 
                                     toInt(t[4]) != 0);
   } else if (is(C::AudioGraphicFxParams, 4)) {
     m.sendAudioGraphicParam(toInt(t[1]) != 0, toInt(t[2]) != 0, toInt(t[3]) != 0);
+  } else if (is(C::HeldInput, 5)) {
+    m.matchHeldInput(toInt(t[1]) != 0, toInt(t[2]) != 0, toInt(t[3]) != 0, toInt(t[4]) != 0);
   } else {
     known = false;
   }

@@ -118,15 +118,24 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     if (listener_.IsAlternativeMousePointer()) initPointer();
 }
 
-VelmoWindow::~VelmoWindow() {
+void VelmoWindow::letGoAndSave() {
     // First: the rest of the shut-down may take a while, and the hand cannot let go any more.
     listener_.releaseHeldInput();
     if (listener_.getNetworkMode() == ActionMgr::Source && listener_.IsAlternativeMousePointer())
         listener_.DeleteMousePointer();
-    const bool sendStats = listener_.IsSendingStats() != 0;
-
     // At every exit, so that menu toggles persist without the options dialog.
     if (listener_.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
+}
+
+void VelmoWindow::leaveWithoutDisplay() {
+    // Paused, a frame still on its way presses nothing after the releases.
+    listener_.Pause(1);
+    letGoAndSave();
+}
+
+VelmoWindow::~VelmoWindow() {
+    const bool sendStats = listener_.IsSendingStats() != 0;
+    letGoAndSave();
 
     checkController_->wait();
 

@@ -84,6 +84,11 @@ public:
     // The browser starts with the user's environment, not the settings this program made for itself.
     static void openInBrowser(const QString& address);
 
+    // The X server is gone and the program ends without the usual shut-down (no window, no X
+    // connection left to close): the hand acts no more, what it holds is let go (on a relay
+    // destination too) and the settings are saved. Any thread; touches no X connection.
+    void leaveWithoutDisplay();
+
 public slots:
     void setEvent(unsigned int index);
     // A click's tray event: shown a moment later (clickEventDelayMs), so that the X server hands the
@@ -128,6 +133,8 @@ public slots:
     void initPointer();
 
 private:
+    // What every end of the program does first: let go of held input and save the settings.
+    void letGoAndSave();
     void initParameters();
     void rememberImmediateOptions();
     void applyAlternativeMouseCursor(bool show);

@@ -6,6 +6,7 @@
 #include "TrackingOption.h"
 #include "SingleInstance.h"
 #include "VelmoWindow.h"
+#include "XServerWatch.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -132,6 +133,7 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         VelmoWindow window;
+        XServerWatch xServerWatch(window);
         status = QApplication::exec();
     }
     return status;

@@ -36,6 +36,8 @@ class ParameterTable {
   // Folder of the settings file; empty means the default (the application directory, or the
   // user's configuration folder when that is not writable).
   void setSettingsDir(const QString& dir);
+  // Where the settings live: once read or saved, that file (a save that could not go to the
+  // program's folder goes to the user's configuration folder, and stays there).
   QString settingsFilePath() const;
   keyboardAct* GetKeyboardActions();
   const keyboardAct* GetKeyboardActions() const;
@@ -75,6 +77,11 @@ class ParameterTable {
   // With no file at path: a "velmo.dat" in the program's folder (which is then read-only) is
   // copied there as the user's starting point. Returns the file to read.
   QString adoptApplicationFile(const QString& path);
+  // The file at path, or the one in the user's configuration folder when both exist and that one
+  // is newer: a save that could not go beside the program went there.
+  QString newestDefaultFile(const QString& path) const;
+  // The user's configuration folder's file, when the default folder is not already that one.
+  QString configFallback(const QString& path) const;
   void publishLocked();
 
   mutable std::mutex mutex_;
@@ -83,6 +90,7 @@ class ParameterTable {
   WorkingSettings settings_;
   int adminMode_ = 0;
   QString settingsDir_;
+  QString settingsPath_;  // the file read or last saved; empty before either
   QString applicationDir_;
   bool keepBackupBeforeWrite_ = false;  // an unreadable file exists: save it before replacing it
   int encryptLog_ = 0;

@@ -3,9 +3,13 @@
 // (name TAB 0|1 TAB keys). The file holds the user's settings, so nothing here may lose them:
 // writes are atomic, a file that cannot be read whole is kept as a backup before it is first
 // replaced, a damaged line keeps its value.
+#include <fcntl.h>
 #include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -110,11 +114,76 @@ QString freeBackupName(const QString& path) {
 
 bool present(const QFileInfo& info) { return info.exists() || info.isSymLink(); }
 
+const char* kindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "not a regular file";
+}
+
+enum class ReadResult { Read, Unreadable, NotAFile };
+
+// The whole file. Opened without blocking and checked before reading: a FIFO named velmo.dat
+// would otherwise hold start-up for good.
+ReadResult readSettingsFile(const QString& path, QByteArray* data) {
+  const QByteArray name = QFile::encodeName(path);
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st {};
+  // A socket cannot even be opened.
+  const bool known = fd >= 0 ? ::fstat(fd, &st) == 0 : ::stat(name.constData(), &st) == 0;
+  if (known && !S_ISREG(st.st_mode)) {
+    qWarning().noquote() << QStringLiteral("velmo.dat: %1 is %2, not a settings file; not read")
+                                .arg(path, QLatin1String(kindOf(st.st_mode)));
+    if (fd >= 0) ::close(fd);
+    return ReadResult::NotAFile;
+  }
+  if (fd < 0) return ReadResult::Unreadable;
+  ReadResult result = ReadResult::Read;
+  if (!known) {
+    result = ReadResult::Unreadable;
+  } else {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    char buf[8192];
+    for (;;) {
+      const ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        result = ReadResult::Unreadable;
+        break;
+      }
+      data->append(buf, static_cast<int>(n));
+    }
+  }
+  ::close(fd);
+  return result;
+}
+
+// Atomic: the old file stays whole until the new one is complete. error says why it failed.
+bool saveFile(const QString& path, const QByteArray& content, QString* error) {
+  if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+    *error = QStringLiteral("its folder cannot be made");
+    return false;
+  }
+  // The explicit flush matters: commit() does not notice a buffered write that failed on close.
+  QSaveFile file(path);
+  const bool written = file.open(QIODevice::WriteOnly) &&
+                       file.write(content) == static_cast<qint64>(content.size()) && file.flush() &&
+                       file.commit();
+  if (!written) {
+    *error = file.errorString();
+    file.cancelWriting();
+  }
+  return written;
+}
+
 }  // namespace
 
 void ParameterTable::setSettingsDir(const QString& dir) {
   std::lock_guard<std::mutex> lock(mutex_);
   settingsDir_ = dir;
+  settingsPath_.clear();
 }
 
 void ParameterTable::setAdminMode(int on) {
@@ -150,6 +219,7 @@ QString ParameterTable::settingsFilePath() const {
   QString dir;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!settingsPath_.isEmpty()) return settingsPath_;
     dir = settingsDir_;
   }
   if (dir.isEmpty()) dir = defaultSettingsDir(applicationDir());
@@ -174,6 +244,27 @@ QString ParameterTable::adoptApplicationFile(const QString& path) {
   qWarning().noquote() << QStringLiteral("velmo.dat: could not copy %1 to %2; reading it in place")
                               .arg(appFile, path);
   return appFile;
+}
+
+QString ParameterTable::configFallback(const QString& path) const {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!settingsDir_.isEmpty()) return QString();
+  }
+  const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  if (config.isEmpty()) return QString();
+  const QString fallback = QDir(config).filePath(QStringLiteral("velmo-mouse/") + QLatin1String(kFileName));
+  return QFileInfo(fallback).absoluteFilePath() == QFileInfo(path).absoluteFilePath() ? QString()
+                                                                                      : fallback;
+}
+
+QString ParameterTable::newestDefaultFile(const QString& path) const {
+  const QString fallback = configFallback(path);
+  if (fallback.isEmpty()) return path;
+  const QFileInfo own(path), other(fallback);
+  if (!own.isFile() || !other.isFile() || own.lastModified() >= other.lastModified()) return path;
+  qWarning().noquote() << QStringLiteral("velmo.dat: reading %1, which is newer than %2").arg(fallback, path);
+  return fallback;
 }
 
 int ParameterTable::WriteParameters() {
@@ -202,50 +293,63 @@ int ParameterTable::WriteParameters() {
 
   const QString path = settingsFilePath();
   const QFileInfo info(path);
-  if (!QDir().mkpath(info.absolutePath())) return -1;
 
   // A file we could not read may still be the user's only copy: move it aside, never over it.
   QString backup;
+  QString error;
+  bool written = false;
   if (keepBackup && present(info)) {
     backup = freeBackupName(path);
-    if (!QDir().rename(path, backup)) return -1;
+    if (!QDir().rename(path, backup)) {
+      backup.clear();
+      error = QStringLiteral("the file there could not be moved aside");
+    }
+  }
+  if (error.isEmpty()) {
+    written = saveFile(path, content, &error);
+    if (!written && !backup.isEmpty()) QDir().rename(backup, path);
   }
 
-  // The explicit flush matters: commit() does not notice a buffered write that failed on close.
-  QSaveFile file(path);
-  const bool written = file.open(QIODevice::WriteOnly) &&
-                       file.write(content) == static_cast<qint64>(content.size()) && file.flush() &&
-                       file.commit();
+  QString savedTo = path;
   if (!written) {
-    file.cancelWriting();
-    if (!backup.isEmpty()) QDir().rename(backup, path);
-    return -1;
+    // Not where they were read: the user's configuration folder then, which is read from now on
+    // (at the next start too, being the newer file), so nothing saved is lost or shadowed.
+    const QString fallback = configFallback(path);
+    QString fallbackError;
+    if (!fallback.isEmpty() && saveFile(fallback, content, &fallbackError)) {
+      qWarning().noquote() << QStringLiteral("velmo.dat: could not save the settings to %1 (%2); saved them to %3, read from now on")
+                                  .arg(path, error, fallback);
+      savedTo = fallback;
+    } else {
+      qWarning().noquote() << QStringLiteral("velmo.dat: could not save the settings to %1 (%2)%3; the file there keeps the earlier settings")
+                                  .arg(path, error,
+                                       fallback.isEmpty() ? QString()
+                                                          : QStringLiteral(" nor to %1 (%2)").arg(fallback, fallbackError));
+      return -1;
+    }
   }
-  if (keepBackup) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    keepBackupBeforeWrite_ = false;
-  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  settingsPath_ = savedTo;
+  if (savedTo == path) keepBackupBeforeWrite_ = false;
   return 0;
 }
 
 int ParameterTable::ReadParameters() {
   EncodeParameters();  // entries the file lacks keep their current values
 
-  QString path = settingsFilePath();
+  QString path = newestDefaultFile(settingsFilePath());
   if (!present(QFileInfo(path))) path = adoptApplicationFile(path);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    settingsPath_ = path;
+  }
   if (!present(QFileInfo(path))) {
     WriteParameters();
     return 1;
   }
 
-  QFile file(path);
   QByteArray data;
-  bool ok = file.open(QIODevice::ReadOnly);
-  if (ok) {
-    data = file.readAll();
-    ok = file.error() == QFileDevice::NoError;
-  }
-  if (!ok) {
+  if (readSettingsFile(path, &data) != ReadResult::Read) {
     // The defaults apply in memory; the file stays as it is until a write moves it aside.
     std::lock_guard<std::mutex> lock(mutex_);
     keepBackupBeforeWrite_ = true;

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSemaphore>
 #include <QTest>
 #include <QThread>
+#include <cstdio>
 #include <functional>
 
 #include "Receiver.h"
@@ -59,6 +61,23 @@ int count(const QStringList& l, const char* prefix) {
   return n;
 }
 
+// Every datagram a peer receives until n of them start with prefix, within a generous deadline.
+QStringList gatherUntil(LoopbackPeer& peer, const char* prefix, int n) {
+  QStringList out;
+  QElapsedTimer t;
+  t.start();
+  while (count(out, prefix) < n && t.elapsed() < 20000) {
+    if (peer.socket.hasPendingDatagrams() || peer.socket.waitForReadyRead(10))
+      while (peer.socket.hasPendingDatagrams())
+        out << QString::fromUtf8(peer.socket.receiveDatagram().data());
+  }
+  return out;
+}
+
+// Every datagram until three size reports: three timer ticks after the pairing, time for a
+// second request of the pointer parameters had there been one.
+QStringList gatherReports(LoopbackPeer& peer) { return gatherUntil(peer, "SETRESOLUTION", 3); }
+
 class RelayHosts : public ::testing::Test {
  protected:
   RelayRig rig;                 // the action manager; rig.source plays 127.0.0.1
@@ -97,6 +116,7 @@ class RelayHosts : public ::testing::Test {
     Receiver::Timing timing;
     timing.resolutionMs = 100;
     timing.paramsMs = 100;
+    timing.heldInputMs = 50;
     timing.checkMs = 30;
     timing.watchdogMs = watchdogMs;
     r->setTiming(timing);
@@ -118,11 +138,17 @@ class RelayHosts : public ::testing::Test {
   void send(LoopbackPeer& from, const QByteArray& datagram) {
     from.socket.writeDatagram(datagram, QHostAddress("127.0.0.2"), quint16(rig.port));
   }
-  // Sends and waits until the receiver has read the datagram.
+  // The receiver has applied the mode before anything sent after this reaches it.
+  void applyMode(int mode) {
+    rig.mode.store(mode);
+    rx->applyNetworkMode(mode);
+    QMetaObject::invokeMethod(context, [] {}, Qt::BlockingQueuedConnection);
+  }
+  // Sends and waits until the receiver has acted on the datagram.
   void deliver(LoopbackPeer& from, const QByteArray& datagram) {
-    const int before = rx->datagramsRead();
+    const int before = rx->datagramsHandled();
     send(from, datagram);
-    ASSERT_TRUE(waitFor([&] { return rx->datagramsRead() > before; }));
+    ASSERT_TRUE(waitFor([&] { return rx->datagramsHandled() > before; }));
   }
 };
 
@@ -139,7 +165,7 @@ TEST_F(RelayHosts, ADestinationObeysOnlyItsSourceUntilThatFallsSilent) {
   deliver(rig.source, "SETSOURCEIP");
   EXPECT_EQ(rx->pairedSource(), QHostAddress("127.0.0.1"));
   // Its size every tick, and the pointer parameters asked for exactly once.
-  const QStringList replies = gather(rig.source, 600);
+  const QStringList replies = gatherReports(rig.source);
   EXPECT_GE(count(replies, "SETRESOLUTION 1920 1080"), 3) << replies.join('|').toStdString();
   EXPECT_EQ(count(replies, "CHECKALTERNATIVEMOUSEPTR"), 1) << replies.join('|').toStdString();
 
@@ -163,8 +189,8 @@ TEST_F(RelayHosts, ADestinationObeysOnlyItsSourceUntilThatFallsSilent) {
   deliver(hostile, "SETSOURCEIP");
   EXPECT_EQ(rx->pairedSource(), QHostAddress("127.0.0.3"));
   EXPECT_EQ(buttons(), 0u);
-  const QStringList toNew = gather(hostile, 400);
-  EXPECT_GE(count(toNew, "SETRESOLUTION"), 1);
+  const QStringList toNew = gatherReports(hostile);
+  EXPECT_GE(count(toNew, "SETRESOLUTION"), 3);
   EXPECT_EQ(count(toNew, "CHECKALTERNATIVEMOUSEPTR"), 1);
   deliver(rig.source, "MOUSEMOVE 50 60 0 0");
   EXPECT_TRUE(pointerAt(30, 40));
@@ -192,17 +218,57 @@ TEST_F(RelayHosts, SilenceAndLeavingDestinationModeLetGoOfHeldInput) {
   deliver(rig.source, "LEFT_BUTTON 1 0 0");
   EXPECT_EQ(buttons(), 0x100u);
   gather(rig.source, 50);
-  rig.mode.store(ActionMgr::Source);
-  rx->applyNetworkMode(ActionMgr::Source);
+  applyMode(ActionMgr::Source);
   EXPECT_TRUE(waitFor([&] { return buttons() == 0 && rx->pairedSource().isNull(); }));
   EXPECT_FALSE(X11Backend::instance().isCursorHidden());
 
   // Back to destination: the first announcement pairs again, with one more check.
-  rig.mode.store(ActionMgr::Destination);
-  rx->applyNetworkMode(ActionMgr::Destination);
+  applyMode(ActionMgr::Destination);
   rx->startSendingCheckAltMousePtr();
   deliver(rig.source, "SETSOURCEIP");
-  EXPECT_EQ(count(gather(rig.source, 400), "CHECKALTERNATIVEMOUSEPTR"), 1);
+  // Asked for once (no size reports here: nothing restarted them): the first, then a while more.
+  QStringList again = gatherUntil(rig.source, "CHECKALTERNATIVEMOUSEPTR", 1);
+  again += gather(rig.source, 200);
+  EXPECT_EQ(count(again, "CHECKALTERNATIVEMOUSEPTR"), 1);
+}
+
+TEST_F(RelayHosts, ALiveSourceRestatesWhatItHoldsAndItsLostReleasesAreMadeGood) {
+  // The source's side: the restatement follows what went out, whatever was pressed before.
+  rx = makeReceiver("127.0.0.4", ActionMgr::Source);
+  rx->startSendingParams();
+  auto restated = [&](const char* expected) {
+    return waitFor([&] { return rig.destination.next(1000) == expected; });
+  };
+  EXPECT_TRUE(restated("HELD_INPUT 0 0 0 0"));
+  rig.mgr->GenerateAction(LeftButton, 1, 0, 1, QString(), QString(), false);
+  rig.mgr->GenerateAction(KeyboardShortcut, 1, 1, 0, "Ctrl+F5", "ESC KEY", false);  // suppressed
+  EXPECT_TRUE(restated("HELD_INPUT 1 0 0 0"));
+  rig.mgr->GenerateAction(LeftButton, 0, 0, 1, QString(), QString(), false);
+  EXPECT_TRUE(restated("HELD_INPUT 0 0 0 0"));
+  rx->shutdown();
+  delete rx;
+
+  // The destination's: what the source still holds stays held, however long; what it no longer
+  // holds goes, as its lost release would have made it go.
+  startDestination("127.0.0.2", 3600 * 1000);
+  deliver(rig.source, "SETSOURCEIP");
+  for (const char* c : {"LEFT_BUTTON 1 0 0", "KEYBOARD 1 0 0 Ctrl+F5 ESCKEY 0"}) deliver(rig.source, c);
+  struct Step {
+    const char* restatement;
+    unsigned buttons;
+    bool ctrl;
+  };
+  for (const Step& s : {Step{"HELD_INPUT 1 0 0 1", 0x100, true}, Step{"HELD_INPUT 1 0 0 1", 0x100, true},
+                        Step{"HELD_INPUT 0 0 0 1", 0, true}, Step{"HELD_INPUT 0 1 1 0", 0, false}}) {
+    clockMs += 1000;
+    deliver(rig.source, s.restatement);
+    EXPECT_EQ(buttons(), s.buttons) << s.restatement;
+    EXPECT_EQ(ctrlDown(), s.ctrl) << s.restatement;
+  }
+  // A third host's restatement counts for nothing.
+  deliver(rig.source, "LEFT_BUTTON 1 0 0");
+  deliver(hostile, "HELD_INPUT 0 0 0 0");
+  EXPECT_EQ(buttons(), 0x100u);
 }
 
 TEST_F(RelayHosts, FloodsOversizeAndGarbageNeitherActNorStarveTheThread) {
@@ -217,7 +283,7 @@ TEST_F(RelayHosts, FloodsOversizeAndGarbageNeitherActNorStarveTheThread) {
   // The thread is busy while the datagrams pile up.
   QSemaphore go;
   QMetaObject::invokeMethod(context, [&] { go.acquire(); });
-  const int before = rx->datagramsRead();
+  const int before = rx->datagramsHandled();
   int sent = 0;
   QByteArray oversize("MOUSEMOVE 1 2 0 0");
   oversize.append('\0').append(QByteArray(Receiver::MaxDatagramBytes, 'x'));
@@ -235,19 +301,49 @@ TEST_F(RelayHosts, FloodsOversizeAndGarbageNeitherActNorStarveTheThread) {
   // A probe that keeps re-queuing itself on the receiver's thread: it runs between the batches.
   std::atomic<int> probesDuringFlood{0};
   std::function<void()> probe = [&] {
-    const int read = rx->datagramsRead();
+    const int read = rx->datagramsHandled();
     if (read > before && read < total) ++probesDuringFlood;
     if (read < total) QMetaObject::invokeMethod(context, probe, Qt::QueuedConnection);
   };
   QMetaObject::invokeMethod(context, probe, Qt::QueuedConnection);
   go.release();
 
-  EXPECT_TRUE(waitFor([&] { return rx->datagramsRead() >= total; }));
+  EXPECT_TRUE(waitFor([&] { return rx->datagramsHandled() >= total; }));
   // The last probe has run before the test's state goes.
   QMetaObject::invokeMethod(context, [] {}, Qt::BlockingQueuedConnection);
   EXPECT_GE(probesDuringFlood.load(), 3);
   EXPECT_TRUE(pointerAt(70, 80));
   EXPECT_EQ(rx->pairedSource(), QHostAddress("127.0.0.1"));
+}
+
+TEST_F(RelayHosts, ABurstOfDatagramsNeverLeavesTheDestinationDeaf) {
+  startDestination("127.0.0.2");
+  deliver(rig.source, "SETSOURCEIP");
+  struct Burst {
+    const char* what;
+    LoopbackPeer* from;
+    QByteArray datagram;
+  };
+  const Burst bursts[] = {
+      {"junk from the source's address", &rig.source, QByteArray("\x01junk\xfe", 6)},
+      {"a third host's commands", &hostile, "MOUSEMOVE 1 2 0 0"},
+      {"near-miss commands", &rig.source, "MOUSEMOVE  3 4 0 0"},
+  };
+  int x = 100;
+  for (const Burst& b : bursts) {
+    // One wake-up finds the whole burst (more than a turn's worth) waiting.
+    QSemaphore go;
+    QMetaObject::invokeMethod(context, [&] { go.acquire(); });
+    for (int i = 0; i < 70; ++i) send(*b.from, b.datagram);
+    go.release();
+    x += 10;
+    QElapsedTimer acted;
+    acted.start();
+    send(rig.source, "MOUSEMOVE " + QByteArray::number(x) + " 90 0 0");
+    while (!pointerAt(x, 90) && acted.elapsed() < 10000) QThread::usleep(200);
+    EXPECT_TRUE(pointerAt(x, 90)) << b.what;
+    std::printf("after %s: the move acted in %.1f ms\n", b.what, acted.nsecsElapsed() / 1e6);
+  }
 }
 
 }  // namespace

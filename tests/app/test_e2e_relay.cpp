@@ -19,11 +19,11 @@ using apptest::HandSim;
 using apptest::PointerWatch;
 using apptest::waitFor;
 
-// The source waits for the destination's size before it moves anything (up to one 5 s report).
+// Played once the source knows the destination's size: before, it moves nothing there.
 const char* const script = R"(
 wait 1s
 hand right at 0 200 0
-wait 15s
+wait 1s
 move to 220 200 0 over 0.8s
 wait 2s
 move to -220 340 0 over 1.2s
@@ -87,12 +87,22 @@ TEST(RelayEndToEnd, TheSourcesHandDrivesTheDestinationsPointerAndClicksThere) {
     ASSERT_TRUE(run("ip", {"addr", "add", "10.77.0.1/24", "dev", "vsrc"}));
     ASSERT_TRUE(run("ip", {"link", "set", "vsrc", "up"}));
 
+    // A service without a hand first: the source's announcement waits for a frame, the
+    // destination's size report for the announcement. The hand comes once the source has the size.
+    {
+        HandSim idle;
+        ASSERT_TRUE(idle.startFor(source, "wait 600s\n"));
+        src.read(0);
+        dst.read(0);
+        ASSERT_TRUE(source.start());
+        ASSERT_TRUE(waitFor([&] { return source.output().contains("SET RESOLUTION SOURCE MODE"); }, 120000))
+            << source.output().constData() << destination.output().constData();
+        idle.process.kill();
+        idle.process.waitForFinished(10000);
+    }
     HandSim sim;
     sim.process.setProcessChannelMode(QProcess::ForwardedChannels);
     ASSERT_TRUE(sim.startFor(source, script));
-    src.read(0);
-    dst.read(0);
-    ASSERT_TRUE(source.start());
 
     w.expectDemoPath([&] { return !sim.running(); }, [&] { return destination.output().toStdString(); });
 

@@ -70,6 +70,16 @@ QWidget* tutorialView() {
     return host ? host->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
+// The tutorial has the focus, every request made so far having reached the X server (a focus
+// still on its way would close a popup opened now, or miss a key typed now).
+bool tutorialFocused() {
+    return waitFor([] {
+        QGuiApplication::sync();
+        QWidget* host = tutorialHost();
+        return host && host->isActiveWindow();
+    });
+}
+
 // A key typed with the pointer over the view, so the view has the keyboard.
 void keyInto(QWidget* view, KeySym key) {
     Display* d = XOpenDisplay(nullptr);
@@ -130,13 +140,12 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
         EXPECT_EQ(w.tutorialWindow(), first);
 
         if (round == 0) {
-            // Frames go on while the tray menu is open. The tutorial takes the focus when shown;
-            // a popup opened before that lands would be closed by it.
+            // Frames go on while the tray menu is open. The tutorial takes the focus when shown:
+            // the menu opens once it has it.
             long long during = -1;
             bool shown = false;
-            // A slow machine may land the tutorial's focus late and close the first popup: try again.
             for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
-                QTest::qWait(300 + 1000 * attempt);
+                EXPECT_TRUE(tutorialFocused()) << attempt;
                 QTimer::singleShot(100, [&] {
                     // Under a sanitizer the menu takes a while to appear.
                     shown = waitFor([&] { return w.trayMenu()->isVisible(); }, 15000);
@@ -151,6 +160,7 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
             }
             EXPECT_TRUE(shown);
             EXPECT_GT(during, 5);
+            EXPECT_TRUE(tutorialFocused());
             keyInto(tutorialView(), XK_Escape);
         } else if (round == 1) {
             closeRequest(host);
@@ -183,7 +193,7 @@ TEST_F(TutorialTray, ClosedFromInsideItsOwnFrameItGoesOnceTheFrameReturned) {
         delete w.tutorialWindow();
     });
     ASSERT_TRUE(QObject::connect(tut, SIGNAL(openOptions()), &closer, SLOT(trigger())));
-    QTest::qWait(300);
+    ASSERT_TRUE(tutorialFocused());
     keyInto(tutorialView(), XK_p);
     ASSERT_TRUE(waitFor([&] { return w.tutorialWindow() == nullptr; }));
     EXPECT_TRUE(busyThen);

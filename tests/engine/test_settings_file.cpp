@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <atomic>
 #include <csignal>
@@ -81,6 +84,10 @@ int inChild(const std::function<int()>& fn, bool dropRoot) {
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
+
+// What the code under test logs, in a child process.
+QStringList gLog;
+void collectLog(QtMsgType, const QMessageLogContext&, const QString& text) { gLog << text; }
 
 struct SettingsFile : ::testing::Test {
   QTemporaryDir tmp;
@@ -363,6 +370,92 @@ TEST_F(SettingsFile, FileInAReadOnlyProgramFolderStartsTheUsersOwn) {
   EXPECT_EQ(decodedLines(readBytes(own))[DestinationPort], "9200.000000");
   EXPECT_EQ(decodedLines(readBytes(own)).value(43), "SHIPPED\t0\tF8");
   ASSERT_EQ(chmod(app.toLocal8Bit().constData(), 0755), 0);
+}
+
+TEST_F(SettingsFile, ASaveThatCannotGoWhereTheSettingsWereReadIsTheOneReadNextTime) {
+  const QString app = tmp.path() + "/bin";
+  const QString config = tmp.path() + "/config";
+  ASSERT_TRUE(QDir().mkpath(app));
+  ASSERT_TRUE(QDir().mkpath(config));
+  // The unprivileged child owns both folders, so it can take its own write permission away.
+  if (geteuid() == 0) {
+    ASSERT_EQ(chmod(tmp.path().toLocal8Bit().constData(), 0755), 0);
+    for (const QString& d : {app, config}) ASSERT_EQ(chown(d.toLocal8Bit().constData(), 65534, 65534), 0);
+  }
+  EXPECT_EQ(inChild(
+                [&] {
+                  qInstallMessageHandler(collectLog);
+                  qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+                  auto start = [&](Table* u) {
+                    u->setApplicationDir(app);
+                    u->InitParameters();
+                    return u->ReadParameters();
+                  };
+                  Table first;
+                  if (start(&first) != 1 || first.settingsFilePath() != app + "/velmo.dat") return 1;
+                  // The program's folder turns read-only during the session.
+                  if (chmod(app.toLocal8Bit().constData(), 0555) != 0) return 2;
+                  first.SetUserParam(9200, DestinationPort);
+                  if (first.WriteParameters() != 0) return 3;
+                  if (gLog.filter("could not save the settings to " + app).size() != 1) return 4;
+                  first.SetUserParam(9300, DestinationPort);
+                  if (first.WriteParameters() != 0) return 5;  // where it went the first time
+                  if (chmod(app.toLocal8Bit().constData(), 0755) != 0) return 6;
+                  // The next start, the folder writable again, reads the newest settings.
+                  Table next;
+                  if (start(&next) != 0 || next.settings().destinationPort != 9300) return 7;
+                  next.SetUserParam(9400, DestinationPort);
+                  if (next.WriteParameters() != 0) return 8;
+                  Table third;
+                  return start(&third) == 0 && third.settings().destinationPort == 9400 ? 0 : 9;
+                },
+                true),
+            0);
+  EXPECT_EQ(decodedLines(readBytes(app + "/velmo.dat"))[DestinationPort], "14155.000000");
+  EXPECT_EQ(decodedLines(readBytes(config + "/velmo-mouse/velmo.dat"))[DestinationPort], "9400.000000");
+}
+
+TEST_F(SettingsFile, AVelmoDatThatIsNoRegularFileIsRefusedWithOneLine) {
+  struct Case {
+    const char* kind;
+    std::function<bool()> make;
+  };
+  const QByteArray file = path.toLocal8Bit();
+  const Case cases[] = {
+      {"a FIFO", [&] { return mkfifo(file.constData(), 0600) == 0; }},
+      {"a socket",
+       [&] {
+         sockaddr_un addr{};
+         addr.sun_family = AF_UNIX;
+         std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", file.constData());
+         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         return fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+       }},
+      {"a device", [&] { return symlink("/dev/null", file.constData()) == 0; }},
+      {"a folder", [&] { return QDir().mkpath(path); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    ASSERT_TRUE(c.make());
+    EXPECT_EQ(inChild(
+                  [&] {
+                    alarm(20);  // a read that blocks fails the case
+                    qInstallMessageHandler(collectLog);
+                    makePriorValues(&t);
+                    if (t.ReadParameters() != 1 || t.settings().destinationPort != 9000) return 1;
+                    if (gLog.size() != 1 || !gLog[0].contains(QLatin1String(c.kind))) return 2;
+                    return t.WriteParameters() == 0 ? 0 : 3;
+                  },
+                  false),
+              0);
+    // Kept aside, as any file that was not read.
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    EXPECT_EQ(decodedLines(readBytes(path))[DestinationPort], "9000.000000");
+    EXPECT_EQ(entriesIn(tmp.path()), (QStringList{"velmo.dat", "velmo.dat.bak"}));
+    QDir(path + ".bak").removeRecursively();
+    QFile::remove(path + ".bak");
+    QFile::remove(path);
+  }
 }
 
 TEST_F(SettingsFile, KeyboardActionFlagsAndShortLines) {

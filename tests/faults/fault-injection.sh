@@ -26,13 +26,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The user's settings: defaults except a destination port of 9000 and "Notify Clicks" on.
+# The user's settings: defaults except a destination port of 9000 and "Notify Clicks" on; with
+# "source PORT", a relay source sending to 127.0.0.1:PORT.
 seed_settings() {
   local i texts=(0.000000 1.250000 1000.000000 1.000000 0.300000 0.000000 300.000000 0.350000 0.250000
     0.300000 0.300000 0.850000 0.850000 1.000000 1.000000 0.000000 0.000000 1.000000 1.000000 0.000000
     0.000000 1.000000 2.000000 3.000000 4.000000 1.000000 0.500000 0.000000 0.000000 0.000000 0.000000
     0.000000 0.000000 0.000000 0.000000 0.000000 9000.000000 1.000000 0.000000 1.000000 0.000000
     0.000000 0.000000)
+  [ "${1:-}" = source ] && texts[31]=1.000000 texts[32]=127.000000 texts[35]=1.000000 texts[36]=$2.000000
   for i in "${texts[@]}"; do printf '%s' "$i" | base64 -w0; echo; done
   printf 'ESC KEY\t0\tEsc' | base64 -w0; echo
   printf 'APP SWITCHER\t0\tCtrl+Tab' | base64 -w0; echo
@@ -46,7 +48,7 @@ settings_intact() {
   while IFS= read -r line; do
     text=$(printf '%s' "$line" | base64 -d 2>/dev/null) || { echo "line $((n + 1)) is not whole Base64"; return 1; }
     if [ $n -lt 43 ] && ! [[ $text =~ ^-?[0-9]+\.[0-9]{6}$ ]]; then echo "line $((n + 1)) is not a number: $text"; return 1; fi
-    [ $n = 36 ] && [ "$text" != 9000.000000 ] && { echo "the destination port became $text"; return 1; }
+    [ $n = 36 ] && [ "$text" != "$expected_port.000000" ] && { echo "the destination port became $text"; return 1; }
     n=$((n + 1))
   done <"$file"
   [ $n = 46 ] || { echo "$n lines instead of 46"; return 1; }
@@ -116,11 +118,12 @@ quit_app() {
   wait "$app" 2>/dev/null
 }
 
-HOLD='wait 0.5s
+HOLD_START='wait 0.5s
 hand right
 wait 1.5s
-pinch index over 0.2s
-wait 60s'
+pinch index over 0.2s'
+HOLD="$HOLD_START
+wait 60s"
 
 # Each case: prints nothing and returns 0 on success, else prints why.
 case_drag-sigterm() {
@@ -158,14 +161,67 @@ case_service-frozen() {
   return $held
 }
 
+# A pinch held while the hand sweeps to and fro: every frame moves the pointer.
+MOVING="$HOLD_START
+$(for _ in $(seq 40); do printf 'move by 120 0 0 over 0.4s\nmove by -120 0 0 over 0.4s\n'; done)"
+
+# Waits up to $1 seconds for a line in file $2 that matches $3.
+wait_line() {
+  for _ in $(seq $(($1 * 10))); do grep -q -- "$3" "$2" 2>/dev/null && return 0; sleep 0.1; done
+  return 1
+}
+
+# The X server killed while the hand moves, X_GONE_ROUNDS times (default 6), at another point of
+# the movement each time, the last time as a relay source: the program must end in order every
+# time, with status 1, its own last line, and no crash or sanitizer report; the source's
+# destination hears the release of the button the pinch held.
 case_x-gone() {
-  start_sim "$HOLD" || { echo "no simulator"; return 1; }
-  start_app
-  wait_pressed 15 || { echo "the pinch never pressed the left button"; return 1; }
-  { kill -KILL "$xvfb"; wait "$xvfb"; } 2>/dev/null
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$app" 2>/dev/null; then echo "still running 10 s after its X server went"; return 1; fi
-  wait "$app"
+  local round rounds=${X_GONE_ROUNDS:-6} rc log heard=$dir/destination.txt listener=""
+  for round in $(seq "$rounds"); do
+    if [ "$round" != 1 ]; then
+      { kill -KILL "$sim" "$tray"; wait "$sim" "$tray"; } 2>/dev/null
+      rm -f "$XDG_RUNTIME_DIR/velmo-tracking.sock"
+      start_x || { echo "round $round: Xvfb did not start"; return 1; }
+    fi
+    if [ "$round" = "$rounds" ]; then
+      # The destination: a socket on a free port, whose number it writes first.
+      python3 -c 'import socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0))
+out = open(sys.argv[1], "ab", 0)
+out.write(b"PORT %d\n" % s.getsockname()[1])
+while True:
+    out.write(s.recvfrom(4096)[0] + b"\n")' "$heard" &
+      listener=$!
+      pids+=("$listener")
+      wait_line 10 "$heard" "^PORT " || { echo "no destination socket"; return 1; }
+      expected_port=$(sed -n 's/^PORT //p' "$heard")
+      seed_settings source "$expected_port" >"$dir/app/velmo.dat"
+    fi
+    start_sim "$MOVING" || { echo "round $round: no simulator"; return 1; }
+    start_app "app-$round"
+    log=$dir/app-$round.log
+    if [ -n "$listener" ]; then
+      wait_line 15 "$heard" "^LEFT_BUTTON 1" || { echo "round $round: the destination never heard the press"; return 1; }
+    else
+      wait_pressed 15 || { echo "round $round: the pinch never pressed the left button"; return 1; }
+    fi
+    sleep "0.$((RANDOM % 8))"
+    touch "$dir/killed"
+    { kill -KILL "$xvfb"; wait "$xvfb"; } 2>/dev/null
+    for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$app" 2>/dev/null; then echo "round $round: still running 10 s after its X server went"; return 1; fi
+    wait "$app"; rc=$?
+    [ $rc = 1 ] || { echo "round $round: exit status $rc"; return 1; }
+    if grep -q -E "Sanitizer|runtime error|pure virtual|terminate called" "$log"; then
+      echo "round $round: $(grep -m1 -E "Sanitizer|runtime error|pure virtual|terminate called" "$log")"
+      return 1
+    fi
+    grep -q "the X server is gone; settings saved" "$log" || { echo "round $round: did not end in order"; return 1; }
+    [ "$dir/app/velmo.dat" -nt "$dir/killed" ] || { echo "round $round: the settings were not saved"; return 1; }
+  done
+  grep -a "_BUTTON" "$heard" | tail -n 1 | grep -q "^LEFT_BUTTON 0" ||
+    { echo "the destination's last button command: $(grep -a "_BUTTON" "$heard" | tail -n 1)"; return 1; }
   # A new server on the same display starts with nothing held; the file is what must survive.
   return 0
 }
@@ -233,6 +289,7 @@ for name in "${cases[@]}"; do
   cp "$app_bin" "$dir/app/velmo-mouse"
   cp -r "$build/src/app/resources" "$dir/app/resources"
   seed_settings >"$dir/app/velmo.dat"
+  expected_port=9000
   if ! start_x; then
     echo "FAIL $name: Xvfb did not start"
     failures=$((failures + 1))

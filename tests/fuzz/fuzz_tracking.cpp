@@ -3,6 +3,8 @@
 #include "FuzzCheck.h"
 #include "LeapFrameBuilder.h"
 #include "LeapFrameData.h"
+#include "LeapJson.h"
+#include "LeapProtocol.h"
 #include "LeapServiceClient.h"
 #include "LeapServiceEvent.h"
 
@@ -47,7 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        ServiceClient::handleLine(text.substr(start, end - start), sink);
+        const std::string line = text.substr(start, end - start);
+        // Nothing that is not JSON gets through, in any field.
+        Leap::protocol::Message message;
+        std::string error;
+        if (Leap::protocol::decode(line, message, error))
+            check(json::isJson(line));
+        ServiceClient::handleLine(line, sink);
         start = end + 1;
     }
     return 0;

@@ -3,6 +3,7 @@
 #include "FuzzCheck.h"
 #include "LeapFrameBuilder.h"
 #include "LeapFrameData.h"
+#include "LeapJson.h"
 #include "LeapWebSocketProtocol.h"
 
 #include <cmath>
@@ -27,8 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     websocket::Message msg;
     std::string error;
-    if (!websocket::decode(std::string_view(reinterpret_cast<const char*>(data), size), msg, error))
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    if (!websocket::decode(text, msg, error))
         return 0;
+    // Nothing that is not JSON gets through, in any field.
+    check(json::isJson(text));
     if (msg.type != websocket::Type::Frame)
         return 0;
     // What the decoder lets through stays within what the rest of the layer expects.

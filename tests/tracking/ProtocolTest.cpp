@@ -137,6 +137,67 @@ TEST(Protocol, RejectsEveryKindOfBadMessage)
     EXPECT_EQ(error, "oversized");
 }
 
+TEST(Protocol, TakesExactlyJsonInEveryFieldReadOrSkipped)
+{
+    // Appended to the frame object: a field the decoder does not know.
+    auto withField = [](const std::string& field) {
+        std::string line = validFrame();
+        return line.insert(line.size() - 1, "," + field);
+    };
+    struct Case {
+        std::string line;
+        bool json;
+    } cases[] = {
+        // What JSON allows, read and skipped: escapes mean their characters, white space and
+        // exponents anywhere, any valid value in a field nobody reads.
+        {tamper(R"("side":"right")", R"("side":"ri\u0067ht")"), true},
+        {tamper(R"("type":"frame")", R"("\u0074ype":"fr\u0061me")"), true},
+        {tamper(R"("palm":\[1,2,3\])", R"("palm" : [ 1e0 ,20E-1, 0.3e+1 ] )"), true},
+        {withField(R"("x":{"a":[1,-0.5e-3,true,false,null,"q\"\\\/\b\f\n\r\t\u00e9\ud83d\ude00"],"b":{},"c":[]})"), true},
+        {withField(R"("service":{"name":"svc"})"), true},
+        // Numbers that are not JSON, where they are read.
+        {tamper(R"("width":85)", R"("width":085)"), false},
+        {tamper(R"("width":85)", R"("width":85.)"), false},
+        {tamper(R"("palm":\[1,2,3\])", R"("palm":[1.,2,3])"), false},
+        {tamper(R"("palm":\[1,2,3\])", R"("palm":[-.5,2,3])"), false},
+        {tamper(R"("palm":\[1,2,3\])", R"("palm":[1.e1,2,3])"), false},
+        {tamper(R"("palm":\[1,2,3\])", R"("palm":[Infinity,2,3])"), false},
+        {tamper(R"("t":42)", R"("t":042)"), false},
+        {tamper(R"("type":"frame")", R"("ty\qpe":"frame")"), false},
+        // Anything that is not JSON where nothing reads it.
+        {withField(R"("x":Infinity)"), false},
+        {withField(R"("x":tru)"), false},
+        {withField(R"("x":nul)"), false},
+        {withField(R"("x":-)"), false},
+        {withField(R"("x":1.)"), false},
+        {withField(R"("x":047.12)"), false},
+        {withField(R"("x":[01])"), false},
+        {withField(R"("x":[1 2])"), false},
+        {withField(R"("x":[1,])"), false},
+        {withField(R"("x":{"a":1,})"), false},
+        {withField(R"("x":{"a" 1})"), false},
+        {withField(R"("x":"\q")"), false},
+        {withField(R"("x":"\u12")"), false},
+        {withField("\"x\":\"a\x01z\""), false},
+        {withField(std::string("\"x\":\"a\0z\"", 9)), false},
+        {withField("\"x\":\"\xff\""), false},
+        {withField(R"("\q":1)"), false},
+        {withField(R"("x":{"y":[{"z":[1,2,{"w":-1251.}]}]})"), false},
+        {withField(R"("service":Infinity)"), false},
+    };
+    for (const Case& c : cases) {
+        protocol::Message m;
+        std::string error;
+        const bool read = protocol::decode(c.line, m, error);
+        EXPECT_EQ(read, c.json) << c.line.substr(c.line.size() > 150 ? c.line.size() - 150 : 0) << " " << error;
+        if (read && c.json) {
+            ASSERT_EQ(m.frame.hands.size(), 1u);
+            EXPECT_TRUE(m.frame.hands[0].isRight);
+            EXPECT_EQ(m.frame.hands[0].palmPosition, Vector(1, 2, 3));
+        }
+    }
+}
+
 TEST(Protocol, DroppedMessagesLogOneLineAndDoNotStopTheStream)
 {
     tracking_test::RecordingListener listener;

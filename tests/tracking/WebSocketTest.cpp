@@ -222,8 +222,9 @@ TEST(WebSocketFrames, BadMessagesAreRefusedAndSourcesParse)
 #else
     (void)before;
 #endif
-    // So does deep nesting in a field nobody reads.
-    ASSERT_TRUE(websocket::decode("{\"hands\":[],\"timestamp\":1,\"x\":" + std::string(5000, '[') + std::string(5000, ']') + "}", m, error)) << error;
+    // Deep nesting in a field nobody reads is refused as anywhere else (beyond MAX_DEPTH), and
+    // takes no memory either.
+    EXPECT_FALSE(websocket::decode("{\"hands\":[],\"timestamp\":1,\"x\":" + std::string(5000, '[') + std::string(5000, ']') + "}", m, error));
 
     // A device rate that is positive as a double but zero as a float is no rate.
     Leap::protocol::Message pm;
@@ -312,6 +313,37 @@ void captureLog(QtMsgType, const QMessageLogContext&, const QString& msg)
 }
 
 } // namespace
+
+TEST(WebSocketFrames, OnlyJsonIsTakenInFieldsReadOrSkipped)
+{
+    const std::string good = withFiveFingers(standaloneFrame, standaloneIndex, "2801");
+    auto with = [&](const char* pattern, const std::string& replacement) {
+        return std::regex_replace(good, std::regex(pattern), replacement, std::regex_constants::format_first_only);
+    };
+    const struct {
+        std::string text;
+        bool json;
+    } cases[] = {
+        {with(R"("type": "right")", R"("type": "ri\u0067ht")"), true},
+        {with(R"("width": 6.134512)", R"("width": "wide")"), true}, // a width that is no number is replaced
+        {with(R"(^\{)", R"({"x": {"y": [1e-7, "\ud83d\ude00", null]}, )"), true},
+        {with(R"(^\{)", R"({"x": Infinity, )"), false},
+        {with(R"(^\{)", R"({"serviceVersion": 2., )"), false},
+        {with(R"("width": 6.134512)", R"("width": Infinity)"), false},
+        {with(R"("armWidth": 60.961391)", R"("armWidth": 060.961391)"), false},
+        {with(R"("palmWidth": 88.979919)", R"("palmWidth": -88.)"), false},
+    };
+    for (const auto& c : cases) {
+        websocket::Message m;
+        std::string error;
+        const bool read = websocket::decode(c.text, m, error);
+        EXPECT_EQ(read, c.json) << &c - cases << ": " << error;
+        if (read && c.json) {
+            ASSERT_EQ(m.frame.hands.size(), 1u);
+            EXPECT_TRUE(m.frame.hands[0].isRight);
+        }
+    }
+}
 
 TEST(WebSocketSource, FocusFramesSilenceAndAServerRestart)
 {

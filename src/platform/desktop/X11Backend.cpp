@@ -20,6 +20,19 @@ namespace {
 std::atomic<Display*> gOurDisplay{nullptr};
 std::atomic<int> gErrors{0};
 XErrorHandler gPreviousHandler = nullptr;
+std::atomic<bool> gLost{false};
+std::atomic<X11Backend::LostHandler> gLostHandler{nullptr};
+
+int onConnectionBroken(Display* dpy) {
+  const bool own = dpy == gOurDisplay.load();
+  const bool first = !gLost.exchange(true);
+  if (first) qWarning("X11 BACKEND: THE X SERVER CONNECTION BROKE");
+  if (X11Backend::LostHandler handler = gLostHandler.load()) handler(own);
+  return 0;
+}
+
+// Returning lets the call that found the connection broken fail instead of ending the process.
+void keepRunning(Display*, void*) {}
 
 int logXError(Display* dpy, XErrorEvent* e) {
   if (dpy != gOurDisplay.load() && gPreviousHandler) return gPreviousHandler(dpy, e);
@@ -64,6 +77,7 @@ struct X11Backend::Impl {
 
   // Called with the lock held.
   bool open() {
+    if (gLost.load()) return false;
     if (dpy) return true;
     if (tried) return false;
     tried = true;
@@ -75,6 +89,8 @@ struct X11Backend::Impl {
     gOurDisplay.store(dpy);
     XErrorHandler previous = XSetErrorHandler(logXError);
     if (previous != logXError) gPreviousHandler = previous;
+    XSetIOErrorHandler(onConnectionBroken);
+    XSetIOErrorExitHandler(dpy, keepRunning, nullptr);
     root = DefaultRootWindow(dpy);
     int a, b, c, d;
     xtest = XTestQueryExtension(dpy, &a, &b, &c, &d);
@@ -94,7 +110,7 @@ struct X11Backend::Impl {
       tried = false;
       return;
     }
-    if (cursorHidden && xfixes) XFixesShowCursor(dpy, root);
+    if (cursorHidden && xfixes && !gLost.load()) XFixesShowCursor(dpy, root);
     cursorHidden = false;
     if (keymap) XkbFreeKeyboard(keymap, 0, True);
     keymap = nullptr;
@@ -324,6 +340,23 @@ void X11Backend::sync() {
   if (d_->open()) XSync(d_->dpy, False);
 }
 
+int X11Backend::connectionFd() {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  return d_->open() ? ConnectionNumber(d_->dpy) : -1;
+}
+
+bool X11Backend::readEvents() {
+  std::lock_guard<std::mutex> lock(d_->mutex);
+  if (d_->open()) d_->drainEvents();
+  return !gLost.load();
+}
+
+void X11Backend::setLostHandler(LostHandler handler) { gLostHandler.store(handler); }
+
+void X11Backend::abandon() { gLost.store(true); }
+
+bool X11Backend::isLost() const { return gLost.load(); }
+
 int X11Backend::errorCount() const { return gErrors.load(); }
 
 void X11Backend::flushLocked() {
@@ -342,7 +375,7 @@ X11Backend::Batch::~Batch() {
     tBatchPending = false;
     X11Backend& x = instance();
     std::lock_guard<std::mutex> lock(x.d_->mutex);
-    if (x.d_->dpy) XFlush(x.d_->dpy);
+    if (x.d_->dpy && !gLost.load()) XFlush(x.d_->dpy);
   }
   if (tAfterWrite.empty()) return;
   std::vector<std::function<void()>> calls;

@@ -8,9 +8,25 @@
 // the receiver's thread and the GUI thread. Every request holds one lock and is flushed at once.
 // X errors are logged instead of ending the process. Without an X server every operation is a
 // no-op that reports failure. No X11 header leaks out of here (Xlib defines KeyPress, None, ...).
+//
+// The server going away is no X error: Xlib calls its one I/O error handler per process, on the
+// thread whose call found the connection broken, and ends the process when that returns, unless
+// the connection's own exit handler returns instead. Ours does, so a call on this connection
+// just fails; from then on the backend is lost: every operation, on every thread, is a no-op
+// again and no request goes out. The handler is ours for every connection of the process (Qt's
+// too): it tells the lost handler, which must not return for another client's connection.
 class X11Backend {
  public:
   static X11Backend& instance();
+
+  // own: the broken connection was this backend's (the call that found it returns); else another
+  // client's, such as Qt's (Xlib ends the process when the handler returns). Runs on the thread
+  // that found it, inside Xlib: a plain function, one write to a pipe at most for own.
+  using LostHandler = void (*)(bool own);
+  static void setLostHandler(LostHandler handler);
+  // From now on nothing goes to the server (it is gone, whoever found out).
+  void abandon();
+  bool isLost() const;
 
   bool isOpen() const;
   // Size of the root window (0 x 0 without a server).
@@ -39,6 +55,10 @@ class X11Backend {
 
   // Waits until the server has processed everything sent so far (a round trip; not for hot paths).
   void sync();
+  // The connection's socket, for an event loop to watch (-1 when there is none), and the read of
+  // what came in on it (keymap changes); false once the server is gone.
+  int connectionFd();
+  bool readEvents();
 
   // While one lives on a thread, that thread's pointer and key requests go out together when the
   // outermost one ends, in one write: a frame's motion and its click reach the server in the same

@@ -170,7 +170,7 @@ bool readFinger(Value v, RawFinger& out, std::string& error)
         return fail(error, "finger is not an object");
     unsigned seen = 0;
     for (auto field : o) {
-        simdjson::ondemand::raw_json_string key;
+        Key key;
         Value value;
         if (field.key().get(key) || field.value().get(value))
             return fail(error, "finger is not an object");
@@ -218,7 +218,7 @@ bool readHand(Value v, RawHand& out, std::string& error)
         return fail(error, "hand is not an object");
     unsigned seen = 0;
     for (auto field : o) {
-        simdjson::ondemand::raw_json_string key;
+        Key key;
         Value value;
         if (field.key().get(key) || field.value().get(value))
             return fail(error, "hand is not an object");
@@ -328,7 +328,7 @@ bool decode(std::string_view line, Message& out, std::string& error)
     enum class Kind { Unknown, Hello, Device, Config, Frame } kind = Kind::Unknown;
     unsigned seen = 0;
     for (auto field : o) {
-        simdjson::ondemand::raw_json_string key;
+        Key key;
         Value value;
         if (field.key().get(key) || field.value().get(value))
             return fail(error, "not a JSON object");

@@ -13,7 +13,7 @@ namespace {
 
 using namespace detail::json;
 using simdjson::ondemand::array;
-using simdjson::ondemand::raw_json_string;
+using raw_json_string = Key; // keys compared with their escapes decoded
 
 bool fail(std::string& error, const char* why)
 {
