@@ -18,7 +18,7 @@ constexpr unsigned long kXK_Control_L = 0xFFE3, kXK_Tab = 0xFF09;
 constexpr int kStart = 500;
 
 bool keyDown(unsigned long keysym) {
-  X11Backend& x = X11Backend::instance();
+  X11Backend& x = testDesktop();
   x.sync();
   return x.isKeyDown(x.keycodeForKeysym(keysym));
 }
@@ -59,7 +59,7 @@ TEST(ReceiverParse, ExactCommandsOnlyFromTheRightPeerInTheRightMode) {
       {"garbage", 2, QByteArray("\xff\xfe MOUSEMOVE\x01 1 2", 17), "127.0.0.1", kStart, kStart, none, {}},
       {"empty", 2, "", "127.0.0.1", kStart, kStart, none, {}},
       {"left press, notified", 2, "LEFT_BUTTON 1 0 1", "127.0.0.1", kStart, kStart, {"wnd 2"},
-       [](RelayRig&, Receiver&) { unsigned m = 0; int x, y; X11Backend::instance().queryPointer(&x, &y, &m); return (m & 0x100) != 0; }},
+       [](RelayRig&, Receiver&) { unsigned m = 0; int x, y; testDesktop().queryPointer(&x, &y, &m); return (m & 0x100) != 0; }},
       {"app switcher name", 2, "KEYBOARD 1 0 1 Ctrl+Tab APPSWITCHER 0", "127.0.0.1", kStart, kStart, {"wnd 10"},
        [](RelayRig& r, Receiver&) { return r.mgr->GetKeyboard()->isAppSwitcherActive() && keyDown(kXK_Control_L) && keyDown(kXK_Tab); }},
       {"other names stay", 2, "KEYBOARD 1 0 1 Ctrl+Tab ESCKEY 0", "127.0.0.1", kStart, kStart, {"wnd 10"},
@@ -67,7 +67,7 @@ TEST(ReceiverParse, ExactCommandsOnlyFromTheRightPeerInTheRightMode) {
       {"empty key sequence", 2, "KEYBOARD 1 0 1  ESCKEY 0", "127.0.0.1", kStart, kStart, {"wnd 10"},
        [](RelayRig&, Receiver&) { return !keyDown(kXK_Control_L); }},
       {"hide with 2", 2, "HIDEMOUSEPOINTER 2", "127.0.0.1", kStart, kStart, none,
-       [](RelayRig&, Receiver&) { return X11Backend::instance().isCursorHidden(); }},
+       [](RelayRig&, Receiver&) { return testDesktop().isCursorHidden(); }},
       {"wheel", 2, "MOUSEWHEELMOVE 0.000000 1 1 1.050000", "127.0.0.1", kStart, kStart, {"wnd 5"}, {}},
       {"wheel, nan", 2, "MOUSEWHEELMOVE 0.000000 1 1 nan", "127.0.0.1", kStart, kStart, none, {}},
       {"scale factor 0", 2, "SETMOUSEPARAM 300 0.000000 0 0 0", "127.0.0.1", kStart, kStart, none,
@@ -97,7 +97,7 @@ TEST(ReceiverParse, ExactCommandsOnlyFromTheRightPeerInTheRightMode) {
        [](RelayRig&, Receiver& rx) { return rx.pairedSource().isNull(); }},
   };
 
-  X11Backend& x = X11Backend::instance();
+  X11Backend& x = testDesktop();
   ASSERT_TRUE(x.isOpen());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
