@@ -14,6 +14,7 @@
 #include "VelmoBox.h"
 #include "VelmoGestures.h"
 #include "X11Backend.h"
+#include "hand_builder.h"
 
 namespace {
 std::atomic<long long> gAllocations{0};
@@ -28,27 +29,6 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
-
-handTrackingData openHand() {
-  handTrackingData h;
-  h.handsCount = 1;
-  h.fps = 100.0f;
-  h.isRight = 1;
-  h.extendedCount = 5;
-  for (int i = 0; i < 5; ++i) h.extendedFingers[i] = 1;
-  h.interactionBox.y = 200.0f;
-  h.interactionBox.width = h.interactionBox.height = h.interactionBox.depth = 200.0f;
-  h.stabilizedPalmPosition[1] = h.palmPosition[1] = 200.0;
-  h.translationProbability = 1.0f;
-  for (int f = 0; f < 4; ++f) {
-    h.thumbTipDistance[f] = 80.0f + 10.0f * f;
-    h.palmTipDistance[f] = 90.0f;
-    h.boneLengths[0][f] = 22.0f;
-    h.boneLengths[1][f] = 25.0f;
-  }
-  h.palmWidth = 80.0f;
-  return h;
-}
 
 struct Engine {
   X11Backend desktop;  // never written to: a source posts nothing here
@@ -91,7 +71,7 @@ struct Engine {
 
 void run(benchmark::State& state, float translation, int pinchEvery) {
   Engine e;
-  auto h = openHand();
+  auto h = hands::openHand();
   h.translationProbability = translation;
   for (int i = 0; i < 5600; ++i) e.step(h, pinchEvery);  // every history at its bound
   if (e.g.distanceHistory(0).size() != 5400u) state.SkipWithError("histories not full");

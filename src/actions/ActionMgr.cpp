@@ -285,7 +285,7 @@ void ActionMgr::HideMousePointer(bool hide) {
   }
 }
 
-void ActionMgr::SetMousePointer(OsxMousePointer* pointer) {
+void ActionMgr::SetMousePointer(AlternativePointer* pointer) {
   const int m = mode();
   mPointer_.store(pointer);
   if (isLocal(m)) {
@@ -298,7 +298,7 @@ void ActionMgr::SetMousePointer(OsxMousePointer* pointer) {
 void ActionMgr::SetMousePointer() {
   const int m = mode();
   if (isLocal(m)) {
-    OsxMousePointer* pointer = mPointer_.load();
+    AlternativePointer* pointer = mPointer_.load();
     if (pointer) {
       mouse_->SetMousePointer(pointer);
     } else {

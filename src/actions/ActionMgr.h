@@ -14,7 +14,7 @@
 class Desktop;
 class Keyboard;
 class Mouse;
-class OsxMousePointer;
+class AlternativePointer;
 class QTimer;
 class Sender;
 
@@ -59,7 +59,7 @@ class ActionMgr : public QObject, public EngineSink {
   void ResetMouseWheel() override;
   void MouseWheelMove(float delta, int forward, int notify, float progress) override;
   void HideMousePointer(bool hide);
-  void SetMousePointer(OsxMousePointer* pointer);
+  void SetMousePointer(AlternativePointer* pointer);
   void SetMousePointer() override;
   void DeleteMousePointer();
   void setParam(int doubleClickTime, float wheelScaleFactor, int relative, int alternativePointer,
@@ -150,7 +150,7 @@ class ActionMgr : public QObject, public EngineSink {
   std::function<void(bool, bool, bool)> setEffectSwitches_;
   std::function<void()> heldInputReleased_;
 
-  std::atomic<OsxMousePointer*> mPointer_{nullptr};
+  std::atomic<AlternativePointer*> mPointer_{nullptr};
 
   // Buttons and shortcuts held down on this machine, one bit per action type. While any is held (a
   // drag) an edge is not announced: the banner would open right under the pointer, at the edge the

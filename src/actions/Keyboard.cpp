@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "AudioFX.h"
+#include "SoundCodes.h"
 #include "KeyNames.h"
 #include "Desktop.h"
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "AudioFX.h"
+#include "AlternativePointer.h"
 #include "Crypt.h"
-#include "MultiMonitor.h"
-#include "OsxMousePointer.h"
 #include "Desktop.h"
+#include "MultiMonitor.h"
+#include "SoundCodes.h"
 
 namespace {
 
@@ -150,7 +150,7 @@ void Mouse::setParam(int doubleClickTime, float wheelScaleFactor, int relative,
     alternativePointer_ = alternativePointer;
     onlyPrimaryDisplay_ = onlyPrimaryDisplay != 0;
   }
-  if (OsxMousePointer* p = pointer_.load()) {
+  if (AlternativePointer* p = pointer_.load()) {
     if (alternativePointer != 0) {
       p->show();
     } else {
@@ -164,7 +164,7 @@ void Mouse::HidePointer(bool hide) {
   desktop_.setCursorHidden(hide);
 }
 
-void Mouse::SetMousePointer(OsxMousePointer* pointer) {
+void Mouse::SetMousePointer(AlternativePointer* pointer) {
   pointer_.store(pointer);
   if (!pointer) return;
   int X, Y;
@@ -177,7 +177,7 @@ void Mouse::SetMousePointer(OsxMousePointer* pointer) {
 }
 
 void Mouse::DeleteMousePointer() {
-  if (OsxMousePointer* p = pointer_.load()) p->hide();
+  if (AlternativePointer* p = pointer_.load()) p->hide();
 }
 
 void Mouse::resetWheel() {
@@ -203,7 +203,7 @@ void Mouse::clampToSpace(long long* x, long long* y) const {
 }
 
 void Mouse::move(float x, float y, int alternativePointer, int relative, int) {
-  OsxMousePointer* window = alternativePointer ? pointer_.load() : nullptr;
+  AlternativePointer* window = alternativePointer ? pointer_.load() : nullptr;
   long long px = toPixels(x), py = toPixels(y);
   if (relative) {
     if (px == 0 && py == 0) return;  // nowhere to go: no round trip to ask where the pointer is

@@ -13,7 +13,7 @@
 
 class Desktop;
 class MultiMonitor;
-class OsxMousePointer;
+class AlternativePointer;
 
 // The local pointer device: pointer space, pointer location, cursor hiding, the alternative pointer
 // window, and the posting of moves, buttons and wheel steps on the desktop it is given.
@@ -37,7 +37,7 @@ class Mouse : public QObject {
   void setParam(int doubleClickTime, float wheelScaleFactor, int relative, int alternativePointer,
                 int onlyPrimaryDisplay);
   void HidePointer(bool hide);
-  void SetMousePointer(OsxMousePointer* pointer);
+  void SetMousePointer(AlternativePointer* pointer);
   void DeleteMousePointer();
   void resetWheel();
   void Log(const char* text);
@@ -65,7 +65,7 @@ class Mouse : public QObject {
   bool isOnlyPrimaryDisplay() const;
   int getAudioFx() const { return audioFx_; }
   std::int32_t wheelAccumulator() const;
-  OsxMousePointer* mousePointer() const { return pointer_.load(); }
+  AlternativePointer* mousePointer() const { return pointer_.load(); }
 
  signals:
   void playEffect(int value);
@@ -100,5 +100,5 @@ class Mouse : public QObject {
   unsigned heldButtons_ = 0;
   std::mutex monitorMutex_;  // the display object is not for two threads at once
   MultiMonitor* monitor_;
-  std::atomic<OsxMousePointer*> pointer_{nullptr};
+  std::atomic<AlternativePointer*> pointer_{nullptr};
 };

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "AudioFX.h"
 #include "Keyboard.h"
+#include "SoundCodes.h"
 #include "X11Backend.h"
 #include "desktop_test_util.h"
 

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "AudioFX.h"
 #include "Mouse.h"
 #include "MultiMonitor.h"
+#include "SoundCodes.h"
 #include "X11Backend.h"
 #include "desktop_test_util.h"
 

@@ -13,6 +13,7 @@
 #include "VelmoBox.h"
 #include "VelmoGestures.h"
 #include "desktop_test_util.h"
+#include "hand_builder.h"
 
 namespace xprobe {
 bool open();
@@ -69,28 +70,7 @@ class LocalPointer : public ::testing::Test {
     EXPECT_TRUE(xprobe::query(&p.x, &p.y, &p.mask));
     return p;
   }
-  static handTrackingData hand(double x, double y) {
-    handTrackingData h;
-    h.handsCount = 1;
-    h.fps = 100.0f;
-    h.isRight = 1;
-    h.extendedCount = 5;
-    for (int i = 0; i < 5; ++i) h.extendedFingers[i] = 1;
-    h.interactionBox.y = 200.0f;
-    h.interactionBox.width = h.interactionBox.height = h.interactionBox.depth = 200.0f;
-    h.stabilizedPalmPosition[0] = h.palmPosition[0] = x;
-    h.stabilizedPalmPosition[1] = h.palmPosition[1] = y;
-    h.translationProbability = 1.0f;
-    const float thumbTip[4] = {80.0f, 90.0f, 90.0f, 90.0f};
-    const float palmTip[4] = {90.0f, 95.0f, 90.0f, 80.0f};
-    for (int f = 0; f < 4; ++f) {
-      h.thumbTipDistance[f] = thumbTip[f];
-      h.palmTipDistance[f] = palmTip[f];
-      h.boneLengths[0][f] = 22.0f;
-      h.boneLengths[1][f] = 25.0f;
-    }
-    return h;
-  }
+  static handTrackingData hand(double x, double y) { return hands::openHand(x, y); }
   void frame(const handTrackingData& h) {
     g.DetectGestures(h);
     clockUs += 10000;

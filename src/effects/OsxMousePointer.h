@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AlternativePointer.h"
+
 class Desktop;
 class MultiMonitor;
 class QWidget;
@@ -8,23 +10,23 @@ class QWidget;
 // "pointer.png", moved apart from the system cursor. X11/Qt implementation: a Qt top-level window
 // that takes no input and no focus; every call from another thread is queued to the GUI thread.
 // Construct it on the GUI thread.
-class OsxMousePointer {
+class OsxMousePointer : public AlternativePointer {
  public:
   explicit OsxMousePointer(Desktop& desktop);
-  ~OsxMousePointer();
+  ~OsxMousePointer() override;
   OsxMousePointer(const OsxMousePointer&) = delete;
   OsxMousePointer& operator=(const OsxMousePointer&) = delete;
 
   // A point of the pointer space (the bounding box of all displays, y downward) becomes the window's
   // top-left corner.
   void move(float x, float y);
-  void hide();
-  void show();
+  void hide() override;
+  void show() override;
 
   // Places the top-left corner at a point of root coordinates.
-  void moveToRoot(int X, int Y);
+  void moveToRoot(int X, int Y) override;
   // The last requested top-left corner, root coordinates (any thread).
-  void lastRootPosition(int* X, int* Y) const;
+  void lastRootPosition(int* X, int* Y) const override;
   // The window itself, for the GUI thread only.
   QWidget* window() const;
 

@@ -2,17 +2,7 @@
 
 #include <QSoundEffect>
 
-enum audioEffects : int {
-  FxButtonPressed = 0,
-  FxButtonReleased = 1,
-  FxKeyPressed = 2,
-  FxKeyReleased = 3,
-  FxFistDetected = 4,
-  FxBorderReached = 5,
-  FxBorderLeft = 6,  // stops the FxBorderReached sound
-  FxWheelForward = 7,
-  FxWheelDownward = 8,
-};
+#include "SoundCodes.h"
 
 // Short sounds for gesture events, from the wave files of the resources directory.
 class AudioFX {
