@@ -1,12 +1,12 @@
 // The options dialog: construction, connections, and every option's widget and scale.
 #include "UserOptionDlg.h"
 
+#include "KeyboardOptionsPage.h"
 #include "ResourceDir.h"
 #include "ui_UserOptionDlg.h"
 
 #include <QFileInfo>
 #include <QFont>
-#include <QHeaderView>
 #include <QScrollBar>
 
 #include <initializer_list>
@@ -21,8 +21,6 @@ static void registerOptionPictures() {
 }
 
 namespace {
-
-constexpr int kPinchMouseEntries = 4;
 
 // Narrower type (a condensed face where one is installed, else Qt narrows the font), and where
 // that is not enough one point smaller, for captions that would lose their ends at the form's
@@ -62,11 +60,7 @@ UserOptionDlg::UserOptionDlg(QWidget* parent, int networkMode) : QDialog(parent)
         const QString icon = velmoResourceDir() + QStringLiteral("/images/icon_white/velmo_white.ico");
         if (QFileInfo::exists(icon)) setWindowIcon(QIcon(icon));
     }
-    actionList = QStringList{QStringLiteral("NONE"), QStringLiteral("LEFT MOUSE BUTTON"),
-                             QStringLiteral("RIGHT MOUSE BUTTON"), QStringLiteral("MIDDLE MOUSE BUTTON")};
-    wheelActionList = QStringList{QStringLiteral("NONE"), QStringLiteral("MOUSE WHEEL")};
     setWindowFlags(Qt::WindowSystemMenuHint | Qt::WindowStaysOnTopHint);
-    osKeyCaption = QStringLiteral("FN KEY");
 
     connect(ui->cancelButton, SIGNAL(clicked()), this, SLOT(hide()));
     connect(ui->okButton, SIGNAL(clicked()), this, SLOT(hide()));
@@ -76,17 +70,15 @@ UserOptionDlg::UserOptionDlg(QWidget* parent, int networkMode) : QDialog(parent)
         slider(Slider(s))->setMaximum(sliderScale(Slider(s)).steps());
     }
 
-    ui->checkBoxOsKey->setText(osKeyCaption);
-    ui->tableWidgetKeyboardAction->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ui->tableWidgetKeyboardAction->setFocusPolicy(Qt::NoFocus);
-    ui->tableWidgetKeyboardAction->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    keyboard_ = new KeyboardOptionsPage(ui, this);
+    connect(keyboard_, SIGNAL(keyboardActionsDeleted(int)), this, SIGNAL(keyboardActionsDeleted(int)));
 
     condense({ui->labelThumbForeFinger, ui->labelThumbMiddleFinger, ui->labelThumbRingFinger, ui->labelThumbPinkyFinger,
               ui->labelPosition}, true);
     condense({ui->labelAudioFxBorder, ui->labelGraphicFx, ui->labelFistSensitivity_3, ui->labelFistSensitivity_4}, false);
 
     ui->labelDisableTutorial->setText(QStringLiteral("DISABLE GESTURES AT THE START"));
-    updateActions();
+    keyboard_->updateActions();
     if (networkMode == 2) enableSourceTabs(false);
 }
 
@@ -130,9 +122,9 @@ void UserOptionDlg::initConnections() {
     connect(ui->checkBoxAlternativeMouseCursor, SIGNAL(stateChanged(int)), this, SLOT(alternativeMouseCursor(int)));
     connect(ui->comboBoxNetworkMode, SIGNAL(currentIndexChanged(int)), this, SLOT(emitNetworkModeChanged(int)));
     connect(ui->checkBoxAudioFx, SIGNAL(stateChanged(int)), this, SLOT(audioFxBorder(int)));
-    connect(ui->pushButtonAddKeyboardAction, SIGNAL(clicked()), this, SLOT(addKeyboardAction()));
-    connect(ui->pushButtonDeleteKeyboardAction, SIGNAL(clicked()), this, SLOT(deleteKeyboardAction()));
-    connect(ui->pushButtonDeleteAllKeyboardAction, SIGNAL(clicked()), this, SLOT(deleteAllKeyboardAction()));
+    connect(ui->pushButtonAddKeyboardAction, SIGNAL(clicked()), keyboard_, SLOT(addKeyboardAction()));
+    connect(ui->pushButtonDeleteKeyboardAction, SIGNAL(clicked()), keyboard_, SLOT(deleteKeyboardAction()));
+    connect(ui->pushButtonDeleteAllKeyboardAction, SIGNAL(clicked()), keyboard_, SLOT(deleteAllKeyboardAction()));
     connect(ui->comboBoxCursorPos, SIGNAL(currentIndexChanged(int)), this, SLOT(cursorPos(int)));
     connect(ui->horizontalSliderCursorPositionOffset, SIGNAL(valueChanged(int)), this,
             SLOT(setSliderValueCursorPosOffset(int)));
@@ -343,29 +335,3 @@ void UserOptionDlg::setThumbPinkyAction(int entry) { ui->comboBoxThumbPinky->set
 int UserOptionDlg::getThumbPinkyAction() const { return entryOrNone(ui->comboBoxThumbPinky); }
 void UserOptionDlg::setForeFingerCircleAction(int entry) { ui->comboBoxForeFingerCircle->setCurrentIndex(entry); }
 int UserOptionDlg::getForeFingerCircleAction() const { return entryOrNone(ui->comboBoxForeFingerCircle); }
-
-void UserOptionDlg::updateActions() {
-    QComboBox* const pinches[] = {ui->comboBoxThumbFore, ui->comboBoxThumbMiddle, ui->comboBoxThumbRing,
-                                  ui->comboBoxThumbPinky};
-    const auto rebuild = [](QComboBox* box, const QStringList& entries) {
-        const int current = box->currentIndex();
-        box->clear();
-        box->addItems(entries);
-        box->setCurrentIndex(current >= 0 && current < box->count() ? current : 0);
-    };
-    for (QComboBox* box : pinches) rebuild(box, actionList);
-    rebuild(ui->comboBoxForeFingerCircle, wheelActionList);
-}
-
-void UserOptionDlg::remapPinchEntries(int row) {
-    QComboBox* const pinches[] = {ui->comboBoxThumbFore, ui->comboBoxThumbMiddle, ui->comboBoxThumbRing,
-                                  ui->comboBoxThumbPinky};
-    for (QComboBox* box : pinches) {
-        const int entry = box->currentIndex();
-        if (entry < kPinchMouseEntries) continue;
-        if (row < 0 || entry == kPinchMouseEntries + row)
-            box->setCurrentIndex(0);
-        else if (entry > kPinchMouseEntries + row)
-            box->setCurrentIndex(entry - 1);
-    }
-}

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDialog>
-#include <QStringList>
 
+#include "KeyboardOptionsPage.h"
 #include "SliderScale.h"
 
 class QLabel;
@@ -48,7 +48,7 @@ public:
     // The form, for the tray window's enabling and for tests.
     Ui_UserOptionDlg* form() const { return ui; }
 
-    // Wires OK, Cancel, closing and Restore Default to the tray window's save(), restore() and
+    // Wires OK, Cancel, closing and Restore Default to window's save(), restore() and
     // restoreDefault(). The dialog's object parent is not changed.
     void setParent(QObject* window);
     void initConnections();
@@ -134,11 +134,8 @@ public:
     int getForeFingerCircleAction() const;
 
     // Keyboard-action editor.
-    void setKeyboardActions(keyboardAct* actions);
-    void addKeyboardActionRow(const QString& name, const QString& keys, bool osKey);
-    void deleteAllTableKeyboardAction();
-    void updateActions();
-    QStringList actionEntries() const { return actionList; }
+    void setKeyboardActions(keyboardAct* actions) { keyboard_->setKeyboardActions(actions); }
+    void deleteAllTableKeyboardAction() { keyboard_->deleteAllTableKeyboardAction(); }
 
     // Enabling of widget groups by network mode and controller position.
     void enableSourceTabs(bool on);
@@ -159,7 +156,7 @@ signals:
     void keyboardActionsDeleted(int row);
 
 public slots:
-    void deleteAllKeyboardAction();
+    void deleteAllKeyboardAction() { keyboard_->deleteAllKeyboardAction(); }
 
 private slots:
     void setSliderValueCursorPosOffset(int value);
@@ -179,8 +176,6 @@ private slots:
     void autoStart(int value);
     void autoHandScaleFactor(int value);
     void alternativeMouseCursor(int value);
-    void addKeyboardAction();
-    void deleteKeyboardAction();
     void cursorPos(int value);
     void controllerCursorPos(int value);
     void setFistGestureComment(int value);
@@ -191,13 +186,7 @@ private:
     void setSlider(Slider s, float value);
     float sliderValue(Slider s) const;
     void showSliderPosition(Slider s, int position);
-    // After keyboard row `row` left the lists (-1: all): pinch entries that named a removed action
-    // become "NONE", those after it move one up, so none names another action than chosen.
-    void remapPinchEntries(int row);
 
     Ui_UserOptionDlg* ui;
-    QStringList actionList;
-    QStringList wheelActionList;
-    QString osKeyCaption;
-    keyboardAct* keyboardActions = nullptr;
+    KeyboardOptionsPage* keyboard_;
 };

@@ -1,4 +1,5 @@
-// Construction, tray menu, tray events and shut-down of the tray window.
+// The tray window: construction, tray menu and its slots, tray events, effects, the alternative
+// pointer and shut-down.
 #include "VelmoWindow.h"
 
 #include "ActionMgr.h"
@@ -7,10 +8,11 @@
 #include "GraphicFX.h"
 #include "Keyboard.h"
 #include "Mouse.h"
+#include "MultiMonitor.h"
 #include "NotificationWindow.h"
 #include "OsxMousePointer.h"
+#include "OwnEnvironment.h"
 #include "RelayLink.h"
-#include "TutorialSession.h"
 #include "UsageStats.h"
 #include "UserOptionDlg.h"
 #include "WndEvent.h"
@@ -19,9 +21,16 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
+#include <QUrl>
+
+#ifndef VELMO_WEB_HOST
+#define VELMO_WEB_HOST "www.velmo-mouse.example"
+#endif
 
 VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     greenIcon_ = QIcon(":/images/icon_green/velmo_green.ico");
@@ -43,6 +52,16 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     createActions();
     createTrayIcon();
     connect(trayIcon_, &QSystemTrayIcon::activated, this, &VelmoWindow::iconActivated);
+    tutorialLauncher_ = std::make_unique<TutorialLauncher>(listener_, tutorialEngine_);
+    connect(tutorialLauncher_.get(), &TutorialLauncher::pointerWanted, this, &VelmoWindow::initPointer);
+    trayOptions_ = std::make_unique<TrayOptions>(listener_, controller_, notifyClicksAction_);
+    connect(tutorialLauncher_.get(), &TutorialLauncher::optionsRequested, trayOptions_.get(), &TrayOptions::open);
+    connect(trayOptions_.get(), &TrayOptions::networkModeFilled, this, [this](int mode) { initNetworkMode(mode); });
+    connect(trayOptions_.get(), &TrayOptions::networkModeChanged, this, &VelmoWindow::setNetworkMode);
+    connect(trayOptions_.get(), &TrayOptions::enableAlternativeMouseCursor, this,
+            &VelmoWindow::enableAlternativeMouseCursor);
+    connect(trayOptions_.get(), &TrayOptions::disableAlternativeMouseCursor, this,
+            &VelmoWindow::disableAlternativeMouseCursor);
 
     setWindowTitle(tr("Velmo Mouse"));
     setTrayIcon(true);
@@ -165,13 +184,8 @@ VelmoWindow::~VelmoWindow() {
     if (gesturesOpen_) delete gestures_;
     if (splashOpen_) delete splash_;
     balloon_ = about_ = gestures_ = splash_ = nullptr;
-    // Its closed signal deletes the visualiser (renderer first, then the window).
-    if (tutorialOpen_) delete tutorialWindow_;
-    tutorialWindow_ = nullptr;
-    deleteRetiredVisualiser();
-    delete tutorialMessage_.data();
-    if (optionsOpen_) delete options_;
-    options_ = nullptr;
+    tutorialLauncher_.reset();
+    trayOptions_.reset();
     delete mousePointer_;
     mousePointer_ = nullptr;
 
@@ -231,11 +245,11 @@ void VelmoWindow::createTrayIcon() {
 void VelmoWindow::createConnections() {
     connect(aboutAction_, &QAction::triggered, this, &VelmoWindow::about);
     connect(gesturesAction_, &QAction::triggered, this, &VelmoWindow::gestures);
-    connect(tutorialAction_, &QAction::triggered, this, &VelmoWindow::tutorial);
+    connect(tutorialAction_, &QAction::triggered, tutorialLauncher_.get(), &TutorialLauncher::open);
     connect(helpAction_, &QAction::triggered, this, &VelmoWindow::help);
     connect(notifyClicksAction_, &QAction::triggered, this, &VelmoWindow::notifyClicks);
     connect(pauseAction_, &QAction::triggered, this, &VelmoWindow::pause);
-    connect(optionsAction_, &QAction::triggered, this, &VelmoWindow::options);
+    connect(optionsAction_, &QAction::triggered, trayOptions_.get(), &TrayOptions::open);
     connect(quitAction_, &QAction::triggered, qApp, &QCoreApplication::quit);
 }
 
@@ -313,4 +327,163 @@ void VelmoWindow::setEvent(unsigned int index) {
 void VelmoWindow::iconActivated(QSystemTrayIcon::ActivationReason reason) {
     // Tray hosts open the context menu on a right click themselves; a left click opens it too.
     if (reason == QSystemTrayIcon::Trigger) trayIconMenu_->popup(QCursor::pos());
+}
+
+QString VelmoWindow::siteAddress() {
+    return QStringLiteral("http://") + QStringLiteral(VELMO_WEB_HOST);
+}
+
+bool VelmoWindow::confirmWebPage(const QString& address) {
+    const QString text = QStringLiteral("Velmo Mouse is going to open web page ") + address +
+                         QStringLiteral(". Web content is not rated. Do you wish to continue?");
+    return QMessageBox::question(this, QStringLiteral("Velmo Mouse"), text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void VelmoWindow::about() {
+    if (!aboutOpen_) {
+        about_ = new NotificationWindow(nullptr, 0, 0, NotificationWindow::About);
+        connect(about_, SIGNAL(mouseReleaseEvent(QMouseEvent*)), this, SLOT(openWebSite()));
+        connect(about_, SIGNAL(aboutClosed()), this, SLOT(setAboutClosed()));
+        aboutOpen_ = 1;
+    }
+    about_->show();
+}
+
+void VelmoWindow::openWebSite() {
+    if (about_) about_->hide();
+    const QString address = siteAddress();
+    if (confirmWebPage(address)) openInBrowser(address);
+}
+
+void VelmoWindow::help() {
+    const QString address = siteAddress() + QStringLiteral("/help.html");
+    if (confirmWebPage(address)) openInBrowser(address);
+}
+
+void VelmoWindow::openInBrowser(const QString& address) {
+    OwnEnvironment::withoutOwn([&] { QDesktopServices::openUrl(QUrl(address)); });
+}
+
+void VelmoWindow::gestures() {
+    if (!gesturesOpen_) {
+        gestures_ = new NotificationWindow(nullptr, 0, 0, NotificationWindow::Gestures);
+        connect(gestures_, SIGNAL(gesturesClosed()), this, SLOT(setGesturesClosed()));
+        gesturesOpen_ = 1;
+    }
+    gestures_->show();
+}
+
+void VelmoWindow::gesturesWithCheck() {
+    if (listener_.GetUserParam(DisableTutorial) != 0.0f) return;
+    // A timer, not a sleep: the tray stays responsive meanwhile.
+    gesturesDelay_->start();
+}
+
+void VelmoWindow::notifyClicks() {
+    listener_.SetUserParam(listener_.GetUserParam(NotifyClicks) != 0.0f ? 0.0f : 1.0f, NotifyClicks);
+    listener_.DecodeParameters(listener_.IsAdmin());
+    qDebug(listener_.GetUserParam(NotifyClicks) != 0.0f ? "NOTIFY CLICKS ON" : "NOTIFY CLICKS OFF");
+}
+
+void VelmoWindow::pause() {
+    if (listener_.IsPaused()) {
+        listener_.Pause(0);
+        if (listener_.IsConnected() == 1) setTrayIcon(true);
+        pauseAction_->setText(tr("&Pause"));
+    } else {
+        listener_.Pause(1);
+        setTrayIcon(false);
+        pauseAction_->setText(tr("&Resume"));
+    }
+}
+
+void VelmoWindow::controllerOnDisconnect() {
+    // The check ran two seconds after start; a device may have come since, and then it has said so.
+    if (!controller_.isConnected()) listener_.onDisconnect(controller_);
+    checkController_->exit(0);
+}
+
+void VelmoWindow::startReleaseKeyTimer() {
+    Keyboard* keyboard = actionMgr_ ? actionMgr_->GetKeyboard() : nullptr;
+    if (!keyboard) return;
+    // Once, however often the timer is started: a second connection would release twice.
+    connect(releaseKeyTimer_, SIGNAL(timeout()), keyboard, SLOT(timerKeyReleaseTimeout()), Qt::UniqueConnection);
+    releaseKeyTimer_->setSingleShot(true);
+    releaseKeyTimer_->start(listener_.getDoubleClickTime());
+}
+
+void VelmoWindow::playEffect(int value) {
+    // The fist comes only through here; a line marks it in the log whatever the sound switches say.
+    if (value == FxFistDetected) qDebug("FIST DETECTED");
+    if (!audioFx_ || !listener_.isAudioFxEnabled()) return;
+    if (value == FxBorderReached || value == FxBorderLeft) {
+        if (!listener_.isAudioFxBorderEnabled() || listener_.isRelative() != 0) return;
+    }
+    audioFx_->playEffect(static_cast<audioEffects>(value));
+}
+
+void VelmoWindow::drawEffect(int value, int autoIntHeight) {
+    Mouse* mouse = actionMgr_ ? actionMgr_->GetMouse() : nullptr;
+    if (!graphicFx_ || !mouse) return;
+    if (!listener_.isGraphicFxEnabled() || listener_.isInteractiveTutorial()) return;
+    // Where the pointer space lies on the desktop, in the units Qt places windows in.
+    graphicFx_->drawEffect(static_cast<screenBorder>(value), MultiMonitor::toQtUnits(mouse->pointerSpace()),
+                           autoIntHeight != 0);
+}
+
+// The windows delete themselves when closed: each closed slot forgets its window as well.
+void VelmoWindow::setBaloonClosed() {
+    balloonOpen_ = 0;
+    balloon_ = nullptr;
+}
+
+void VelmoWindow::setAboutClosed() {
+    aboutOpen_ = 0;
+    about_ = nullptr;
+}
+
+void VelmoWindow::setGesturesClosed() {
+    gesturesOpen_ = 0;
+    gestures_ = nullptr;
+}
+
+void VelmoWindow::setSplashClosed() {
+    splashOpen_ = 0;
+    splash_ = nullptr;
+}
+
+void VelmoWindow::applyAlternativeMouseCursor(bool show) {
+    UserOptionDlg* dialog = trayOptions_->dialog();
+    listener_.SetUserParam(dialog ? dialog->getAlternativeMouseCursor() : (show ? 1.0f : 0.0f),
+                           AlternativeMouseCursor);
+    listener_.DecodeParameters(0);
+    if (show) initPointer();
+    if (listener_.getNetworkMode() == ActionMgr::Source) {
+        listener_.setMouseParam(true);
+    } else {
+        if (mousePointer_) show ? mousePointer_->show() : mousePointer_->hide();
+        listener_.setMouseParam(false);
+    }
+    if (actionMgr_) actionMgr_->SetMousePointer(mousePointer_);
+}
+
+void VelmoWindow::enableAlternativeMouseCursor() { applyAlternativeMouseCursor(true); }
+
+void VelmoWindow::disableAlternativeMouseCursor() { applyAlternativeMouseCursor(false); }
+
+void VelmoWindow::initPointer() {
+    if (!pointerOpen_) {
+        mousePointer_ = new OsxMousePointer(desktop_);
+        if (actionMgr_) actionMgr_->SetMousePointer(mousePointer_);
+        mousePointer_->hide();
+        pointerOpen_ = 1;
+    }
+    qDebug().noquote() << "CHECKING ALTERNATIVE POINTER - " << listener_.IsAlternativeMousePointer();
+    if (listener_.IsAlternativeMousePointer() && listener_.getNetworkMode() == ActionMgr::Standalone)
+        mousePointer_->show();
+}
+
+void VelmoWindow::enableOptionsForNetworkMode(int type) {
+    if (trayOptions_) trayOptions_->enableOptionsForNetworkMode(type);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include <QDialog>
 #include <QIcon>
-#include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
@@ -12,6 +12,8 @@
 #include "ActionMgr.h"
 #include "Leap.h"
 #include "ListenerEngineView.h"
+#include "TrayOptions.h"
+#include "TutorialLauncher.h"
 #include "VelmoListener.h"
 #include "X11Backend.h"
 
@@ -24,8 +26,6 @@ class QAction;
 class QMenu;
 class QThread;
 class QTimer;
-class TutorialSession;
-class UserOptionDlg;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
 // owns the program's X connection, the engine's listener and the tracking controller, makes the
@@ -74,15 +74,11 @@ public:
     CheckController* checker() const { return checkController_; }
     AudioFX* soundEffects() const { return audioFx_; }
     GraphicFX* edgeBanner() const { return graphicFx_; }
-    // The open tutorial's window object (never shown itself; it owns the visible window) and its
-    // renderer, both from the tutorial's module; null when no tutorial is open.
-    QWidget* tutorialWindow() const { return tutorialWindow_; }
-    TutorialSession* tutorialVisualiser() const { return visualiser_; }
-    // The last message about a tutorial that could not run (null when none is shown).
-    QMessageBox* tutorialMessage() const { return tutorialMessage_; }
+    // The tutorial and the options dialog as the tray opens them.
+    TutorialLauncher& tutorialLauncher() { return *tutorialLauncher_; }
     // The thread on which the relay's receiver runs its sockets and timers.
     QThread* socketThread() const { return socketThread_; }
-    UserOptionDlg* optionsDialog() const { return options_; }
+    TrayOptions& trayOptions() { return *trayOptions_; }
     OsxMousePointer* mousePointer() const { return mousePointer_; }
 
     // "http://" and the product's web site.
@@ -107,7 +103,6 @@ public slots:
     void help();
     void gestures();
     void gesturesWithCheck();
-    void tutorial();
     void notifyClicks();
     void pause();
     void controllerOnDisconnect();
@@ -119,30 +114,17 @@ public slots:
     void setAboutClosed();
     void setGesturesClosed();
     void setSplashClosed();
-    void setTutorialClosed();
-    // The tutorial could not start or stopped rendering: it is closed and the user told once.
-    void tutorialFailed(const QString& message);
 
-    // Options dialog glue.
-    void options();
-    void save();
-    void restore();
-    void restoreDefault();
-    void setAutoScaleFactor();
+    // The options dialog's switches that act at once.
     void enableAlternativeMouseCursor();
     void disableAlternativeMouseCursor();
     void setNetworkMode(int index);
-    void setControllerPos(int index);
-    void setOptionClosed();
-    void keyboardActionsDeleted(int row);
     // Creates the alternative pointer window on first need and shows it when it is on.
     void initPointer();
 
 private:
     // What every end of the program does first: let go of held input and save the settings.
     void letGoAndSave();
-    void initParameters();
-    void rememberImmediateOptions();
     void applyAlternativeMouseCursor(bool show);
     // The dialog's groups that a network mode uses.
     void enableOptionsForNetworkMode(int type);
@@ -160,9 +142,6 @@ private:
     void stopRelay();
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
-    void deleteRetiredVisualiser();
-    // One message about a tutorial that could not run, replacing the one shown before.
-    void showTutorialMessage(const QString& text);
 
     QIcon greenIcon_;
     QIcon grayIcon_;
@@ -178,6 +157,8 @@ private:
     Leap::Controller controller_;
     // The engine as the tutorial reads it.
     ListenerEngineView tutorialEngine_{&listener_};
+    std::unique_ptr<TutorialLauncher> tutorialLauncher_;
+    std::unique_ptr<TrayOptions> trayOptions_;
 
     QSystemTrayIcon* trayIcon_ = nullptr;
     QMenu* trayIconMenu_ = nullptr;
@@ -195,22 +176,11 @@ private:
     NotificationWindow* gestures_ = nullptr;
     NotificationWindow* splash_ = nullptr;
     OsxMousePointer* mousePointer_ = nullptr;
-    QWidget* tutorialWindow_ = nullptr;
-    TutorialSession* visualiser_ = nullptr;
-    // A closed tutorial's visualiser whose own call was still running; deleted from the event loop.
-    TutorialSession* retiredVisualiser_ = nullptr;
-    QPointer<QMessageBox> tutorialMessage_;
-    UserOptionDlg* options_ = nullptr;
-    bool filling_ = false;
-    float confirmedNetworkMode_ = 0.0f;
-    float confirmedAlternativeCursor_ = 0.0f;
     bool tutorialOffInDestination_ = false;
 
     int balloonOpen_ = 0;
     int aboutOpen_ = 0;
     int pointerOpen_ = 0;
-    int optionsOpen_ = 0;
-    int tutorialOpen_ = 0;
     int splashOpen_ = 0;
     int gesturesOpen_ = 0;
 

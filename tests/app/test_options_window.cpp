@@ -55,7 +55,7 @@ protected:
     UserOptionDlg* open() {
         if (!window) window = std::make_unique<VelmoWindow>();
         window->optionsAction()->trigger();
-        UserOptionDlg* d = window->optionsDialog();
+        UserOptionDlg* d = window->trayOptions().dialog();
         EXPECT_TRUE(d && d->isVisible());
         return d;
     }

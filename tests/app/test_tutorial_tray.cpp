@@ -38,7 +38,7 @@ bool waitFor(const std::function<bool()>& condition, int ms = 20000) {
 }
 
 long long frames(VelmoWindow& w) {
-    return w.tutorialVisualiser() ? w.tutorialVisualiser()->frameCount() : -1;
+    return w.tutorialLauncher().visualiser() ? w.tutorialLauncher().visualiser()->frameCount() : -1;
 }
 
 // What this process has mapped from files whose path contains name.
@@ -127,17 +127,17 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
     // ESC, the close request, and last the tray's own shut-down with the tutorial open.
     for (int round = 0; round < 3; ++round) {
         w.tutorialAction()->trigger();
-        ASSERT_NE(w.tutorialWindow(), nullptr) << round;
-        ASSERT_NE(w.tutorialVisualiser(), nullptr) << round;
-        EXPECT_EQ(w.tutorialMessage(), nullptr) << round;
+        ASSERT_NE(w.tutorialLauncher().window(), nullptr) << round;
+        ASSERT_NE(w.tutorialLauncher().visualiser(), nullptr) << round;
+        EXPECT_EQ(w.tutorialLauncher().message(), nullptr) << round;
         EXPECT_EQ(w.listener().isInteractiveTutorial(), 1) << round;
         ASSERT_TRUE(waitFor([&] { return frames(w) >= 10; })) << round;
         // The menu again while it runs: the same tutorial, shown again.
-        QWidget* first = w.tutorialWindow();
+        QWidget* first = w.tutorialLauncher().window();
         QWidget* host = tutorialHost();
         ASSERT_NE(host, nullptr) << round;
         w.tutorialAction()->trigger();
-        EXPECT_EQ(w.tutorialWindow(), first);
+        EXPECT_EQ(w.tutorialLauncher().window(), first);
 
         if (round == 0) {
             // Frames go on while the tray menu is open. The tutorial takes the focus when shown:
@@ -171,8 +171,8 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
             EXPECT_FALSE(ogreRootExists());
             return;
         }
-        ASSERT_TRUE(waitFor([&] { return w.tutorialWindow() == nullptr; })) << round;
-        EXPECT_EQ(w.tutorialVisualiser(), nullptr) << round;
+        ASSERT_TRUE(waitFor([&] { return w.tutorialLauncher().window() == nullptr; })) << round;
+        EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr) << round;
         EXPECT_EQ(w.listener().isInteractiveTutorial(), 0) << round;
         EXPECT_FALSE(ogreRootExists()) << round;
     }
@@ -181,7 +181,7 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
 TEST_F(TutorialTray, ClosedFromInsideItsOwnFrameItGoesOnceTheFrameReturned) {
     VelmoWindow& w = *window;
     w.tutorialAction()->trigger();
-    QWidget* tut = w.tutorialWindow();
+    QWidget* tut = w.tutorialLauncher().window();
     ASSERT_NE(tut, nullptr);
     ASSERT_TRUE(waitFor([&] { return frames(w) >= 5; }));
     // P reaches openOptions() inside the frame; a receiver that closes the tutorial right there
@@ -189,15 +189,15 @@ TEST_F(TutorialTray, ClosedFromInsideItsOwnFrameItGoesOnceTheFrameReturned) {
     bool busyThen = false;
     QAction closer;
     QObject::connect(&closer, &QAction::triggered, [&] {
-        busyThen = w.tutorialVisualiser() && w.tutorialVisualiser()->isBusy();
-        delete w.tutorialWindow();
+        busyThen = w.tutorialLauncher().visualiser() && w.tutorialLauncher().visualiser()->isBusy();
+        delete w.tutorialLauncher().window();
     });
     ASSERT_TRUE(QObject::connect(tut, SIGNAL(openOptions()), &closer, SLOT(trigger())));
     ASSERT_TRUE(tutorialFocused());
     keyInto(tutorialView(), XK_p);
-    ASSERT_TRUE(waitFor([&] { return w.tutorialWindow() == nullptr; }));
+    ASSERT_TRUE(waitFor([&] { return w.tutorialLauncher().window() == nullptr; }));
     EXPECT_TRUE(busyThen);
-    EXPECT_EQ(w.tutorialVisualiser(), nullptr);
+    EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr);
     ASSERT_TRUE(waitFor([&] { return !ogreRootExists(); }));
     EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
     // And it opens again.
@@ -216,23 +216,23 @@ TEST_F(TutorialTray, ABrokenPluginListGivesOneMessageAndTheTrayRunsOn) {
 
     VelmoWindow& w = *window;
     w.tutorialAction()->trigger();
-    ASSERT_TRUE(waitFor([&] { return w.tutorialMessage() != nullptr; }));
+    ASSERT_TRUE(waitFor([&] { return w.tutorialLauncher().message() != nullptr; }));
     QDir(resources).removeRecursively();
-    EXPECT_TRUE(w.tutorialMessage()->isVisible());
-    EXPECT_TRUE(w.tutorialMessage()->text().contains("RenderSystem_GL")) << w.tutorialMessage()->text().toStdString();
-    EXPECT_EQ(w.tutorialWindow(), nullptr);
-    EXPECT_EQ(w.tutorialVisualiser(), nullptr);
+    EXPECT_TRUE(w.tutorialLauncher().message()->isVisible());
+    EXPECT_TRUE(w.tutorialLauncher().message()->text().contains("RenderSystem_GL")) << w.tutorialLauncher().message()->text().toStdString();
+    EXPECT_EQ(w.tutorialLauncher().window(), nullptr);
+    EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr);
     EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
     EXPECT_FALSE(ogreRootExists());
 
     // The tray goes on: its menu works, and the tutorial opens once the list is whole again.
     QTest::qWait(200);
-    EXPECT_EQ(w.tutorialWindow(), nullptr) << "one message, no second attempt";
+    EXPECT_EQ(w.tutorialLauncher().window(), nullptr) << "one message, no second attempt";
     EXPECT_TRUE(w.trayIcon()->isVisible());
-    w.tutorialMessage()->close();
+    w.tutorialLauncher().message()->close();
     w.tutorialAction()->trigger();
     ASSERT_TRUE(waitFor([&] { return frames(w) >= 5; }));
-    EXPECT_EQ(w.tutorialMessage(), nullptr);
+    EXPECT_EQ(w.tutorialLauncher().message(), nullptr);
 }
 
 TEST_F(TutorialTray, ADisplayWithoutGlGivesOneMessageAndTheTrayRunsOn) {
@@ -245,10 +245,10 @@ TEST_F(TutorialTray, ADisplayWithoutGlGivesOneMessageAndTheTrayRunsOn) {
     VelmoWindow& w = *window;
     for (int attempt = 0; attempt < 2; ++attempt) {
         w.tutorialAction()->trigger();
-        ASSERT_TRUE(waitFor([&] { return w.tutorialMessage() != nullptr && w.tutorialWindow() == nullptr; }));
-        EXPECT_TRUE(w.tutorialMessage()->isVisible());
-        EXPECT_TRUE(w.tutorialMessage()->text().contains("GLX")) << w.tutorialMessage()->text().toStdString();
-        EXPECT_EQ(w.tutorialVisualiser(), nullptr);
+        ASSERT_TRUE(waitFor([&] { return w.tutorialLauncher().message() != nullptr && w.tutorialLauncher().window() == nullptr; }));
+        EXPECT_TRUE(w.tutorialLauncher().message()->isVisible());
+        EXPECT_TRUE(w.tutorialLauncher().message()->text().contains("GLX")) << w.tutorialLauncher().message()->text().toStdString();
+        EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr);
         EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
         EXPECT_FALSE(ogreRootExists());
     }
@@ -293,16 +293,16 @@ TEST_F(TutorialTray, AMissingOrBrokenModuleGivesOneMessageAndTheTrayRunsOn) {
             broken.close();
         }
         w.tutorialAction()->trigger();
-        ASSERT_NE(w.tutorialMessage(), nullptr);
-        const QString text = w.tutorialMessage()->text();
+        ASSERT_NE(w.tutorialLauncher().message(), nullptr);
+        const QString text = w.tutorialLauncher().message()->text();
         for (const QString& part : c.expected) EXPECT_TRUE(text.contains(part)) << text.toStdString();
-        EXPECT_TRUE(w.tutorialMessage()->isVisible());
-        EXPECT_EQ(w.tutorialWindow(), nullptr);
-        EXPECT_EQ(w.tutorialVisualiser(), nullptr);
+        EXPECT_TRUE(w.tutorialLauncher().message()->isVisible());
+        EXPECT_EQ(w.tutorialLauncher().window(), nullptr);
+        EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr);
         EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
         EXPECT_FALSE(mapped("velmo-tutorial.so"));
         EXPECT_TRUE(w.trayIcon()->isVisible());
-        w.tutorialMessage()->close();
+        w.tutorialLauncher().message()->close();
     }
 
     // The module back in its place: the next request loads it and the tutorial renders.
@@ -310,7 +310,7 @@ TEST_F(TutorialTray, AMissingOrBrokenModuleGivesOneMessageAndTheTrayRunsOn) {
     ASSERT_TRUE(QFile::rename(away, module));
     w.tutorialAction()->trigger();
     ASSERT_TRUE(waitFor([&] { return frames(w) >= 5; }));
-    EXPECT_EQ(w.tutorialMessage(), nullptr);
+    EXPECT_EQ(w.tutorialLauncher().message(), nullptr);
     EXPECT_TRUE(mapped("velmo-tutorial.so"));
     EXPECT_TRUE(ogreRootExists());
 }

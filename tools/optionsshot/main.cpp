@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     {
         VelmoWindow window;
         window.optionsAction()->trigger();
-        UserOptionDlg* dialog = window.optionsDialog();
+        UserOptionDlg* dialog = window.trayOptions().dialog();
         if (!dialog) return 1;
         for (int tab = 0; tab < 4; ++tab) {
             dialog->form()->tabWidgetOptions->setCurrentIndex(tab);

@@ -1,27 +1,39 @@
-// The tray window's tutorial slots. The tutorial itself is a module opened on first use.
-#include "VelmoWindow.h"
+#include "TutorialLauncher.h"
 
 #include "TutorialModuleLoader.h"
 #include "TutorialSession.h"
+#include "VelmoListener.h"
 
 #include <QDebug>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWidget>
 
-void VelmoWindow::tutorial() {
+TutorialLauncher::TutorialLauncher(VelmoListener& listener, TutorialEngine& engine)
+    : listener_(listener), tutorialEngine_(engine) {}
+
+TutorialLauncher::~TutorialLauncher() {
+    // Its closed signal deletes the visualiser (renderer first, then the window).
+    if (tutorialOpen_) delete tutorialWindow_;
+    tutorialWindow_ = nullptr;
+    deleteRetiredVisualiser();
+    delete tutorialMessage_.data();
+}
+
+void TutorialLauncher::open() {
     if (!tutorialOpen_) {
         QString error;
         TutorialFactory* module = TutorialModuleLoader::factory(&error);
         if (!module) {
             qWarning().noquote() << "TUTORIAL FAILED:" << error;
             showTutorialMessage(tr("The 3D tutorial could not be loaded.\n\n") + error);
-            initPointer();
+            emit pointerWanted();
             return;
         }
         delete tutorialWindow_;
         tutorialWindow_ = module->createWindow();
         connect(tutorialWindow_, SIGNAL(tutorialClosed()), this, SLOT(setTutorialClosed()));
-        connect(tutorialWindow_, SIGNAL(openOptions()), this, SLOT(options()));
+        connect(tutorialWindow_, SIGNAL(openOptions()), this, SIGNAL(optionsRequested()));
         // Queued: the report comes from inside the visualiser, which the slot deletes.
         connect(tutorialWindow_, SIGNAL(tutorialFailed(QString)), this, SLOT(tutorialFailed(QString)),
                 Qt::QueuedConnection);
@@ -34,10 +46,10 @@ void VelmoWindow::tutorial() {
         visualiser_->go();
     }
     if (visualiser_) visualiser_->showWindow();
-    initPointer();
+    emit pointerWanted();
 }
 
-void VelmoWindow::setTutorialClosed() {
+void TutorialLauncher::setTutorialClosed() {
     tutorialOpen_ = 0;
     tutorialWindow_ = nullptr;
     TutorialSession* visualiser = visualiser_;
@@ -47,7 +59,7 @@ void VelmoWindow::setTutorialClosed() {
         visualiser->shutdown();
         deleteRetiredVisualiser();
         retiredVisualiser_ = visualiser;
-        QTimer::singleShot(0, this, &VelmoWindow::deleteRetiredVisualiser);
+        QTimer::singleShot(0, this, &TutorialLauncher::deleteRetiredVisualiser);
     } else {
         delete visualiser;
     }
@@ -55,13 +67,13 @@ void VelmoWindow::setTutorialClosed() {
     listener_.SetInteractiveTutorial(0);
 }
 
-void VelmoWindow::deleteRetiredVisualiser() {
+void TutorialLauncher::deleteRetiredVisualiser() {
     TutorialSession* retired = retiredVisualiser_;
     retiredVisualiser_ = nullptr;
     delete retired;
 }
 
-void VelmoWindow::tutorialFailed(const QString& message) {
+void TutorialLauncher::tutorialFailed(const QString& message) {
     // A report from a tutorial that has already gone must not close a newer one.
     if (tutorialOpen_ && sender() == tutorialWindow_) delete tutorialWindow_;
     if (!tutorialOpen_) listener_.SetInteractiveTutorial(0);
@@ -69,7 +81,7 @@ void VelmoWindow::tutorialFailed(const QString& message) {
     showTutorialMessage(tr("The 3D tutorial could not run on this display.\n\n") + message);
 }
 
-void VelmoWindow::showTutorialMessage(const QString& text) {
+void TutorialLauncher::showTutorialMessage(const QString& text) {
     // One message at a time, not modal: the tray keeps running behind it.
     delete tutorialMessage_.data();
     tutorialMessage_ = new QMessageBox(QMessageBox::Warning, tr("Velmo Mouse"), text, QMessageBox::Ok);

@@ -1,10 +1,8 @@
-// The tray window's side of the options dialog: filling it from the engine's user table, reading
-// it back on OK, defaults, network mode, controller position and the alternative pointer.
-#include "VelmoWindow.h"
+#include "TrayOptions.h"
 
 #include "ActionMgr.h"
-#include "OsxMousePointer.h"
 #include "UserOptionDlg.h"
+#include "VelmoListener.h"
 
 #include <QAction>
 #include <QDebug>
@@ -22,7 +20,15 @@ int pinchEntry(float action, float keyboardIndex) {
 
 } // namespace
 
-void VelmoWindow::options() {
+TrayOptions::TrayOptions(VelmoListener& listener, Leap::Controller& controller, QAction* notifyClicks)
+    : listener_(listener), controller_(controller), notifyClicksAction_(notifyClicks) {}
+
+TrayOptions::~TrayOptions() {
+    if (optionsOpen_) delete options_;
+    options_ = nullptr;
+}
+
+void TrayOptions::open() {
     if (!optionsOpen_) {
         options_ = new UserOptionDlg(nullptr, listener_.getNetworkMode());
         options_->setParent(this);
@@ -31,10 +37,10 @@ void VelmoWindow::options() {
         options_->initConnections();
         connect(options_, SIGNAL(optionClosed()), this, SLOT(setOptionClosed()));
         connect(options_, SIGNAL(autoScaleFactor()), this, SLOT(setAutoScaleFactor()));
-        connect(options_, SIGNAL(networkModeChanged(int)), this, SLOT(setNetworkMode(int)));
+        connect(options_, SIGNAL(networkModeChanged(int)), this, SIGNAL(networkModeChanged(int)));
         connect(options_, SIGNAL(controllerPosChanged(int)), this, SLOT(setControllerPos(int)));
-        connect(options_, SIGNAL(enableAlternativeMouseCursor()), this, SLOT(enableAlternativeMouseCursor()));
-        connect(options_, SIGNAL(disableAlternativeMouseCursor()), this, SLOT(disableAlternativeMouseCursor()));
+        connect(options_, SIGNAL(enableAlternativeMouseCursor()), this, SIGNAL(enableAlternativeMouseCursor()));
+        connect(options_, SIGNAL(disableAlternativeMouseCursor()), this, SIGNAL(disableAlternativeMouseCursor()));
         connect(options_, SIGNAL(keyboardActionsDeleted(int)), this, SLOT(keyboardActionsDeleted(int)));
         optionsOpen_ = 1;
     }
@@ -43,7 +49,7 @@ void VelmoWindow::options() {
     options_->activateWindow();
 }
 
-void VelmoWindow::initParameters() {
+void TrayOptions::initParameters() {
     UserOptionDlg* d = options_;
     VelmoListener& l = listener_;
     // A fill sets every value itself: the presets of a plane are for the user's choice only.
@@ -75,7 +81,7 @@ void VelmoWindow::initParameters() {
     d->setSendStats(l.GetUserParam(SendStats));
     const int mode = static_cast<int>(l.GetUserParam(NetworkMode));
     d->setNetworkMode(mode);
-    initNetworkMode(mode);
+    emit networkModeFilled(mode);
     d->setDestinationIpAddress1(l.GetUserParam(DestinationIpAddress1));
     d->setDestinationIpAddress2(l.GetUserParam(DestinationIpAddress2));
     d->setDestinationIpAddress3(l.GetUserParam(DestinationIpAddress3));
@@ -96,7 +102,7 @@ void VelmoWindow::initParameters() {
     filling_ = false;
 }
 
-void VelmoWindow::save() {
+void TrayOptions::save() {
     if (!optionsOpen_) return;
     UserOptionDlg* d = options_;
     VelmoListener& l = listener_;
@@ -152,7 +158,7 @@ void VelmoWindow::save() {
     rememberImmediateOptions();
 }
 
-void VelmoWindow::restore() {
+void TrayOptions::restore() {
     if (!optionsOpen_) return;
     // The network mode and the alternative pointer act while the dialog is open; Cancel takes
     // them back to what was last confirmed.
@@ -163,7 +169,7 @@ void VelmoWindow::restore() {
     initParameters();
 }
 
-void VelmoWindow::restoreDefault() {
+void TrayOptions::restoreDefault() {
     if (!optionsOpen_) return;
     options_->deleteAllKeyboardAction();
     listener_.InitParameters();
@@ -177,19 +183,19 @@ void VelmoWindow::restoreDefault() {
     notifyClicksAction_->setChecked(listener_.GetUserParam(NotifyClicks) != 0.0f);
 }
 
-void VelmoWindow::rememberImmediateOptions() {
+void TrayOptions::rememberImmediateOptions() {
     confirmedNetworkMode_ = listener_.GetUserParam(NetworkMode);
     confirmedAlternativeCursor_ = listener_.GetUserParam(AlternativeMouseCursor);
 }
 
-void VelmoWindow::setAutoScaleFactor() {
+void TrayOptions::setAutoScaleFactor() {
     if (!optionsOpen_) return;
     // Shown only: the engine takes the factor on OK, so Cancel leaves it as it was.
     options_->setHandMotionScaleFactor(
         VelmoGestures::autoPointerScaleFactor(listener_.getWidthOfScreen(), listener_.getHeightOfScreen()));
 }
 
-void VelmoWindow::keyboardActionsDeleted(int row) {
+void TrayOptions::keyboardActionsDeleted(int row) {
     // The engine's lists lost row `row` (-1: all): a pinch on it sends nothing now, the pinches on
     // later rows follow their action down one place.
     for (int p = 0; p < kPinches; ++p) {
@@ -205,37 +211,7 @@ void VelmoWindow::keyboardActionsDeleted(int row) {
     listener_.DecodeParameters(listener_.IsAdmin());
 }
 
-void VelmoWindow::applyAlternativeMouseCursor(bool show) {
-    listener_.SetUserParam(options_ ? options_->getAlternativeMouseCursor() : (show ? 1.0f : 0.0f),
-                           AlternativeMouseCursor);
-    listener_.DecodeParameters(0);
-    if (show) initPointer();
-    if (listener_.getNetworkMode() == ActionMgr::Source) {
-        listener_.setMouseParam(true);
-    } else {
-        if (mousePointer_) show ? mousePointer_->show() : mousePointer_->hide();
-        listener_.setMouseParam(false);
-    }
-    if (actionMgr_) actionMgr_->SetMousePointer(mousePointer_);
-}
-
-void VelmoWindow::enableAlternativeMouseCursor() { applyAlternativeMouseCursor(true); }
-
-void VelmoWindow::disableAlternativeMouseCursor() { applyAlternativeMouseCursor(false); }
-
-void VelmoWindow::initPointer() {
-    if (!pointerOpen_) {
-        mousePointer_ = new OsxMousePointer(desktop_);
-        if (actionMgr_) actionMgr_->SetMousePointer(mousePointer_);
-        mousePointer_->hide();
-        pointerOpen_ = 1;
-    }
-    qDebug().noquote() << "CHECKING ALTERNATIVE POINTER - " << listener_.IsAlternativeMousePointer();
-    if (listener_.IsAlternativeMousePointer() && listener_.getNetworkMode() == ActionMgr::Standalone)
-        mousePointer_->show();
-}
-
-void VelmoWindow::enableOptionsForNetworkMode(int type) {
+void TrayOptions::enableOptionsForNetworkMode(int type) {
     if (!options_) return;
     // Only a source needs the address; a standalone machine needs no port; a destination uses
     // none of the pointer, gesture and effect options, which come from its source.
@@ -250,7 +226,7 @@ void VelmoWindow::enableOptionsForNetworkMode(int type) {
     options_->enableAudioGraphicFx(groups[type].effects);
 }
 
-void VelmoWindow::setControllerPos(int index) {
+void TrayOptions::setControllerPos(int index) {
     if (index < 0 || index > 2) return;
     const bool headMounted = index == 2;
     if (headMounted)
@@ -283,7 +259,7 @@ void VelmoWindow::setControllerPos(int index) {
     d->enableGesture(3, !headMounted);
 }
 
-void VelmoWindow::setOptionClosed() {
+void TrayOptions::setOptionClosed() {
     optionsOpen_ = 0;
     options_ = nullptr;
 }
