@@ -9,6 +9,7 @@
 
 #include "ActionMgr.h"
 #include "Mouse.h"
+#include "RelayCodec.h"
 
 namespace {
 
@@ -201,7 +202,7 @@ void Receiver::processPendingDatagrams() {
        ++handled) {
     const qint64 size = socket->pendingDatagramSize();
     QHostAddress from;
-    if (size < 0 || size > MaxDatagramBytes) {
+    if (size < 0 || size > RelayCodec::MaxDatagramBytes) {
       char discard;
       socket->readDatagram(&discard, 1);
       datagramsHandled_.fetch_add(1);
@@ -329,4 +330,104 @@ bool Receiver::fromConfiguredDestination(const QHostAddress& from) const {
   bool okDest = false;
   const quint32 destination = actionMgr_->destinationAddress().toIPv4Address(&okDest);
   return okDest && sender == destination;
+}
+
+// Only exact commands count; everything else is ignored without a word.
+void Receiver::ParseMsg(QByteArray datagram, QHostAddress* from) {
+  if (!from || !actionMgr_) return;
+  const RelayCodec::Decoded decoded = RelayCodec::decode(datagram);
+  if (mode() == ActionMgr::Destination) {
+    onDestination(decoded, *from);
+  } else if (mode() == ActionMgr::Source) {
+    onSource(decoded, *from);
+  }
+}
+
+void Receiver::onDestination(const RelayCodec::Decoded& decoded, const QHostAddress& from) {
+  using Kind = RelayCommand::Kind;
+  const Kind kind = decoded.command.kind;
+  if (kind == Kind::SetSourceIp) {
+    if (acceptAnnouncement(from)) actionMgr_->SetSourceIp(from);
+    return;
+  }
+  // Nothing but an announcement from anyone but the paired source.
+  {
+    bool ok = false;
+    const quint32 sender = from.toIPv4Address(&ok);
+    std::lock_guard<std::mutex> lock(pairedMutex_);
+    if (!ok || paired_.isNull() || paired_.toIPv4Address() != sender) return;
+  }
+  if (kind == Kind::Unknown || kind == Kind::SetResolution ||
+      kind == Kind::CheckAlternativeMousePtr)
+    return;
+  if (!decoded.ignored) apply(decoded.command);
+  // Any command from the paired source shows it is still there.
+  lastHeardMs_ = now();
+  silenceHandled_ = false;
+}
+
+void Receiver::apply(const RelayCommand& c) {
+  using Kind = RelayCommand::Kind;
+  ActionMgr& m = *actionMgr_;
+  switch (c.kind) {
+    case Kind::MouseMove:
+      m.MousePointerMove(c.x, c.y, c.alternativePointer, c.relative);
+      break;
+    case Kind::LeftButton:
+    case Kind::RightButton:
+    case Kind::MiddleButton: {
+      const actionType type = c.kind == Kind::LeftButton    ? LeftButton
+                              : c.kind == Kind::RightButton ? RightButton
+                                                            : MiddleButton;
+      m.GenerateAction(type, c.press, c.suppress, c.notify, QString(), QString(), false);
+      break;
+    }
+    case Kind::Keyboard:
+      m.GenerateAction(KeyboardShortcut, c.press, c.suppress, c.notify, c.keys, c.name, c.osKey);
+      break;
+    case Kind::MouseWheelMove:
+      m.MouseWheelMove(c.delta, c.forward, c.notify, c.progress);
+      break;
+    case Kind::ResetMouseWheel:
+      m.ResetMouseWheel();
+      break;
+    case Kind::HideMousePointer:
+      m.HideMousePointer(c.hide);
+      break;
+    case Kind::DeleteMousePointer:
+      m.DeleteMousePointer();
+      break;
+    case Kind::SetMouseParam:
+      m.setParam(c.doubleClickTime, c.wheelScaleFactor, c.relative, c.alternativePointer,
+                 c.onlyPrimaryDisplay);
+      break;
+    case Kind::SetMousePointer:
+      m.SetMousePointer();
+      break;
+    case Kind::FistDetected:
+      m.GenerateFistDetected(true);
+      break;
+    case Kind::ScreenBorder:
+      m.GenerateScreenBorderReached(static_cast<screenBorder>(c.side1),
+                                    static_cast<screenBorder>(c.side2), c.hold, c.autoHeight);
+      break;
+    case Kind::AudioGraphicFxParams:
+      m.sendAudioGraphicParam(c.audioFx, c.audioFxBorder, c.graphicFx);
+      break;
+    case Kind::HeldInput:
+      m.matchHeldInput(c.left, c.right, c.middle, c.keyboard);
+      break;
+    default:
+      break;
+  }
+}
+
+void Receiver::onSource(const RelayCodec::Decoded& decoded, const QHostAddress& from) {
+  using Kind = RelayCommand::Kind;
+  const RelayCommand& c = decoded.command;
+  if (c.kind != Kind::SetResolution && c.kind != Kind::CheckAlternativeMousePtr) return;
+  if (!fromConfiguredDestination(from)) return;
+  if (c.kind == Kind::SetResolution && !decoded.ignored)
+    actionMgr_->SetResolution(c.width, c.height);
+  if (c.kind == Kind::CheckAlternativeMousePtr) altPtrCheck_.store(true);
 }

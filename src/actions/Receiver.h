@@ -4,7 +4,6 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -14,6 +13,10 @@ class ActionMgr;
 class Mouse;
 class QTimer;
 class QUdpSocket;
+struct RelayCommand;
+namespace RelayCodec {
+struct Decoded;
+}
 
 // The receiving end of the network relay: the socket on which this machine hears commands, and
 // the three periodic messages of the pairing (a source announces itself, a destination reports its
@@ -32,8 +35,6 @@ class Receiver : public QObject {
   Q_OBJECT
 
  public:
-  // Longer datagrams are dropped unread: no command comes near it.
-  static constexpr int MaxDatagramBytes = 4096;
   // A paired source that has said nothing for this long counts as gone (three announcements).
   static constexpr std::int64_t SilenceMs = 15000;
 
@@ -110,8 +111,10 @@ class Receiver : public QObject {
   void closeSocket();
   void leaveDestination();
   void releaseHeldInput(const char* why);
-  void parseDestination(const QStringList& tokens, const QHostAddress& from);
-  void parseSource(const QStringList& tokens, const QHostAddress& from);
+  void onDestination(const RelayCodec::Decoded& decoded, const QHostAddress& from);
+  void onSource(const RelayCodec::Decoded& decoded, const QHostAddress& from);
+  // A command of the paired source carried out on this machine.
+  void apply(const RelayCommand& command);
   bool acceptAnnouncement(const QHostAddress& from);
   bool fromConfiguredDestination(const QHostAddress& from) const;
   std::int64_t now() const;
