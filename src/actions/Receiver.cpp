@@ -4,11 +4,11 @@
 #include <QDebug>
 #include <QThread>
 #include <QTimer>
-#include <QUdpSocket>
 #include <chrono>
 
 #include "ActionMgr.h"
 #include "Mouse.h"
+#include "ReceiverSocket.h"
 #include "RelayCodec.h"
 
 namespace {
@@ -20,8 +20,14 @@ std::int64_t steadyMs() {
 
 }  // namespace
 
-Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socketParent)
+Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* /*socketParent*/)
     : QObject(nullptr),
+      socket_(new ReceiverSocket(
+          [this](const QByteArray& datagram, const QHostAddress& from) {
+            QHostAddress sender = from;
+            ParseMsg(datagram, &sender);
+          },
+          this)),
       resolutionTimer_(new QTimer(this)),
       paramsTimer_(new QTimer(this)),
       heldTimer_(new QTimer(this)),
@@ -29,7 +35,6 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socket
       watchdogTimer_(new QTimer(this)),
       actionMgr_(actionMgr),
       mouse_(mouse),
-      socketParent_(socketParent),
       clock_(steadyMs) {
   connect(resolutionTimer_, &QTimer::timeout, this, &Receiver::sendResolution);
   connect(paramsTimer_, &QTimer::timeout, this, &Receiver::sendParams);
@@ -41,10 +46,8 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socket
   qDebug().noquote() << "Receiver Initialized!";
 }
 
-Receiver::~Receiver() {
-  // After shutdown() from another thread there is nothing left here that belongs to a thread.
-  delete socket_.data();
-}
+// After shutdown() from another thread there is nothing left here that belongs to a thread.
+Receiver::~Receiver() = default;
 
 int Receiver::mode() const {
   const std::atomic<int>* m = actionMgr_ ? actionMgr_->getNetworkMode() : nullptr;
@@ -80,12 +83,19 @@ void Receiver::setBindAddress(const QHostAddress& address) {
 }
 
 void Receiver::setTiming(const Timing& timing) {
-  onOwnThread([this, timing] { timing_ = timing; });
+  onOwnThread([this, timing] {
+    timing_ = timing;
+    socket_->setDatagramsPerRead(timing.datagramsPerRead);
+  });
 }
 
 void Receiver::setClock(Clock clock) {
   onOwnThread([this, clock] { clock_ = clock ? clock : Clock(steadyMs); });
 }
+
+bool Receiver::isBound() const { return socket_->isBound(); }
+
+int Receiver::datagramsHandled() const { return socket_->datagramsHandled(); }
 
 QHostAddress Receiver::pairedSource() const {
   std::lock_guard<std::mutex> lock(pairedMutex_);
@@ -95,38 +105,16 @@ QHostAddress Receiver::pairedSource() const {
 void Receiver::resetSocket(int port) {
   onOwnThread([this, port] {
     closeSocket();
-    if (port != port_.load()) bindFailureLogged_ = false;
     port_.store(port);
     bindIfWanted();
   });
 }
 
-void Receiver::closeSocket() {
-  // Deleted at once: what was pending on it is lost, as a new port wants.
-  delete socket_.data();
-  bound_.store(false);
-}
+void Receiver::closeSocket() { socket_->close(); }
 
 void Receiver::bindIfWanted() {
-  if (socket_ || (appliedMode_ != ActionMgr::Source && appliedMode_ != ActionMgr::Destination))
-    return;
-  const int port = port_.load();
-  if (port <= 0 || port > 65535) return;
-  QObject* parent = socketParent_ && socketParent_->thread() == thread() ? socketParent_ : this;
-  auto* socket = new QUdpSocket(parent);
-  // Not shared: another program on the port would hear our commands, or we its.
-  if (!socket->bind(bindAddress_, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
-    if (!bindFailureLogged_) {
-      qWarning().noquote() << "RECEIVER COULD NOT BIND PORT" << port << ":" << socket->errorString();
-      bindFailureLogged_ = true;
-    }
-    delete socket;
-    return;
-  }
-  bindFailureLogged_ = false;
-  socket_ = socket;
-  bound_.store(true);
-  connect(socket, &QUdpSocket::readyRead, this, &Receiver::processPendingDatagrams);
+  if (appliedMode_ != ActionMgr::Source && appliedMode_ != ActionMgr::Destination) return;
+  socket_->bind(bindAddress_, port_.load());
 }
 
 void Receiver::applyNetworkMode(int newMode) {
@@ -189,34 +177,6 @@ void Receiver::leaveDestination() {
 void Receiver::releaseHeldInput(const char* why) {
   qDebug().noquote() << "RELEASING HELD INPUT:" << why;
   if (actionMgr_) actionMgr_->releaseHeldInput();
-}
-
-void Receiver::processPendingDatagrams() {
-  QUdpSocket* socket = socket_.data();
-  if (!socket) return;
-  // The rest wait in the socket: its notifier fires again on the next turn of the event loop,
-  // after whatever else is waiting. No call of our own is queued for them: one that drained the
-  // socket first would leave the next readyRead reading nothing, and Qt then keeps its notifier
-  // off for good (GLib's loop runs them in that order).
-  for (int handled = 0; handled < timing_.datagramsPerRead && socket->hasPendingDatagrams();
-       ++handled) {
-    const qint64 size = socket->pendingDatagramSize();
-    QHostAddress from;
-    if (size < 0 || size > RelayCodec::MaxDatagramBytes) {
-      char discard;
-      socket->readDatagram(&discard, 1);
-      datagramsHandled_.fetch_add(1);
-      continue;
-    }
-    QByteArray data(static_cast<int>(size), Qt::Uninitialized);
-    const qint64 got = socket->readDatagram(data.data(), size, &from);
-    if (got >= 0) {
-      data.resize(static_cast<int>(got));
-      ParseMsg(data, &from);
-    }
-    datagramsHandled_.fetch_add(1);
-    if (socket_.data() != socket) return;
-  }
 }
 
 void Receiver::sendResolution() {

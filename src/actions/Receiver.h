@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
-#include <QPointer>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -12,7 +11,7 @@
 class ActionMgr;
 class Mouse;
 class QTimer;
-class QUdpSocket;
+class ReceiverSocket;
 struct RelayCommand;
 namespace RelayCodec {
 struct Decoded;
@@ -52,6 +51,7 @@ class Receiver : public QObject {
   // Milliseconds of a clock that never steps back.
   using Clock = std::function<std::int64_t()>;
 
+  // The socket is the receiver's own child; the last argument is no longer used.
   Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socketParent);
   ~Receiver() override;
   Receiver(const Receiver&) = delete;
@@ -85,18 +85,17 @@ class Receiver : public QObject {
   void setClock(Clock clock);
 
   // Readers for the engine and tests (any thread).
-  bool isBound() const { return bound_.load(); }
+  bool isBound() const;
   int port() const { return port_.load(); }
   QHostAddress pairedSource() const;
   // Datagrams read and acted on (or dropped) so far.
-  int datagramsHandled() const { return datagramsHandled_.load(); }
+  int datagramsHandled() const;
 
  public slots:
   void sendResolution();
   void sendParams();
 
  private slots:
-  void processPendingDatagrams();
   void sendCheckAltMousePtr();
   void sendHeldInput();
   void checkSilence();
@@ -120,7 +119,7 @@ class Receiver : public QObject {
   std::int64_t now() const;
 
   std::atomic<int> port_{0};
-  QPointer<QUdpSocket> socket_;
+  ReceiverSocket* socket_;
   QTimer* resolutionTimer_;
   QTimer* paramsTimer_;
   QTimer* heldTimer_;
@@ -128,15 +127,11 @@ class Receiver : public QObject {
   QTimer* watchdogTimer_;
   ActionMgr* actionMgr_;
   Mouse* mouse_;
-  QObject* socketParent_;
   std::atomic<bool> altPtrCheck_{false};
 
   QHostAddress bindAddress_{QHostAddress::Any};
   Timing timing_;
   Clock clock_;
-  std::atomic<bool> bound_{false};
-  bool bindFailureLogged_ = false;
-  std::atomic<int> datagramsHandled_{0};
   int appliedMode_ = -1;
 
   // The paired source (IPv4), when it was last heard, and whether its silence has been acted on.
