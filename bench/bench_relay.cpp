@@ -15,6 +15,7 @@
 namespace {
 
 struct Rig {
+  X11Backend desktop;
   std::atomic<int> mode{0};
   std::atomic<bool> fx{true};
   QUdpSocket peer;
@@ -25,15 +26,14 @@ struct Rig {
     d.doubleClickTime = 400;
     d.networkModeRef = &mode;
     d.audioFx = d.audioFxBorder = d.graphicFx = &fx;
-    mgr = new ActionMgr(d, nullptr);
+    mgr = new ActionMgr(desktop, d, nullptr);
     int ip[4] = {127, 0, 0, 1};
     mgr->createSender(peer.localPort(), ip);
   }
   ~Rig() { delete mgr; }
 };
 
-// Made on first use and deleted before main returns: the desktop backend is a function-local
-// static that is gone by the time other statics are destroyed.
+// Made on first use and deleted before main returns, with its X connection.
 Rig* gRig = nullptr;
 Rig& rig() {
   if (!gRig) gRig = new Rig;
@@ -58,7 +58,7 @@ BENCHMARK(BM_MousePointerMoveSource);
 void BM_MousePointerMoveLocal(benchmark::State& state) {
   Rig& r = rig();
   r.mode.store(ActionMgr::Standalone);
-  if (!X11Backend::instance().isOpen()) {
+  if (!r.desktop.isOpen()) {
     state.SkipWithError("no X server");
     return;
   }
@@ -67,7 +67,7 @@ void BM_MousePointerMoveLocal(benchmark::State& state) {
     r.mgr->MousePointerMove(100 + (i & 1023), 200 + (i & 511), 0, 0);
     ++i;
   }
-  X11Backend::instance().sync();
+  r.desktop.sync();
 }
 BENCHMARK(BM_MousePointerMoveLocal);
 

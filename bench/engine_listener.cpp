@@ -11,7 +11,9 @@
 #include "Leap.h"
 #include "LeapHandBuilder.h"
 #include "LeapTestDriver.h"
+#include "ActionMgr.h"
 #include "VelmoListener.h"
+#include "X11Backend.h"
 
 namespace {
 
@@ -22,9 +24,11 @@ struct BenchListener : VelmoListener {
 void runFrames(benchmark::State& state, const Leap::RawHand& hand, bool tutorial) {
   Leap::Controller controller{std::string()};
   Leap::TestDriver driver(controller);
+  X11Backend desktop;
   BenchListener listener;
   QTemporaryDir settingsDir;  // keeps velmo.dat out of the build tree
   listener.engine().setSettingsDir(settingsDir.path());
+  listener.setSinkFactory(ActionMgr::factory(desktop, nullptr));
   controller.addListener(listener);
   listener.engine().SetInteractiveTutorial(tutorial ? 1 : 0);
   driver.plugDevice();

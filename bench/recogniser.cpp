@@ -13,6 +13,7 @@
 #include "ActionMgr.h"
 #include "VelmoBox.h"
 #include "VelmoGestures.h"
+#include "X11Backend.h"
 
 namespace {
 std::atomic<long long> gAllocations{0};
@@ -50,6 +51,7 @@ handTrackingData openHand() {
 }
 
 struct Engine {
+  X11Backend desktop;  // never written to: a source posts nothing here
   VelmoGestures g;
   VelmoBox box;
   std::unique_ptr<ActionMgr> mgr;
@@ -62,7 +64,7 @@ struct Engine {
     g.DecodeParameters(0);
     ActionMgr::actionMgrData d;
     d.networkModeRef = g.networkModePtr();
-    mgr.reset(new ActionMgr(d, nullptr));
+    mgr.reset(new ActionMgr(desktop, d, nullptr));
     mgr->SetResolution(1920, 1080);
     g.setEngineObjects(mgr.get(), &box);
     g.ResetRecogniser();

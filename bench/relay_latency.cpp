@@ -26,6 +26,7 @@
 #include "Mouse.h"
 #include "Receiver.h"
 #include "VelmoListener.h"
+#include "X11Backend.h"
 
 // Last: Xlib's macros.
 #include <X11/Xlib.h>
@@ -109,15 +110,19 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // The source: a started engine on the in-process tracking service.
+  // The source: a started engine on the in-process tracking service, its action manager on the
+  // program's X connection (the destination's too).
+  X11Backend desktop;
   Leap::Controller controller{std::string()};
   Leap::TestDriver driver(controller);
   BenchListener source;
   QTemporaryDir settingsDir;
   source.engine().setSettingsDir(settingsDir.path());
+  ActionMgr* src = nullptr;
+  source.setSinkFactory(
+      ActionMgr::factory(desktop, nullptr, [&src](ActionMgr* made) { src = made; }));
   controller.addListener(source);
   driver.plugDevice();
-  ActionMgr* src = source.getActionMgr();
 
   // The destination: its own manager and a receiver on its own thread, on 127.0.0.2.
   QUdpSocket probe;
@@ -129,7 +134,7 @@ int main(int argc, char** argv) {
   ActionMgr::actionMgrData d;
   d.networkModeRef = &destMode;
   d.audioFx = d.audioFxBorder = d.graphicFx = &fx;
-  ActionMgr dst(d, nullptr);
+  ActionMgr dst(desktop, d, nullptr);
   int sourceIp[4] = {127, 0, 0, 1};
   dst.createSender(port, sourceIp);
   QThread thread;

@@ -1,14 +1,15 @@
 #include "ActionMgr.h"
 
 #include <QDebug>
+#include <QThread>
 
+#include "Desktop.h"
 #include "Keyboard.h"
 #include "Mouse.h"
 #include "RelayCodec.h"
 #include "ScreenEdgeDetector.h"
 #include "Sender.h"
 #include "WndEvent.h"
-#include "X11Backend.h"
 
 namespace {
 
@@ -24,8 +25,9 @@ bool isUnknownSource(const QHostAddress& a) { return !Sender::isSendableAddress(
 
 }  // namespace
 
-ActionMgr::ActionMgr(actionMgrData data, QObject* parent)
+ActionMgr::ActionMgr(Desktop& desktop, actionMgrData data, QObject* parent)
     : QObject(nullptr),
+      desktop_(desktop),
       modeRef_(data.networkModeRef),
       mouse_(nullptr),
       keyboard_(nullptr),
@@ -35,12 +37,23 @@ ActionMgr::ActionMgr(actionMgrData data, QObject* parent)
       graphicFx_(data.graphicFx),
       setEffectSwitches_(std::move(data.setEffectSwitches)),
       heldInputReleased_(std::move(data.heldInputReleased)) {
-  mouse_ = new Mouse(static_cast<int>(data.doubleClickTime),
+  mouse_ = new Mouse(desktop, static_cast<int>(data.doubleClickTime),
                      static_cast<float>(data.wheelScaleFactor),
                      data.logEnabled != 0 ? data.logFile : nullptr, data.encryptLog, data.relative,
                      data.alternativePointer, nullptr, load(data.audioFx) ? 1 : 0,
                      data.onlyPrimaryDisplay ? 1 : 0);
-  keyboard_ = new Keyboard(data.releaseKeyTimer, true);
+  keyboard_ = new Keyboard(desktop, data.releaseKeyTimer, true);
+}
+
+EngineSink::Factory ActionMgr::factory(Desktop& desktop, QTimer* releaseKeyTimer,
+                                      std::function<void(ActionMgr*)> made) {
+  return [&desktop, releaseKeyTimer, made](const EngineSink::Setup& setup) {
+    actionMgrData data(setup);
+    data.releaseKeyTimer = releaseKeyTimer;
+    auto mgr = std::make_unique<ActionMgr>(desktop, data, QThread::currentThread());
+    if (made) made(mgr.get());
+    return std::unique_ptr<EngineSink>(std::move(mgr));
+  };
 }
 
 // The Mouse gets no Qt parent: this manager owns and deletes it, and a parent that went first
@@ -56,6 +69,21 @@ ActionMgr::~ActionMgr() {
 }
 
 int ActionMgr::mode() const { return modeRef_ ? modeRef_->load() : Standalone; }
+
+void ActionMgr::beginFrame() { desktop_.beginWrite(); }
+
+void ActionMgr::endFrame() { desktop_.endWrite(); }
+
+void ActionMgr::pointerSpace(int* width, int* height) {
+  if (mode() == Source) {
+    *width = remoteWidth_.load();
+    *height = remoteHeight_.load();
+    return;
+  }
+  const QRect space = mouse_->pointerSpace();
+  *width = space.width();
+  *height = space.height();
+}
 
 QHostAddress ActionMgr::sourceIp() const {
   std::lock_guard<std::mutex> lock(sourceMutex_);
@@ -106,8 +134,8 @@ void ActionMgr::detectScreenEdge(int x, int y) {
   GenerateScreenBorderReached(sides.side1, sides.side2, held_.load() != 0, autoHeight_.load());
 }
 
-void ActionMgr::GenerateAction(actionType type, int press, int suppress, int notify, QString keys,
-                               QString name, bool osKey) {
+void ActionMgr::GenerateAction(actionType type, int press, int suppress, int notify,
+                               const QString& keys, const QString& name, bool osKey) {
   const int m = mode();
   if (isLocal(m)) {
     actuateAction(type, press, suppress, notify, keys, name, osKey);
@@ -213,7 +241,7 @@ void ActionMgr::actuateAction(actionType type, int press, int suppress, int noti
 }
 
 void ActionMgr::notifyWnd(unsigned int event) {
-  X11Backend::afterWrite([this, event] { emit SendWndEvent(event); });
+  desktop_.afterWrite([this, event] { emit SendWndEvent(event); });
 }
 
 void ActionMgr::releaseHeldInput() {
@@ -408,6 +436,8 @@ void ActionMgr::SetSourceIp(QHostAddress from) {
   }
 }
 
+void ActionMgr::announceSource() { SetSourceIp(QHostAddress(QStringLiteral("0.0.0.0"))); }
+
 bool ActionMgr::CheckAlternativeMousePointer() {
   if (isUnknownSource(sourceIp())) return false;
   qDebug().noquote() << "SEND CHECK ALTERNATIVE MOUSE POINTER REQUEST";
@@ -419,7 +449,7 @@ QHostAddress ActionMgr::addressOf(const int* ip) {
   return QHostAddress(QStringLiteral("%1.%2.%3.%4").arg(ip[0]).arg(ip[1]).arg(ip[2]).arg(ip[3]));
 }
 
-void ActionMgr::createSender(int port, int* ip) {
+void ActionMgr::createSender(int port, const int* ip) {
   peerPort_.store(port);
   const QHostAddress address = addressOf(ip);
   std::lock_guard<std::mutex> lock(senderMutex_);
@@ -431,7 +461,7 @@ void ActionMgr::createSender(int port, int* ip) {
   }
 }
 
-void ActionMgr::resetSocket(int port, int* ip) { createSender(port, ip); }
+void ActionMgr::resetSocket(int port, const int* ip) { createSender(port, ip); }
 
 QHostAddress ActionMgr::destinationAddress() const {
   Sender* s = destSender_.load();

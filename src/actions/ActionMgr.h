@@ -9,82 +9,79 @@
 #include <mutex>
 
 #include "ActionTypes.h"
+#include "EngineSink.h"
 
+class Desktop;
 class Keyboard;
 class Mouse;
 class OsxMousePointer;
 class QTimer;
 class Sender;
 
-// The single exit of every action the engine decides. In modes Standalone and Destination the
-// action happens here (Mouse, Keyboard, tray signals); in mode Source it goes to the destination
-// machine as one text command per datagram.
+// The single exit of every action the engine decides (its sink on this machine). In modes
+// Standalone and Destination the action happens here (Mouse, Keyboard on the desktop it is given,
+// tray signals); in mode Source it goes to the destination machine as one text command per
+// datagram.
 //
 // The tracking thread, the receiver's thread and the GUI thread call it at once: the mode and the
 // effect switches are read through the engine's atomics, the senders are made once and retargeted
 // in place (never deleted before the manager), and the edge and fist states are guarded.
-class ActionMgr : public QObject {
+class ActionMgr : public QObject, public EngineSink {
   Q_OBJECT
 
  public:
   enum networkMode { Standalone = 0, Source = 1, Destination = 2 };
 
-  struct actionMgrData {
-    int logEnabled = 0;
-    double doubleClickTime = 0.0;
-    double wheelScaleFactor = 1.0;
-    FILE* logFile = nullptr;
-    int encryptLog = 0;
-    int relative = 0;
-    int alternativePointer = 0;
-    const std::atomic<int>* networkModeRef = nullptr;  // null reads as Standalone
-    QString ipAddress;
-    int port = 0;
+  // The engine's record, and the tray window's key-release timer for the keyboard.
+  struct actionMgrData : EngineSink::Setup {
+    actionMgrData() = default;
+    explicit actionMgrData(const EngineSink::Setup& setup) : EngineSink::Setup(setup) {}
     QTimer* releaseKeyTimer = nullptr;
-    const std::atomic<bool>* audioFx = nullptr;
-    const std::atomic<bool>* audioFxBorder = nullptr;
-    const std::atomic<bool>* graphicFx = nullptr;
-    bool onlyPrimaryDisplay = false;
-    // Writes the three effect switches where the engine keeps them (the pointers above are
-    // read-only); a destination takes the source's switches through it.
-    std::function<void(bool audioFx, bool audioFxBorder, bool graphicFx)> setEffectSwitches;
-    // Called by releaseHeldInput after it has let go: the engine forgets its closed pinches, so it
-    // neither thinks a button is still held nor releases it a second time.
-    std::function<void()> heldInputReleased;
   };
 
-  ActionMgr(actionMgrData data, QObject* parent);
+  ActionMgr(Desktop& desktop, actionMgrData data, QObject* parent);
   ~ActionMgr() override;
+  // The engine's sink factory: each start's manager on desktop, its keyboard with the tray's
+  // key-release timer (may be null); made, when given, hears of each manager made.
+  static EngineSink::Factory factory(Desktop& desktop, QTimer* releaseKeyTimer,
+                                     std::function<void(ActionMgr*)> made = nullptr);
   ActionMgr(const ActionMgr&) = delete;
   ActionMgr& operator=(const ActionMgr&) = delete;
 
-  void MousePointerMove(int x, int y, int alternativePointer, int relative);
-  void GenerateAction(actionType type, int press, int suppress, int notify, QString keys,
-                      QString name, bool osKey);
-  void ResetMouseWheel();
-  void MouseWheelMove(float delta, int forward, int notify, float progress);
+  // A frame's input goes to the desktop in one write.
+  void beginFrame() override;
+  void endFrame() override;
+  // The destination's reported screen in mode Source, else this machine's pointer space.
+  void pointerSpace(int* width, int* height) override;
+  void MousePointerMove(int x, int y, int alternativePointer, int relative) override;
+  void GenerateAction(actionType type, int press, int suppress, int notify, const QString& keys,
+                      const QString& name, bool osKey) override;
+  void ResetMouseWheel() override;
+  void MouseWheelMove(float delta, int forward, int notify, float progress) override;
   void HideMousePointer(bool hide);
   void SetMousePointer(OsxMousePointer* pointer);
-  void SetMousePointer();
+  void SetMousePointer() override;
   void DeleteMousePointer();
   void setParam(int doubleClickTime, float wheelScaleFactor, int relative, int alternativePointer,
-                int onlyPrimaryDisplay);
-  void GenerateFistDetected(bool fist);
+                int onlyPrimaryDisplay) override;
+  void GenerateFistDetected(bool fist) override;
   void GenerateScreenBorderReached(screenBorder side1, screenBorder side2, bool hold,
                                    bool autoHeight);
-  void sendAudioGraphicParam(bool audioFx, bool audioFxBorder, bool graphicFx);
+  void sendAudioGraphicParam(bool audioFx, bool audioFxBorder, bool graphicFx) override;
   void sendAudioGraphicParam();
   void SetResolution(int w, int h);
   void SetSourceIp(QHostAddress from);
+  // SetSourceIp with no address: a source announces itself.
+  void announceSource() override;
   bool CheckAlternativeMousePointer();
-  void createSender(int port, int* ip);
-  void resetSocket(int port, int* ip);
+  void createSender(int port, const int* ip);
+  void resetSocket(int port, const int* ip);
   // Lets go of every button and key held down on this machine (buttons, shortcut keys, the app
   // switcher's held modifiers), silently, and resets the engine's pinch state through the record's
   // heldInputReleased: for when the hand that holds them can no longer let go (tracking gone,
   // pause, quit, a silent or replaced source). Safe from any thread. In source mode nothing is
   // held here; VelmoGestures::releaseHeldActions also sends the destination its releases.
-  void releaseHeldInput();
+  void releaseHeldInput() override;
   // The relay's answer to a lost release. A source restates what it holds (sendHeldInput, with its
   // announcements); a destination lets go of what it holds for the source and the source no
   // longer does, as the lost release would have (matchHeldInput). Nothing is pressed by it.
@@ -99,7 +96,7 @@ class ActionMgr : public QObject {
 
   // The controller's automatic interaction height, from the hand record of each frame; the
   // screen-edge banner shows its note while it is on.
-  void setAutoHeight(bool autoHeight) { autoHeight_.store(autoHeight); }
+  void setAutoHeight(bool autoHeight) override { autoHeight_.store(autoHeight); }
 
   // Readers for the handshake and tests.
   QHostAddress sourceIp() const;
@@ -128,6 +125,7 @@ class ActionMgr : public QObject {
   bool replyToSource(const QByteArray& command);
   static QHostAddress addressOf(const int* ip);
 
+  Desktop& desktop_;
   const std::atomic<int>* modeRef_;
   Mouse* mouse_;
   Keyboard* keyboard_;

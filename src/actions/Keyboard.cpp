@@ -4,7 +4,7 @@
 
 #include "AudioFX.h"
 #include "KeyNames.h"
-#include "X11Backend.h"
+#include "Desktop.h"
 
 #define XK_MISCELLANY
 #define XK_LATIN1
@@ -38,7 +38,8 @@ struct PostedKey {
 
 }  // namespace
 
-Keyboard::Keyboard(QTimer* releaseTimer, bool flag) : releaseTimer_(releaseTimer), flag_(flag) {}
+Keyboard::Keyboard(Desktop& desktop, QTimer* releaseTimer, bool flag)
+    : desktop_(desktop), releaseTimer_(releaseTimer), flag_(flag) {}
 
 Keyboard::~Keyboard() {
   // Keys held for a shortcut or the app switcher must not outlive the program.
@@ -46,7 +47,7 @@ Keyboard::~Keyboard() {
 }
 
 void Keyboard::post(int keycode, bool down) {
-  X11Backend::instance().key(keycode, down);
+  desktop_.key(keycode, down);
   auto it = std::find(downKeys_.begin(), downKeys_.end(), keycode);
   if (down && it == downKeys_.end()) downKeys_.push_back(keycode);
   if (!down && it != downKeys_.end()) downKeys_.erase(it);
@@ -102,7 +103,7 @@ int Keyboard::qtKeyToAscii(unsigned int key, bool* isVirtual, QString name, bool
 unsigned short Keyboard::keyCodeForChar(char c) {
   const unsigned long sym = static_cast<unsigned char>(c);
   bool shifted = false;
-  const int kc = X11Backend::instance().keycodeForKeysym(sym, &shifted);
+  const int kc = desktop_.keycodeForKeysym(sym, &shifted);
   if (kc == 0 || shifted) return 0xFFFF;
   return static_cast<unsigned short>(kc);
 }
@@ -111,15 +112,15 @@ void Keyboard::emulateKeyOsx(int key, bool isVirtual, int release, unsigned shor
   if (key <= 0) return;
   // Characters below 0x100 are their own keysyms, so both kinds go through the same lookup.
   (void)isVirtual;
-  const int kc = X11Backend::instance().keycodeForKeysym(static_cast<unsigned long>(key));
+  const int kc = desktop_.keycodeForKeysym(static_cast<unsigned long>(key));
   if (kc == 0) return;  // the layout cannot type it: post nothing
-  X11Backend::instance().key(kc, release == 0);
+  desktop_.key(kc, release == 0);
 }
 
 void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name, bool) {
   KeyNames::Combination combo;
   if (!KeyNames::parse(keys, &combo)) return;
-  X11Backend& x = X11Backend::instance();
+  Desktop& x = desktop_;
 
   // Modifiers in text order, then Super for the OS key, then Shift when the key needs it.
   std::vector<unsigned long> modifiers;
@@ -184,7 +185,7 @@ void Keyboard::shortcut(keyButton button, QString keys, bool osKey, QString name
   if (startTimer) runReleaseKeyTimer();
   if (main.keycode) {
     const int fx = button == KeyPress ? FxKeyPressed : FxKeyReleased;
-    X11Backend::afterWrite([this, fx] { emit playEffect(fx); });
+    desktop_.afterWrite([this, fx] { emit playEffect(fx); });
   }
 }
 

@@ -5,11 +5,12 @@
 #include <mutex>
 #include <vector>
 
+class Desktop;
 class QTimer;
 
 // The local keyboard device: a keyboard action in Qt portable text ("Ctrl+Tab") becomes key events
-// (X11: XTest, keysyms mapped through the current layout). A QObject, not a widget: it is used off
-// the GUI thread. Xlib defines KeyPress and KeyRelease as macros: a file that needs both includes
+// on the desktop it is given (keysyms mapped through the current layout). A QObject, not a
+// widget: it is used off the GUI thread. Xlib defines KeyPress and KeyRelease as macros: a file that needs both includes
 // Xlib last and undefines them.
 class Keyboard : public QObject {
   Q_OBJECT
@@ -17,7 +18,7 @@ class Keyboard : public QObject {
  public:
   enum keyButton { KeyPress = 0, KeyRelease = 1 };
 
-  Keyboard(QTimer* releaseTimer, bool flag);
+  Keyboard(Desktop& desktop, QTimer* releaseTimer, bool flag);
   ~Keyboard() override;
 
   void shortcut(keyButton button, QString keys, bool osKey, QString name, bool);
@@ -50,6 +51,7 @@ class Keyboard : public QObject {
   void timerKeyReleaseTimeout();
 
  private:
+  Desktop& desktop_;
   QTimer* releaseTimer_;
   bool flag_;
   mutable std::mutex mutex_;

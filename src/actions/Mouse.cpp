@@ -9,7 +9,7 @@
 #include "Crypt.h"
 #include "MultiMonitor.h"
 #include "OsxMousePointer.h"
-#include "X11Backend.h"
+#include "Desktop.h"
 
 namespace {
 
@@ -39,9 +39,11 @@ long long toPixels(double v) {
 
 }  // namespace
 
-Mouse::Mouse(int doubleClickTime, float wheelScaleFactor, FILE* log, int encryptLog, int relative,
-             int alternativePointer, QObject* parent, int audioFx, int onlyPrimaryDisplay)
+Mouse::Mouse(Desktop& desktop, int doubleClickTime, float wheelScaleFactor, FILE* log,
+             int encryptLog, int relative, int alternativePointer, QObject* parent, int audioFx,
+             int onlyPrimaryDisplay)
     : QObject(parent),
+      desktop_(desktop),
       doubleClickTime_(doubleClickTime),
       wheelScaleFactor_(wheelScaleFactor),
       logFile_(log),
@@ -50,7 +52,7 @@ Mouse::Mouse(int doubleClickTime, float wheelScaleFactor, FILE* log, int encrypt
       alternativePointer_(alternativePointer),
       audioFx_(audioFx),
       onlyPrimaryDisplay_(onlyPrimaryDisplay != 0),
-      monitor_(new MultiMonitor) {
+      monitor_(new MultiMonitor(desktop)) {
   // The bounding box, whatever the only-primary switch says, until the first size query.
   width_ = monitor_->GetWidth();
   height_ = monitor_->GetHeight();
@@ -60,7 +62,7 @@ Mouse::Mouse(int doubleClickTime, float wheelScaleFactor, FILE* log, int encrypt
 Mouse::~Mouse() {
   releaseAllButtons();
   // Never leave the desktop without a cursor.
-  X11Backend::instance().setCursorHidden(false);
+  desktop_.setCursorHidden(false);
   delete monitor_;
 }
 
@@ -97,7 +99,7 @@ double Mouse::getTimeDiff(timeval* t1, timeval* t2) {
 
 void Mouse::getLoc(int* x, int* y) {
   int rx = 0, ry = 0;
-  const bool ok = X11Backend::instance().queryPointer(&rx, &ry);
+  const bool ok = desktop_.queryPointer(&rx, &ry);
   std::lock_guard<std::mutex> lock(mutex_);
   if (ok) {
     // Pointer-space coordinates, the frame that move() takes.
@@ -159,7 +161,7 @@ void Mouse::setParam(int doubleClickTime, float wheelScaleFactor, int relative,
 
 void Mouse::HidePointer(bool hide) {
   // One root window spans every display on X11, so one request covers them all.
-  X11Backend::instance().setCursorHidden(hide);
+  desktop_.setCursorHidden(hide);
 }
 
 void Mouse::SetMousePointer(OsxMousePointer* pointer) {
@@ -209,7 +211,7 @@ void Mouse::move(float x, float y, int alternativePointer, int relative, int) {
     int cx = 0, cy = 0;
     if (window) {
       window->lastRootPosition(&cx, &cy);
-    } else if (!X11Backend::instance().queryPointer(&cx, &cy)) {
+    } else if (!desktop_.queryPointer(&cx, &cy)) {
       return;
     }
     std::lock_guard<std::mutex> lock(mutex_);
@@ -226,7 +228,7 @@ void Mouse::move(float x, float y, int alternativePointer, int relative, int) {
   if (window) {
     window->moveToRoot(int(rootX), int(rootY));
   } else {
-    X11Backend::instance().moveTo(rootX, rootY);
+    desktop_.moveTo(rootX, rootY);
   }
 }
 
@@ -234,7 +236,7 @@ void Mouse::pressButton(int xButton, bool press) {
   if (xButton == 0) return;
   {
     std::lock_guard<std::mutex> lock(buttonMutex_);
-    X11Backend::instance().button(xButton, press);
+    desktop_.button(xButton, press);
     if (press) {
       heldButtons_ |= 1u << xButton;
     } else {
@@ -247,13 +249,13 @@ void Mouse::pressButton(int xButton, bool press) {
             .constData());
   }
   const int fx = press ? FxButtonPressed : FxButtonReleased;
-  X11Backend::afterWrite([this, fx] { emit playEffect(fx); });
+  desktop_.afterWrite([this, fx] { emit playEffect(fx); });
 }
 
 void Mouse::releaseAllButtons() {
   std::lock_guard<std::mutex> lock(buttonMutex_);
   for (int b = 1; b <= 3; ++b)
-    if (heldButtons_ & (1u << b)) X11Backend::instance().button(b, false);
+    if (heldButtons_ & (1u << b)) desktop_.button(b, false);
   heldButtons_ = 0;
 }
 
@@ -285,7 +287,7 @@ void Mouse::wheelMove(float delta, int forward) {
     wheelAccumulator_ += notches;
   }
   if (notches == 0) return;
-  for (int i = 0; i < notches; ++i) X11Backend::instance().wheelNotch(forward != 0);
+  for (int i = 0; i < notches; ++i) desktop_.wheelNotch(forward != 0);
   const int fx = forward ? FxWheelForward : FxWheelDownward;
-  X11Backend::afterWrite([this, fx] { emit playEffect(fx); });
+  desktop_.afterWrite([this, fx] { emit playEffect(fx); });
 }

@@ -11,17 +11,18 @@
 
 #include "ActionTypes.h"
 
+class Desktop;
 class MultiMonitor;
 class OsxMousePointer;
 
 // The local pointer device: pointer space, pointer location, cursor hiding, the alternative pointer
-// window, and the posting of moves, buttons and wheel steps (X11 through XTest and XFixes).
+// window, and the posting of moves, buttons and wheel steps on the desktop it is given.
 class Mouse : public QObject {
   Q_OBJECT
 
  public:
-  Mouse(int doubleClickTime, float wheelScaleFactor, FILE* log, int encryptLog, int relative,
-        int alternativePointer, QObject* parent, int audioFx, int onlyPrimaryDisplay);
+  Mouse(Desktop& desktop, int doubleClickTime, float wheelScaleFactor, FILE* log, int encryptLog,
+        int relative, int alternativePointer, QObject* parent, int audioFx, int onlyPrimaryDisplay);
   ~Mouse() override;
 
   int getWidthOfScreen();
@@ -76,6 +77,7 @@ class Mouse : public QObject {
   void clampToSpace(long long* x, long long* y) const;
   void pressButton(int xButton, bool press);
 
+  Desktop& desktop_;
   mutable std::mutex mutex_;  // the fields below
   int doubleClickTime_;
   float wheelScaleFactor_;

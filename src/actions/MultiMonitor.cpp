@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "X11Backend.h"
+#include "Desktop.h"
 
 namespace {
 
@@ -99,8 +99,8 @@ void watchScreens() {
   refreshFromQt();
 }
 
-// The current screen list for any thread.
-QVector<QRect> currentScreens(bool* mirrored) {
+// The current screen list for any thread; desktop, when given, stands in until Qt's are known.
+QVector<QRect> currentScreens(Desktop* desktop, bool* mirrored) {
   ScreenCache& c = cache();
   bool needWatch = false;
   {
@@ -124,7 +124,7 @@ QVector<QRect> currentScreens(bool* mirrored) {
   // Until the GUI thread has looked (or without a GUI at all), the X root window is the desktop.
   *mirrored = false;
   int w = 0, h = 0;
-  if (X11Backend::instance().rootSize(&w, &h) && w > 0 && h > 0) return {QRect(0, 0, w, h)};
+  if (desktop && desktop->rootSize(&w, &h) && w > 0 && h > 0) return {QRect(0, 0, w, h)};
   return {};
 }
 
@@ -153,7 +153,7 @@ QPoint qtPoint(QPoint p, QPoint at) {
 
 QRect MultiMonitor::mainDisplay() {
   bool mirrored = false;
-  const QVector<QRect> rects = currentScreens(&mirrored);
+  const QVector<QRect> rects = currentScreens(nullptr, &mirrored);
   return rects.isEmpty() ? QRect() : rects[0];
 }
 
@@ -205,7 +205,7 @@ bool MultiMonitor::isMirrored(const QVector<QRect>& displays) {
   return false;
 }
 
-MultiMonitor::MultiMonitor() {
+MultiMonitor::MultiMonitor(Desktop& desktop) : desktop_(desktop) {
   {
     std::lock_guard<std::mutex> lock(gTableMutex);
     clearTableLocked();
@@ -217,7 +217,7 @@ MultiMonitor::~MultiMonitor() = default;
 
 void MultiMonitor::EnumMonitor() {
   bool mirrored = false;
-  QVector<QRect> rects = currentScreens(&mirrored);
+  QVector<QRect> rects = currentScreens(&desktop_, &mirrored);
   if (rects.size() > kMaxDisplays) rects.resize(kMaxDisplays);
   {
     std::lock_guard<std::mutex> lock(gTableMutex);

@@ -4,9 +4,12 @@
 #include <QVector>
 #include <cstdint>
 
+class Desktop;
+
 // The displays of the desktop and their bounding box (the pointer space). X11/Qt implementation:
 // the displays are the screens Qt reports, primary first, kept in a process-wide cache that the GUI
-// thread refreshes on screen changes, so any thread may enumerate.
+// thread refreshes on screen changes, so any thread may enumerate; until the GUI thread has looked
+// (or without a GUI), the desktop's root window is the one display.
 class MultiMonitor {
  public:
   // Identifier of one display: its position in the screen list of the enumeration.
@@ -33,7 +36,7 @@ class MultiMonitor {
   // The main display mirrors another one when another display starts at the same origin.
   static bool isMirrored(const QVector<QRect>& displays);
 
-  MultiMonitor();
+  explicit MultiMonitor(Desktop& desktop);
   ~MultiMonitor();
   MultiMonitor(const MultiMonitor&) = delete;
   MultiMonitor& operator=(const MultiMonitor&) = delete;
@@ -54,7 +57,7 @@ class MultiMonitor {
   int primaryWidth() const;
   int primaryHeight() const;
 
-  // The main display of the current screen list, root pixels; empty when there is none.
+  // The main display of Qt's screens (for the GUI thread), root pixels; empty when there is none.
   static QRect mainDisplay();
   // Root pixels to Qt's own units, which QT_SCALE_FACTOR and high-density screens scale (windows
   // are placed in these). Each edge goes through the screen that holds the rectangle's pixel at
@@ -70,6 +73,7 @@ class MultiMonitor {
   static void useQtScreens();
 
  private:
+  Desktop& desktop_;
   int width_ = 0;
   int height_ = 0;
   QVector<QRect> displays_;

@@ -88,7 +88,8 @@ struct OsxMousePointer::Impl {
   }
 };
 
-OsxMousePointer::OsxMousePointer() : monitor_(new MultiMonitor), d_(new Impl) {
+OsxMousePointer::OsxMousePointer(Desktop& desktop)
+    : monitor_(new MultiMonitor(desktop)), d_(new Impl) {
   d_->window = new PointerWindow;
 }
 

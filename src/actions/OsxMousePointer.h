@@ -1,5 +1,6 @@
 #pragma once
 
+class Desktop;
 class MultiMonitor;
 class QWidget;
 
@@ -9,7 +10,7 @@ class QWidget;
 // Construct it on the GUI thread.
 class OsxMousePointer {
  public:
-  OsxMousePointer();
+  explicit OsxMousePointer(Desktop& desktop);
   ~OsxMousePointer();
   OsxMousePointer(const OsxMousePointer&) = delete;
   OsxMousePointer& operator=(const OsxMousePointer&) = delete;

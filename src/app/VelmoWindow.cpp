@@ -9,6 +9,7 @@
 #include "Mouse.h"
 #include "NotificationWindow.h"
 #include "OsxMousePointer.h"
+#include "RelayLink.h"
 #include "TutorialSession.h"
 #include "UsageStats.h"
 #include "UserOptionDlg.h"
@@ -55,16 +56,24 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     gesturesDelay_->setSingleShot(true);
     gesturesDelay_->setInterval(gesturesDelayMs);
     connect(gesturesDelay_, &QTimer::timeout, this, &VelmoWindow::gestures);
-    listener_.setReleaseKeyTimer(releaseKeyTimer_);
+    // The engine's start makes its sink from the settings it has just read: the action manager,
+    // whose pointer device and keyboard post on this program's desktop.
+    listener_.setSinkFactory(
+        ActionMgr::factory(desktop_, releaseKeyTimer_, [this](ActionMgr* made) { actionMgr_ = made; }));
+    listener_.setRelayFactory([this](int port, const int* ip, QObject* socketParent) {
+        std::unique_ptr<EngineRelay> relay;
+        if (actionMgr_) relay = std::make_unique<RelayLink>(*actionMgr_, port, ip, socketParent);
+        return relay;
+    });
 
     // The engine starts inside addListener: its action manager, pointer device and keyboard exist
     // when the call returns.
     controller_.setPolicyFlags(Leap::Controller::POLICY_BACKGROUND_FRAMES);
     controller_.addListener(listener_);
 
-    ActionMgr* actionMgr = listener_.getActionMgr();
-    Mouse* mouse = listener_.GetMouse();
-    Keyboard* keyboard = listener_.GetKeyboard();
+    ActionMgr* actionMgr = actionMgr_;
+    Mouse* mouse = actionMgr ? actionMgr->GetMouse() : nullptr;
+    Keyboard* keyboard = actionMgr ? actionMgr->GetKeyboard() : nullptr;
     connect(&listener_, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(setEvent(unsigned int)));
     clickEventTimer_ = new QTimer(this);
     clickEventTimer_->setSingleShot(true);
@@ -121,8 +130,9 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 void VelmoWindow::letGoAndSave() {
     // First: the rest of the shut-down may take a while, and the hand cannot let go any more.
     listener_.releaseHeldInput();
-    if (listener_.getNetworkMode() == ActionMgr::Source && listener_.IsAlternativeMousePointer())
-        listener_.DeleteMousePointer();
+    if (actionMgr_ && listener_.getNetworkMode() == ActionMgr::Source &&
+        listener_.IsAlternativeMousePointer())
+        actionMgr_->DeleteMousePointer();
     // At every exit, so that menu toggles persist without the options dialog.
     if (listener_.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
 }
@@ -244,7 +254,7 @@ void VelmoWindow::splash() {
 }
 
 void VelmoWindow::autoStartClick() {
-    Mouse* mouse = listener_.GetMouse();
+    Mouse* mouse = actionMgr_ ? actionMgr_->GetMouse() : nullptr;
     if (!mouse) return;
     const int width = mouse->getWidthOfScreen();
     const int height = mouse->getHeightOfScreen();

@@ -9,9 +9,11 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
+#include "ActionMgr.h"
 #include "Leap.h"
 #include "ListenerEngineView.h"
 #include "VelmoListener.h"
+#include "X11Backend.h"
 
 class AudioFX;
 class CheckController;
@@ -26,8 +28,9 @@ class TutorialSession;
 class UserOptionDlg;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
-// owns the engine's listener and the tracking controller, wires the signals between them and the
-// desktop, shows connection and click notifications and opens the other windows.
+// owns the program's X connection, the engine's listener and the tracking controller, makes the
+// engine's sink (the action manager) and relay, wires the signals between them and the desktop,
+// shows connection and click notifications and opens the other windows.
 class VelmoWindow : public QDialog {
     Q_OBJECT
 
@@ -64,6 +67,9 @@ public:
     QAction* optionsAction() const { return optionsAction_; }
     QAction* quitAction() const { return quitAction_; }
     VelmoListener& listener() { return listener_; }
+    X11Backend& desktop() { return desktop_; }
+    // The running engine's action manager (null when the engine has not started).
+    ActionMgr* actionManager() const { return actionMgr_; }
     Leap::Controller& controller() { return controller_; }
     CheckController* checker() const { return checkController_; }
     AudioFX* soundEffects() const { return audioFx_; }
@@ -163,8 +169,12 @@ private:
     bool iconGreen_ = true;
     QString messages_[eventCount];
 
+    // First made, last gone: everything below posts on it.
+    X11Backend desktop_;
     // The controller is declared after the listener so that it goes first.
     VelmoListener listener_;
+    // Made by the engine's start through the sink factory, deleted by its teardown.
+    QPointer<ActionMgr> actionMgr_;
     Leap::Controller controller_;
     // The engine as the tutorial reads it.
     ListenerEngineView tutorialEngine_{&listener_};

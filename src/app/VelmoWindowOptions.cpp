@@ -216,7 +216,7 @@ void VelmoWindow::applyAlternativeMouseCursor(bool show) {
         if (mousePointer_) show ? mousePointer_->show() : mousePointer_->hide();
         listener_.setMouseParam(false);
     }
-    listener_.SetMousePointer(mousePointer_);
+    if (actionMgr_) actionMgr_->SetMousePointer(mousePointer_);
 }
 
 void VelmoWindow::enableAlternativeMouseCursor() { applyAlternativeMouseCursor(true); }
@@ -225,8 +225,8 @@ void VelmoWindow::disableAlternativeMouseCursor() { applyAlternativeMouseCursor(
 
 void VelmoWindow::initPointer() {
     if (!pointerOpen_) {
-        mousePointer_ = new OsxMousePointer();
-        listener_.SetMousePointer(mousePointer_);
+        mousePointer_ = new OsxMousePointer(desktop_);
+        if (actionMgr_) actionMgr_->SetMousePointer(mousePointer_);
         mousePointer_->hide();
         pointerOpen_ = 1;
     }

@@ -1,6 +1,7 @@
 // The tray window's control slots: windows, engine switches, effect gates.
 #include "VelmoWindow.h"
 
+#include "ActionMgr.h"
 #include "AudioFX.h"
 #include "CheckController.h"
 #include "GraphicFX.h"
@@ -97,7 +98,7 @@ void VelmoWindow::controllerOnDisconnect() {
 }
 
 void VelmoWindow::startReleaseKeyTimer() {
-    Keyboard* keyboard = listener_.GetKeyboard();
+    Keyboard* keyboard = actionMgr_ ? actionMgr_->GetKeyboard() : nullptr;
     if (!keyboard) return;
     // Once, however often the timer is started: a second connection would release twice.
     connect(releaseKeyTimer_, SIGNAL(timeout()), keyboard, SLOT(timerKeyReleaseTimeout()), Qt::UniqueConnection);
@@ -116,7 +117,7 @@ void VelmoWindow::playEffect(int value) {
 }
 
 void VelmoWindow::drawEffect(int value, int autoIntHeight) {
-    Mouse* mouse = listener_.GetMouse();
+    Mouse* mouse = actionMgr_ ? actionMgr_->GetMouse() : nullptr;
     if (!graphicFx_ || !mouse) return;
     if (!listener_.isGraphicFxEnabled() || listener_.isInteractiveTutorial()) return;
     // Where the pointer space lies on the desktop, in the units Qt places windows in.

@@ -25,6 +25,7 @@ class XServerWatch : public QObject {
     Q_OBJECT
 
 public:
+    // Watches the window's X connection, the one its devices post on.
     explicit XServerWatch(VelmoWindow& window);
     ~XServerWatch() override;
     XServerWatch(const XServerWatch&) = delete;

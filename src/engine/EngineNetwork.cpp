@@ -1,50 +1,50 @@
-// The engine's side of the network relay: the sockets, and the forwarders through which the tray
-// window and the listener reach the receiver.
-#include <QHostAddress>
-
-#include "ActionMgr.h"
-#include "Receiver.h"
+// The engine's side of the network relay: the relay it makes, and the forwarders through which
+// the tray window and the listener reach it.
 #include "VelmoGestures.h"
 
+namespace {
+
+constexpr int kStandalone = 0;
+constexpr int kSource = 1;
+constexpr int kDestination = 2;
+
+}  // namespace
+
 void VelmoGestures::setNetworkMode(int mode) {
-  if (mode < ActionMgr::Standalone || mode > ActionMgr::Destination) return;
+  if (mode < kStandalone || mode > kDestination) return;
   updateSettings([mode](WorkingSettings& s) { s.networkMode = mode; });
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->applyNetworkMode(mode);
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->applyNetworkMode(mode);
 }
 
 void VelmoGestures::DecodeParameters(int withAdmin) {
   ParameterTable::DecodeParameters(withAdmin);
   const int mode = getNetworkMode();
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->applyNetworkMode(mode);
-}
-
-void VelmoGestures::createSenderSocket() {
-  if (actionMgr_ == nullptr) return;
-  WorkingSettings s = settings();
-  actionMgr_->createSender(s.destinationPort, s.destinationIp);
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->applyNetworkMode(mode);
 }
 
 void VelmoGestures::createAllSocket() {
-  if (actionMgr_ == nullptr) return;
+  if (sink_.load() == nullptr || !relayFactory_) return;
   deleteAllSocket();
-  createSenderSocket();
-  const int port = settings().destinationPort;
-  auto* receiver = new Receiver(mouse_, actionMgr_, port, socketParent_.load());
+  const WorkingSettings s = settings();
+  std::unique_ptr<EngineRelay> made =
+      relayFactory_(s.destinationPort, s.destinationIp, socketParent_.load());
+  if (!made) return;
+  EngineRelay* relay = made.get();
   {
-    std::lock_guard<std::mutex> lock(receiverMutex_);
-    receiver_ = receiver;
+    std::lock_guard<std::mutex> lock(relayMutex_);
+    relay_ = std::move(made);
   }
   switch (getNetworkMode()) {
-    case ActionMgr::Destination:
-      receiver->sendResolution();
-      receiver->startSendingResolution();
-      receiver->startSendingCheckAltMousePtr();
+    case kDestination:
+      relay->sendResolution();
+      relay->startSendingResolution();
+      relay->startSendingCheckAltMousePtr();
       break;
-    case ActionMgr::Source:
-      receiver->sendParams();
-      receiver->startSendingParams();
+    case kSource:
+      relay->sendParams();
+      relay->startSendingParams();
       break;
     default:
       break;
@@ -52,68 +52,61 @@ void VelmoGestures::createAllSocket() {
 }
 
 void VelmoGestures::deleteAllSocket() {
-  Receiver* receiver = nullptr;
+  std::unique_ptr<EngineRelay> relay;
   {
-    std::lock_guard<std::mutex> lock(receiverMutex_);
-    std::swap(receiver, receiver_);
+    std::lock_guard<std::mutex> lock(relayMutex_);
+    std::swap(relay, relay_);
   }
-  if (receiver == nullptr) return;
+  if (!relay) return;
   // On its own thread: held input is let go of, the socket and the timers stop there.
-  receiver->shutdown();
-  delete receiver;
+  relay->shutdown();
 }
 
 void VelmoGestures::setParent(QObject* socketParent) { socketParent_.store(socketParent); }
 
 void VelmoGestures::resetSocket() {
-  if (actionMgr_ == nullptr) return;
-  WorkingSettings s = settings();
-  actionMgr_->resetSocket(s.destinationPort, s.destinationIp);
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->resetSocket(s.destinationPort);
-}
-
-Receiver* VelmoGestures::getReceiver() const {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  return receiver_;
+  if (sink_.load() == nullptr) return;
+  const WorkingSettings s = settings();
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->resetSocket(s.destinationPort, s.destinationIp);
 }
 
 void VelmoGestures::startSendingParams() {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->startSendingParams();
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->startSendingParams();
 }
 
 void VelmoGestures::stopSendingParams() {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->stopSendingParams();
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->stopSendingParams();
 }
 
 void VelmoGestures::startSendingResolution() {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->startSendingResolution();
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->startSendingResolution();
 }
 
 void VelmoGestures::stopSendingResolution() {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->stopSendingResolution();
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->stopSendingResolution();
 }
 
 void VelmoGestures::startSendingCheckAltMousePtr() {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->startSendingCheckAltMousePtr();
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->startSendingCheckAltMousePtr();
 }
 
 void VelmoGestures::sendResolution() {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->sendResolution();
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->sendResolution();
 }
 
 bool VelmoGestures::getAltMousePtrCheck() const {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  return receiver_ != nullptr && receiver_->getAltMousePtrCheck();
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  return relay_ != nullptr && relay_->getAltMousePtrCheck();
 }
 
 void VelmoGestures::setAltMousePtrCheck(bool check) {
-  std::lock_guard<std::mutex> lock(receiverMutex_);
-  if (receiver_) receiver_->setAltMousePtrCheck(check);
+  std::lock_guard<std::mutex> lock(relayMutex_);
+  if (relay_) relay_->setAltMousePtrCheck(check);
 }

@@ -1,8 +1,4 @@
 // What the tray window and the tutorial ask of the engine and tell it (GUI thread).
-#include <QHostAddress>
-
-#include "ActionMgr.h"
-#include "Mouse.h"
 #include "VelmoGestures.h"
 
 namespace {
@@ -45,16 +41,25 @@ bool VelmoGestures::isAudioFxBorderEnabled() const { return audioFxBorderPtr()->
 
 bool VelmoGestures::isGraphicFxEnabled() const { return graphicFxPtr()->load(); }
 
+namespace {
+
+void spaceOf(EngineSink* sink, int* width, int* height) {
+  *width = *height = 0;
+  if (sink != nullptr) sink->pointerSpace(width, height);
+}
+
+}  // namespace
+
 int VelmoGestures::getWidthOfScreen() const {
-  if (actionMgr_ == nullptr) return 0;
-  if (networkModePtr()->load() == ActionMgr::Source) return actionMgr_->GetWidthOfScreen();
-  return mouse_ != nullptr ? mouse_->getWidthOfScreen() : 0;
+  int w, h;
+  spaceOf(sink_.load(), &w, &h);
+  return w;
 }
 
 int VelmoGestures::getHeightOfScreen() const {
-  if (actionMgr_ == nullptr) return 0;
-  if (networkModePtr()->load() == ActionMgr::Source) return actionMgr_->GetHeightOfScreen();
-  return mouse_ != nullptr ? mouse_->getHeightOfScreen() : 0;
+  int w, h;
+  spaceOf(sink_.load(), &w, &h);
+  return h;
 }
 
 void VelmoGestures::GetNormalizedHandPos(float* x, float* y) const {
@@ -63,8 +68,8 @@ void VelmoGestures::GetNormalizedHandPos(float* x, float* y) const {
   float prevX = -1.0f;
   float prevY = -1.0f;
   getPointerState(&outX, &outY, &prevX, &prevY);
-  const int w = getWidthOfScreen();
-  const int h = getHeightOfScreen();
+  int w, h;
+  spaceOf(sink_.load(), &w, &h);
   float nx = 0.0f;
   float ny = 0.0f;
   // No screen size yet (a destination that has not told its size): no position, and no division
@@ -97,31 +102,19 @@ void VelmoGestures::AutoScalePointerFactor(int width, int height) {
 
 int VelmoGestures::getNetworkMode() const { return networkModePtr()->load(); }
 
-Keyboard* VelmoGestures::getKeyboardObj() const {
-  return actionMgr_ != nullptr ? actionMgr_->GetKeyboard() : nullptr;
-}
-
-void VelmoGestures::SetMousePointer(OsxMousePointer* pointer) {
-  if (actionMgr_ != nullptr) actionMgr_->SetMousePointer(pointer);
-}
-
-void VelmoGestures::DeleteMousePointer() {
-  if (actionMgr_ != nullptr) actionMgr_->DeleteMousePointer();
-}
-
 void VelmoGestures::setMouseParam() {
-  if (actionMgr_ == nullptr) return;
+  EngineSink* sink = sink_.load();
+  if (sink == nullptr) return;
   const WorkingSettings s = settings();
-  actionMgr_->setParam(s.doubleClickTime, s.wheelScaleFactor, s.cursorMovement,
-                       s.alternativeMouseCursor, s.onlyPrimaryDisplay ? 1 : 0);
+  sink->setParam(s.doubleClickTime, s.wheelScaleFactor, s.cursorMovement, s.alternativeMouseCursor,
+                 s.onlyPrimaryDisplay ? 1 : 0);
 }
 
 void VelmoGestures::sendParams() {
-  if (actionMgr_ != nullptr) actionMgr_->SetSourceIp(QHostAddress(QStringLiteral("0.0.0.0")));
+  if (EngineSink* sink = sink_.load()) sink->announceSource();
 }
 
 void VelmoGestures::sendAudioGraphicParam() {
-  if (actionMgr_ == nullptr) return;
-  actionMgr_->sendAudioGraphicParam(isAudioFxEnabled(), isAudioFxBorderEnabled(),
-                                    isGraphicFxEnabled());
+  if (EngineSink* sink = sink_.load())
+    sink->sendAudioGraphicParam(isAudioFxEnabled(), isAudioFxBorderEnabled(), isGraphicFxEnabled());
 }

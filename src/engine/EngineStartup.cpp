@@ -1,8 +1,6 @@
 // The engine's start-up (the listener's onInit) and teardown (its onExit).
 #include <QString>
-#include <QThread>
 
-#include "ActionMgr.h"
 #include "VelmoBox.h"
 #include "VelmoGestures.h"
 
@@ -18,7 +16,7 @@ void VelmoGestures::startParameters() {
   // A start that follows another without a teardown must not leave the earlier objects behind.
   closeLogFile();
   deleteBox();
-  deleteActionMgr();
+  deleteSink();
 
   // The defaults, and only them: a second start must not append the default keyboard actions to
   // those still held from the first.
@@ -46,7 +44,7 @@ void VelmoGestures::startParameters() {
   ResetRecogniser();
 
   const WorkingSettings s = settings();
-  ActionMgr::actionMgrData d;
+  EngineSink::Setup d;
   d.logEnabled = s.enableLog;
   d.doubleClickTime = s.doubleClickTime;
   d.wheelScaleFactor = s.wheelScaleFactor;
@@ -55,13 +53,6 @@ void VelmoGestures::startParameters() {
   d.relative = s.cursorMovement;
   d.alternativePointer = s.alternativeMouseCursor;
   d.networkModeRef = networkModePtr();
-  d.ipAddress = QStringLiteral("%1.%2.%3.%4")
-                    .arg(s.destinationIp[0])
-                    .arg(s.destinationIp[1])
-                    .arg(s.destinationIp[2])
-                    .arg(s.destinationIp[3]);
-  d.port = s.destinationPort;
-  d.releaseKeyTimer = releaseKeyTimer_.load();
   d.audioFx = audioFxPtr();
   d.audioFxBorder = audioFxBorderPtr();
   d.graphicFx = graphicFxPtr();
@@ -75,10 +66,9 @@ void VelmoGestures::startParameters() {
     });
   };
   d.heldInputReleased = [this] { resetPinchState(); };
-  engineThread_ = QThread::currentThread();
-  ownedActionMgr_ = new ActionMgr(d, engineThread_);
+  if (sinkFactory_) ownedSink_ = sinkFactory_(d);
   ownedBox_ = new VelmoBox;
-  setEngineObjects(ownedActionMgr_, ownedBox_);
+  setEngineObjects(ownedSink_.get(), ownedBox_);
 }
 
 void VelmoGestures::deleteBox() {
@@ -88,21 +78,23 @@ void VelmoGestures::deleteBox() {
   ownedBox_ = nullptr;
 }
 
-void VelmoGestures::deleteActionMgr() {
-  // The receiver calls into the manager: it goes first.
+void VelmoGestures::deleteSink() {
+  // The relay calls into the sink: it goes first.
   deleteAllSocket();
-  if (ownedActionMgr_ == nullptr) return;
-  // The Mouse and Keyboard go with their manager.
-  if (actionMgr_ == ownedActionMgr_) {
-    // Nothing may stay held once the manager is gone; in source mode the destination hears it.
+  if (!ownedSink_) return;
+  if (sink_.load() == ownedSink_.get()) {
+    // Nothing may stay held once the sink is gone; in source mode the destination hears it.
     releaseHeldActions();
     std::lock_guard<std::mutex> frame(frameMutex_);
-    actionMgr_ = nullptr;
-    mouse_ = nullptr;
-    keyboard_ = nullptr;
+    sink_.store(nullptr);
   }
-  delete ownedActionMgr_;
-  ownedActionMgr_ = nullptr;
+  ownedSink_.reset();
 }
 
-void VelmoGestures::setReleaseKeyTimer(QTimer* timer) { releaseKeyTimer_.store(timer); }
+void VelmoGestures::setSinkFactory(EngineSink::Factory factory) {
+  sinkFactory_ = std::move(factory);
+}
+
+void VelmoGestures::setRelayFactory(EngineRelay::Factory factory) {
+  relayFactory_ = std::move(factory);
+}

@@ -46,7 +46,7 @@ class ParameterTable {
   WorkingSettings settings() const;
   int encryptLog() const;
 
-  // Live values read through pointers by the action manager on every operation.
+  // Live values read through pointers by the engine's sink on every operation.
   const std::atomic<int>* networkModePtr() const { return &networkMode_; }
   const std::atomic<bool>* audioFxPtr() const { return &audioFx_; }
   const std::atomic<bool>* audioFxBorderPtr() const { return &audioFxBorder_; }

@@ -1,4 +1,3 @@
-#include "ActionMgr.h"
 #include "SampleHistory.h"
 #include "VelmoGestures.h"
 
@@ -70,9 +69,9 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
     if (speed >= cfg_.clickSpeedTh) {
       if (logOn()) Log(kOpenedText[f]);
       const keyboardAct::Entry key = GetKeyboardActions()->at(cfg_.keyboardAction[slot]);
-      if (actionMgr_ != nullptr)
-        actionMgr_->GenerateAction(static_cast<actionType>(act), 0, suppress, cfg_.notifyClicks,
-                                   key.keys, key.name, key.osKey);
+      if (EngineSink* sink = sink_.load())
+        sink->GenerateAction(static_cast<actionType>(act), 0, suppress, cfg_.notifyClicks, key.keys,
+                             key.name, key.osKey);
       s = 0;
       l_bClick = 0;
       result = 0;
@@ -126,9 +125,9 @@ int VelmoGestures::pinchCheck(int slot, int f, BoneLengths boneLengths, int fing
       pressTimeUs_ = nowUs();
       movingAllowed_ = 0;
       const keyboardAct::Entry key = GetKeyboardActions()->at(cfg_.keyboardAction[slot]);
-      if (actionMgr_ != nullptr)
-        actionMgr_->GenerateAction(static_cast<actionType>(act), 1, suppress, cfg_.notifyClicks,
-                                   key.keys, key.name, key.osKey);
+      if (EngineSink* sink = sink_.load())
+        sink->GenerateAction(static_cast<actionType>(act), 1, suppress, cfg_.notifyClicks, key.keys,
+                             key.name, key.osKey);
       l_bClick = 1;
       if (side == 0 || side == 1) sideBootstrap_[side] = 0;
       s = 1;
@@ -185,10 +184,10 @@ void VelmoGestures::Pause(int paused) {
 }
 
 void VelmoGestures::releaseHeldActions() {
-  ActionMgr* mgr = nullptr;
+  EngineSink* sink = nullptr;
   {
     std::lock_guard<std::mutex> frame(frameMutex_);
-    mgr = actionMgr_;
+    sink = sink_.load();
     const int suppress = interactiveTutorial_.load();
     for (int slot = 0; slot < 4; ++slot) {
       if (pinchState_[slot].load() != 1) continue;
@@ -196,15 +195,15 @@ void VelmoGestures::releaseHeldActions() {
       const int act = cfg_.pinchAction[slot];
       if (act < LeftButton || act > KeyboardShortcut || actionPressed_[act].load() == 0) continue;
       actionPressed_[act].store(0);
-      // Through the manager, so a destination hears the release too.
+      // Through the sink, so a destination hears the release too.
       const keyboardAct::Entry key = GetKeyboardActions()->at(cfg_.keyboardAction[slot]);
-      if (mgr != nullptr)
-        mgr->GenerateAction(static_cast<actionType>(act), 0, suppress, 0, key.keys, key.name,
-                            key.osKey);
+      if (sink != nullptr)
+        sink->GenerateAction(static_cast<actionType>(act), 0, suppress, 0, key.keys, key.name,
+                             key.osKey);
     }
     for (auto& pressed : actionPressed_) pressed.store(0);
   }
-  if (mgr != nullptr) mgr->releaseHeldInput();
+  if (sink != nullptr) sink->releaseHeldInput();
 }
 
 void VelmoGestures::resetPinchState() {

@@ -5,19 +5,15 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 
+#include "EngineRelay.h"
+#include "EngineSink.h"
 #include "ParameterTable.h"
 #include "handTrackingData.h"
 
-class ActionMgr;
-class Keyboard;
-class Mouse;
-class OsxMousePointer;
 class QObject;
-class QThread;
-class QTimer;
-class Receiver;
 class VelmoBox;
 
 // The gesture recogniser. The parameter table lives in ParameterTable; the recogniser's per-frame
@@ -45,9 +41,14 @@ class VelmoGestures : public ParameterTable {
   // The recogniser's running state back to its start values (engine start-up). The optimal frame
   // rate is seeded from OptimalFrameRateTh here and nowhere else.
   void ResetRecogniser();
-  // The objects the recogniser hands its decisions to (engine start-up, tests). The pointer device
-  // and keyboard are taken from the action manager.
-  void setEngineObjects(ActionMgr* actionMgr, VelmoBox* box);
+  // The objects the recogniser hands its decisions to (engine start-up, tests).
+  void setEngineObjects(EngineSink* sink, VelmoBox* box);
+  // Makes the sink at each start, once the settings are read (the tray window hands it before the
+  // first start). Without one the engine decides and hands on nothing.
+  void setSinkFactory(EngineSink::Factory factory);
+  // Makes the relay at createAllSocket.
+  void setRelayFactory(EngineRelay::Factory factory);
+  EngineSink* sink() const { return sink_.load(); }
   // Clock of the pointer freeze after a press; a steady clock unless replaced (tests).
   void setMonotonicClock(MonotonicClock clock);
 
@@ -70,20 +71,17 @@ class VelmoGestures : public ParameterTable {
   static void MeanStdDev(const std::deque<float>& h, double* sum, double* sumSq, float* mean,
                          float* std, int index, int limit);
 
-  // Wheel requests from circles, forwarded to the action manager.
+  // Wheel requests from circles, forwarded to the sink.
   void ResetMouseWheel();
   void MouseWheelMove(float delta, int direction, int notify, float progress);
 
   // Start-up and teardown, on the thread that runs the listener's onInit and onExit. The start
-  // reads the settings file, opens the log when it is on and creates the action manager (with
-  // its Mouse and Keyboard) and the interaction box; the teardown removes each of them when it
-  // exists.
+  // reads the settings file, opens the log when it is on and makes the sink (through the factory)
+  // and the interaction box; the teardown removes each of them when it exists.
   void startParameters();
   void closeLogFile();
   void deleteBox();
-  void deleteActionMgr();
-  // The tray window's key-release timer, handed to the next start's action manager.
-  void setReleaseKeyTimer(QTimer* timer);
+  void deleteSink();
   // Built-in log switches applied at the next start: EnableLog's default and the encryption of
   // log lines. The program leaves both off; diagnostic builds and tests turn them on.
   void setBuiltInLogSwitches(int enableLog, int encryptLog);
@@ -99,12 +97,12 @@ class VelmoGestures : public ParameterTable {
   // A pause lets go of whatever the hand holds: nothing would release it while paused.
   void Pause(int paused);
   // Opens every closed pinch, handing each held action its release (to the destination in source
-  // mode), then lets go of anything still held on this machine (ActionMgr::releaseHeldInput). For
+  // mode), then lets go of anything still held on this machine (EngineSink::releaseHeldInput). For
   // when the hand can no longer release it: tracking gone, pause, quit. Safe from any thread; a
   // frame in progress finishes first.
   void releaseHeldActions();
-  // Forgets closed pinches and held actions without handing on anything (the action manager has
-  // just let go of its devices). Safe from any thread.
+  // Forgets closed pinches and held actions without handing on anything (the sink has just let go
+  // of its devices). Safe from any thread.
   void resetPinchState();
   int isGestureFired(int g) const { return (g >= 0 && g < 4) ? pinchState_[g].load() : 0; }
   int whichGestureIsFired() const {
@@ -182,38 +180,29 @@ class VelmoGestures : public ParameterTable {
   static float autoPointerScaleFactor(int width, int height);
 
   int getNetworkMode() const;
-  // The action manager reads the mode through its pointer, so a change acts at its next call.
+  // The sink reads the mode through its pointer, so a change acts at its next call.
   // Values outside Standalone..Destination are ignored.
   void setNetworkMode(int mode);
 
-  ActionMgr* getActionMgr() const { return actionMgr_; }
-  Mouse* GetMouse() const { return mouse_; }
-  Keyboard* GetKeyboard() const { return keyboard_; }
-  Keyboard* getKeyboardObj() const;
   VelmoBox* getBox() const { return box_; }
 
-  // Forwarded to the action manager when there is one.
-  void SetMousePointer(OsxMousePointer* pointer);
-  void DeleteMousePointer();
-  // The pointer parameters of the working settings to the action manager.
+  // The pointer parameters of the working settings to the sink.
   void setMouseParam();
   // This machine's address to the destination (source mode).
   void sendParams();
-  // The three effect switches to the action manager.
+  // The three effect switches to the sink.
   void sendAudioGraphicParam();
 
-  // The relay's sockets. createAllSocket makes the sender towards the configured destination and
-  // the receiver, on the calling thread, which must run a Qt event loop; deleteAllSocket takes the
-  // receiver down again (shut-down, before the action manager goes). The forwarders below do
-  // nothing while there is no receiver.
+  // The relay's sockets. createAllSocket makes the relay (sender towards the configured
+  // destination, and receiver) through its factory, on the calling thread, which must run a Qt
+  // event loop; deleteAllSocket takes it down again (shut-down, before the sink goes). The
+  // forwarders below do nothing while there is no relay.
   void createAllSocket();
-  void createSenderSocket();
   void deleteAllSocket();
   // Parent of the sockets the receiver makes (used when it lives on the receiver's thread).
   void setParent(QObject* socketParent);
   // The sender and the receiver to the configured address and port.
   void resetSocket();
-  Receiver* getReceiver() const;
 
   void startSendingParams();
   void stopSendingParams();
@@ -236,10 +225,9 @@ class VelmoGestures : public ParameterTable {
   std::atomic<int> interactiveTutorial_{0};
   std::atomic<float> optimalFrameRate_{90.0f};
 
-  // The objects the recogniser works with: those of the start-up, or a test's.
-  ActionMgr* actionMgr_ = nullptr;
-  Mouse* mouse_ = nullptr;
-  Keyboard* keyboard_ = nullptr;
+  // The objects the recogniser works with: those of the start-up, or a test's. The sink is read
+  // by the GUI thread's queries too.
+  std::atomic<EngineSink*> sink_{nullptr};
   VelmoBox* box_ = nullptr;
   // Null when the log is off or could not be opened.
   std::atomic<FILE*> logFile_{nullptr};
@@ -258,12 +246,12 @@ class VelmoGestures : public ParameterTable {
   bool thumbIsAt(int f, BoneLengths boneLengths, float Dist, float fps);
 
   // What the start-up created and the teardown deletes.
-  ActionMgr* ownedActionMgr_ = nullptr;
+  std::unique_ptr<EngineSink> ownedSink_;
   VelmoBox* ownedBox_ = nullptr;
-  QThread* engineThread_ = nullptr;
-  std::atomic<QTimer*> releaseKeyTimer_{nullptr};
-  mutable std::mutex receiverMutex_;  // receiver_ against its removal at shut-down
-  Receiver* receiver_ = nullptr;
+  EngineSink::Factory sinkFactory_;
+  EngineRelay::Factory relayFactory_;
+  mutable std::mutex relayMutex_;  // relay_ against its removal at shut-down
+  std::unique_ptr<EngineRelay> relay_;
   std::atomic<QObject*> socketParent_{nullptr};
   std::mutex logMutex_;  // one line at a time, and not while the file closes
   std::atomic<int> logEncrypted_{0};

@@ -2,8 +2,6 @@
 #include <cstdarg>
 #include <string>
 
-#include "ActionMgr.h"
-#include "Mouse.h"
 #include "PointerMath.h"
 #include "SampleHistory.h"
 #include "VelmoBox.h"
@@ -32,11 +30,9 @@ int pushBounded(std::deque<float>& h, float v, int bound, int last) {
 
 }  // namespace
 
-void VelmoGestures::setEngineObjects(ActionMgr* actionMgr, VelmoBox* box) {
+void VelmoGestures::setEngineObjects(EngineSink* sink, VelmoBox* box) {
   std::lock_guard<std::mutex> frame(frameMutex_);
-  actionMgr_ = actionMgr;
-  mouse_ = actionMgr != nullptr ? actionMgr->GetMouse() : nullptr;
-  keyboard_ = actionMgr != nullptr ? actionMgr->GetKeyboard() : nullptr;
+  sink_.store(sink);
   box_ = box;
 }
 
@@ -174,19 +170,11 @@ void VelmoGestures::DetectGestures(handTrackingData hand) {
     if (elapsedUs > static_cast<std::int64_t>(cfg_.moveAfterClickTime) * 1000) movingAllowed_ = 1;
   }
 
-  // 7. Pointer space.
-  const bool source = cfg_.networkMode == 1;
+  // 7. Pointer space: this machine's, or in source mode the destination's.
+  EngineSink* const sink = sink_.load();
   int width = -1;
   int height = -1;
-  if (actionMgr_ != nullptr) {
-    if (source) {
-      width = actionMgr_->GetWidthOfScreen();
-      height = actionMgr_->GetHeightOfScreen();
-    } else if (Mouse* mouse = actionMgr_->GetMouse()) {
-      width = mouse->getWidthOfScreen();
-      height = mouse->getHeightOfScreen();
-    }
-  }
+  if (sink != nullptr) sink->pointerSpace(&width, &height);
 
   // 8. Gain from the screen height.
   if (cfg_.autoHandMotionScaleFactor != 0) {
@@ -200,10 +188,10 @@ void VelmoGestures::DetectGestures(handTrackingData hand) {
 
   // 9. Fist: signal, and re-capture of the box.
   fist_.store(hand.fist);
-  if (actionMgr_ != nullptr) {
-    actionMgr_->GenerateFistDetected(hand.fist != 0);
+  if (sink != nullptr) {
+    sink->GenerateFistDetected(hand.fist != 0);
     // The edge banner notes the controller's automatic interaction height.
-    actionMgr_->setAutoHeight(hand.interactionBoxAuto);
+    sink->setAutoHeight(hand.interactionBoxAuto);
   }
   if (box_ != nullptr) box_->SetInteractionBox(hand.interactionBox, hand.fist != 0);
 
@@ -219,12 +207,12 @@ void VelmoGestures::DetectGestures(handTrackingData hand) {
                    actionPressed_[MiddleButton].load() == 1;
   if ((fingersTot >= cfg_.minFingersNumber || held) && wheelState_.load() == 0 &&
       movingAllowed_ == 1 && hand.translationProbability > cfg_.translationProbabilityTh &&
-      interactiveTutorial_.load() == 0 && actionMgr_ != nullptr) {
+      interactiveTutorial_.load() == 0 && sink != nullptr) {
     float outX = 0.0f;
     float outY = 0.0f;
     getPointerState(&outX, &outY, nullptr, nullptr);
-    actionMgr_->MousePointerMove(truncToInt(outX), truncToInt(outY), cfg_.alternativeMouseCursor,
-                                 cfg_.cursorMovement == 1 ? 1 : 0);
+    sink->MousePointerMove(truncToInt(outX), truncToInt(outY), cfg_.alternativeMouseCursor,
+                           cfg_.cursorMovement == 1 ? 1 : 0);
   }
   if (fist_.load() != 0) {
     std::lock_guard<std::mutex> lock(pointerMutex_);
@@ -329,9 +317,9 @@ void VelmoGestures::storePointerOutput(float x, float y) {
 }
 
 void VelmoGestures::ResetMouseWheel() {
-  if (actionMgr_ != nullptr) actionMgr_->ResetMouseWheel();
+  if (EngineSink* sink = sink_.load()) sink->ResetMouseWheel();
 }
 
 void VelmoGestures::MouseWheelMove(float delta, int direction, int notify, float progress) {
-  if (actionMgr_ != nullptr) actionMgr_->MouseWheelMove(delta, direction, notify, progress);
+  if (EngineSink* sink = sink_.load()) sink->MouseWheelMove(delta, direction, notify, progress);
 }

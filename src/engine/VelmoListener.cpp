@@ -3,9 +3,6 @@
 #include <QByteArray>
 #include <QDebug>
 
-#include "ActionMgr.h"
-#include "X11Backend.h"
-
 #include <cmath>
 #include <cstdio>
 
@@ -69,7 +66,7 @@ void VelmoListener::onExit(const Leap::Controller&) {
   if (gestures_.isLog()) gestures_.Log("Exited\n");
   gestures_.closeLogFile();
   gestures_.deleteBox();
-  gestures_.deleteActionMgr();
+  gestures_.deleteSink();
 }
 
 void VelmoListener::onFocusGained(const Leap::Controller&) {}
@@ -134,7 +131,7 @@ void VelmoListener::servePendingRequests(int networkMode) {
   if (gestures_.getAltMousePtrCheck()) {
     gestures_.setAltMousePtrCheck(false);
     gestures_.setMouseParam();
-    if (ActionMgr* mgr = gestures_.getActionMgr()) mgr->SetMousePointer();
+    if (EngineSink* sink = gestures_.sink()) sink->SetMousePointer();
   }
   if (pendingSendParams_.exchange(false)) gestures_.sendParams();
 }
@@ -142,8 +139,8 @@ void VelmoListener::servePendingRequests(int networkMode) {
 void VelmoListener::onFrame(const Leap::Controller& controller) {
   const int networkMode = gestures_.networkModePtr()->load();
   if (networkMode == kDestinationMode) return;
-  // Whatever this frame posts (a motion, a click, a key) goes to the X server in one write.
-  X11Backend::Batch batch;
+  // Whatever this frame decides (a motion, a click, a key) goes out together.
+  EngineSink::Frame output(gestures_.sink());
   servePendingRequests(networkMode);
 
   const WorkingSettings s = gestures_.settings();

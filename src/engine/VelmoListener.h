@@ -96,14 +96,10 @@ class VelmoListener : public QObject, public Leap::Listener {
   int isInteractiveTutorial() const;
   int getNetworkMode() const;
   void setNetworkMode(int mode);
-  // Before the listener is added: the next start hands it to the action manager.
-  void setReleaseKeyTimer(QTimer* timer);
-  ActionMgr* getActionMgr() const;
-  Mouse* GetMouse() const;
-  Keyboard* GetKeyboard() const;
-  Keyboard* getKeyboardObj() const;
-  void SetMousePointer(OsxMousePointer* pointer);
-  void DeleteMousePointer();
+  // Before the listener is added: each start makes its sink, and createAllSocket its relay, with
+  // these.
+  void setSinkFactory(EngineSink::Factory factory);
+  void setRelayFactory(EngineRelay::Factory factory);
   // deferred: the next frame pushes the pointer parameters on the tracking thread; else now.
   void setMouseParam(bool deferred);
   void sendParams();

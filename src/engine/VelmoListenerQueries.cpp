@@ -51,15 +51,12 @@ void VelmoListener::SetInteractiveTutorial(int on) { gestures_.SetInteractiveTut
 int VelmoListener::isInteractiveTutorial() const { return gestures_.isInteractiveTutorial(); }
 int VelmoListener::getNetworkMode() const { return gestures_.getNetworkMode(); }
 void VelmoListener::setNetworkMode(int mode) { gestures_.setNetworkMode(mode); }
-void VelmoListener::setReleaseKeyTimer(QTimer* timer) { gestures_.setReleaseKeyTimer(timer); }
-ActionMgr* VelmoListener::getActionMgr() const { return gestures_.getActionMgr(); }
-Mouse* VelmoListener::GetMouse() const { return gestures_.GetMouse(); }
-Keyboard* VelmoListener::GetKeyboard() const { return gestures_.GetKeyboard(); }
-Keyboard* VelmoListener::getKeyboardObj() const { return gestures_.getKeyboardObj(); }
-void VelmoListener::SetMousePointer(OsxMousePointer* pointer) {
-  gestures_.SetMousePointer(pointer);
+void VelmoListener::setSinkFactory(EngineSink::Factory factory) {
+  gestures_.setSinkFactory(std::move(factory));
 }
-void VelmoListener::DeleteMousePointer() { gestures_.DeleteMousePointer(); }
+void VelmoListener::setRelayFactory(EngineRelay::Factory factory) {
+  gestures_.setRelayFactory(std::move(factory));
+}
 
 void VelmoListener::setMouseParam(bool deferred) {
   if (deferred) {

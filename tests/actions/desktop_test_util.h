@@ -5,6 +5,15 @@
 #include <QThread>
 #include <functional>
 
+#include "X11Backend.h"
+
+// The test program's X connection: the devices under test post on it and the checks read back
+// on it, so a query is answered after every request sent before it.
+inline X11Backend& testDesktop() {
+  static X11Backend desktop;
+  return desktop;
+}
+
 // Runs the event loop until cond holds; false when it never did (the deadline only guards a hang).
 inline bool waitUntil(const std::function<bool()>& cond, int deadlineMs = 5000) {
   QElapsedTimer t;

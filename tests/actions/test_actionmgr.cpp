@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "CommaLocale.h"
@@ -24,19 +25,19 @@ struct Pointer {
 
 Pointer pointer() {
   Pointer p;
-  EXPECT_TRUE(X11Backend::instance().queryPointer(&p.x, &p.y, &p.mask));
+  EXPECT_TRUE(testDesktop().queryPointer(&p.x, &p.y, &p.mask));
   return p;
 }
 
 class ActionMgrTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(X11Backend::instance().isOpen());
-    X11Backend::instance().moveTo(960, 540);
+    ASSERT_TRUE(testDesktop().isOpen());
+    testDesktop().moveTo(960, 540);
   }
   void TearDown() override {
     // Never leave a button or key held for the next test.
-    X11Backend& x = X11Backend::instance();
+    X11Backend& x = testDesktop();
     for (int b : {1, 2, 3}) x.button(b, false);
     for (unsigned long k : {kXK_F5, kXK_Control_L}) x.key(x.keycodeForKeysym(k), false);
   }
@@ -111,7 +112,7 @@ TEST_F(ActionMgrTest, ButtonsAndTrayEventsPerActionType) {
 }
 
 TEST_F(ActionMgrTest, KeyboardShortcutPressAndRelease) {
-  X11Backend& x = X11Backend::instance();
+  X11Backend& x = testDesktop();
   const int f5 = x.keycodeForKeysym(kXK_F5), ctrl = x.keycodeForKeysym(kXK_Control_L);
   ASSERT_NE(f5, 0);
   ASSERT_NE(ctrl, 0);
@@ -125,6 +126,63 @@ TEST_F(ActionMgrTest, KeyboardShortcutPressAndRelease) {
   rig.mgr->GenerateAction(KeyboardShortcut, 1, 1, 1, "Ctrl+F5", "REFRESH", false);
   EXPECT_FALSE(x.isKeyDown(f5));
   EXPECT_EQ(rig.log.take(), QStringList({"wnd 10", "wnd 11", "wnd 10"}));
+}
+
+// When the hand can no longer let go (the engine asks): every button and key held here goes, the
+// app switcher's held modifier too, and the engine hears that it has.
+TEST_F(ActionMgrTest, ReleaseHeldInputLetsGoOfEverythingHeldOnTheServer) {
+  X11Backend& x = testDesktop();
+  auto anythingHeld = [&x] {
+    unsigned char keys[32];
+    x.queryKeymap(keys);
+    bool key = false;
+    for (unsigned char k : keys) key = key || k != 0;
+    return key || (pointer().mask & (kLeftMask | kMiddleMask | kRightMask)) != 0;
+  };
+  int told = 0;
+  ActionMgr::actionMgrData d;  // standalone
+  d.heldInputReleased = [&told] { ++told; };
+  ActionMgr m(x, d, nullptr);
+  const std::function<void()> holds[] = {
+      [&] { m.GenerateAction(LeftButton, 1, 0, 0, {}, {}, false); },
+      [&] { m.GenerateAction(KeyboardShortcut, 1, 0, 0, "F9", "FN+F9 KEY", true); },
+      [&] {
+        m.GenerateAction(KeyboardShortcut, 1, 0, 0, "Alt+Tab", "APP SWITCHER", false);
+        m.GenerateAction(KeyboardShortcut, 0, 0, 0, "Alt+Tab", "APP SWITCHER", false);
+      },
+  };
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(k);
+    ASSERT_FALSE(anythingHeld());
+    holds[k]();
+    EXPECT_TRUE(anythingHeld());
+    m.releaseHeldInput();
+    EXPECT_FALSE(anythingHeld());
+    EXPECT_EQ(told, k + 1);
+  }
+}
+
+// The space the engine maps the hand onto: this screen, in mode 1 the destination's once told.
+TEST_F(ActionMgrTest, PointerSpaceIsThisScreenOrTheDestinations) {
+  ActionMgr& m = *rig.mgr;
+  struct Case {
+    int mode;
+    int tellW, tellH;  // SetResolution first, when not 0
+    int w, h;
+  };
+  const Case cases[] = {
+      {ActionMgr::Standalone, 0, 0, 1920, 1080}, {ActionMgr::Destination, 0, 0, 1920, 1080},
+      {ActionMgr::Source, 0, 0, 0, 0},           {ActionMgr::Source, 1280, 1024, 1280, 1024},
+      {ActionMgr::Standalone, 0, 0, 1920, 1080}, {ActionMgr::Source, 0, 5, 0, 0},
+  };
+  for (const Case& c : cases) {
+    rig.mode.store(c.mode);
+    if (c.tellW != 0 || c.tellH != 0) m.SetResolution(c.tellW, c.tellH);
+    int w = -1, h = -1;
+    m.pointerSpace(&w, &h);
+    EXPECT_EQ(w, c.w) << c.mode << " " << c.tellW;
+    EXPECT_EQ(h, c.h) << c.mode << " " << c.tellW;
+  }
 }
 
 TEST_F(ActionMgrTest, WheelNotificationWindow) {
@@ -440,7 +498,7 @@ TEST_F(ActionMgrTest, StoredPointerAndPointerParameters) {
 
   // A source keeps the pointer without using it; back in mode 0 the stored one is applied and
   // re-centred.
-  OsxMousePointer window;
+  OsxMousePointer window(testDesktop());
   window.moveToRoot(5, 5);
   rig.mode.store(ActionMgr::Source);
   m.SetMousePointer(&window);

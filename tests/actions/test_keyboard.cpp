@@ -24,7 +24,7 @@
 
 namespace {
 
-X11Backend& X() { return X11Backend::instance(); }
+X11Backend& X() { return testDesktop(); }
 
 int kc(unsigned long sym) { return X().keycodeForKeysym(sym); }
 
@@ -73,7 +73,7 @@ class KeyWindow : public QLineEdit {
 }  // namespace
 
 TEST_F(KeyboardTest, ShortcutHoldsItsKeysUntilRelease) {
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   std::vector<int> effects;
   QObject::connect(&k, &Keyboard::playEffect, [&](int v) { effects.push_back(v); });
   k.shortcut(Keyboard::KeyPress, "Ctrl+Tab", false, "SWITCH", false);
@@ -94,7 +94,7 @@ TEST_F(KeyboardTest, ShortcutHoldsItsKeysUntilRelease) {
 }
 
 TEST_F(KeyboardTest, KeyNamesMapToTheirKeys) {
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   struct Case {
     const char* text;
     std::initializer_list<unsigned long> syms;
@@ -116,7 +116,7 @@ TEST_F(KeyboardTest, KeyNamesMapToTheirKeys) {
 }
 
 TEST_F(KeyboardTest, UnmappableShortcutsPostNothing) {
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   int effects = 0;
   QObject::connect(&k, &Keyboard::playEffect, [&](int) { ++effects; });
   // F21 has no key in this keymap; unknown names and modifiers are not keys at all.
@@ -137,7 +137,7 @@ TEST_F(KeyboardTest, UnmappableShortcutsPostNothing) {
 }
 
 TEST_F(KeyboardTest, KeyCodesAndNames) {
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   bool v = true;
   EXPECT_EQ(k.qtKeyToAscii(0x41, &v, "", false), 'a');
   EXPECT_FALSE(v);
@@ -169,7 +169,7 @@ TEST_F(KeyboardTest, AQtWindowReceivesTheKeys) {
   X().moveTo(300, 220);  // no window manager: focus follows the pointer
   w.activateWindow();
   ASSERT_TRUE(waitUntil([&] { return w.hasFocus(); }));
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   for (const char* text : {"a", "Shift+B", "!", "3"}) {
     k.shortcut(Keyboard::KeyPress, text, false, "T", false);
     k.shortcut(Keyboard::KeyRelease, text, false, "T", false);
@@ -193,7 +193,7 @@ TEST_F(KeyboardTest, AQtWindowReceivesTheKeys) {
 TEST_F(KeyboardTest, AppSwitcherHoldsItsModifiersUntilTheTimerFires) {
   // The tray's part: start its single-shot timer on request, release on timeout.
   trayTimer.setSingleShot(true);
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   int starts = 0;
   QObject::connect(&k, &Keyboard::signalReleaseKeyStartTimer, [&] {
     ++starts;
@@ -223,7 +223,7 @@ TEST_F(KeyboardTest, AppSwitcherHoldsItsModifiersUntilTheTimerFires) {
 
 TEST_F(KeyboardTest, HeldModifiersAreReleasedWhenTheKeyboardGoes) {
   {
-    Keyboard k(&trayTimer, true);
+    Keyboard k(X(), &trayTimer, true);
     k.shortcut(Keyboard::KeyPress, "Alt+Tab", true, "APP SWITCHER", false);
     k.shortcut(Keyboard::KeyRelease, "Alt+Tab", true, "APP SWITCHER", false);
     EXPECT_EQ(keysDown(), codes({XK_Alt_L, XK_Super_L}));
@@ -242,7 +242,7 @@ TEST_F(KeyboardTest, FollowsKeymapChanges) {
     if (XkbKeycodeToKeysym(other, KeyCode(c), 0, 0) == NoSymbol) spare = c;
   }
   ASSERT_NE(spare, 0);
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   k.shortcut(Keyboard::KeyPress, "F21", false, "X", false);
   EXPECT_TRUE(keysDown().empty());
 
@@ -284,7 +284,7 @@ TEST_F(KeyboardTest, AppSwitcherLetsGoEvenWhenNoKeyTypesAlt) {
   ASSERT_FALSE(saved.empty());
   ASSERT_TRUE(waitUntil([&] { return kc(XK_Alt_L) == 0; }));
 
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   k.shortcut(Keyboard::KeyPress, "Ctrl+Tab", false, "APP SWITCHER", false);
   k.shortcut(Keyboard::KeyRelease, "Ctrl+Tab", false, "APP SWITCHER", false);
   EXPECT_EQ(keysDown(), codes({XK_Control_L}));
@@ -303,7 +303,7 @@ TEST_F(KeyboardTest, AppSwitcherLetsGoEvenWhenNoKeyTypesAlt) {
 
 TEST_F(KeyboardTest, TrackingThreadAndTimerDoNotTangle) {
   // Presses from the tracking thread while the GUI thread's timer releases the switcher.
-  Keyboard k(&trayTimer, true);
+  Keyboard k(X(), &trayTimer, true);
   std::atomic<bool> done{false};
   std::thread tracking([&] {
     for (int i = 0; i < 200; ++i) {

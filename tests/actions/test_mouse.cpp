@@ -28,20 +28,21 @@ constexpr unsigned kButton1 = 0x100, kButton2 = 0x200, kButton3 = 0x400;
 
 QPoint pointer() {
   int x = -1, y = -1;
-  X11Backend::instance().queryPointer(&x, &y);
+  testDesktop().queryPointer(&x, &y);
   return QPoint(x, y);
 }
 
 unsigned buttons() {
   int x, y;
   unsigned mask = 0;
-  X11Backend::instance().queryPointer(&x, &y, &mask);
+  testDesktop().queryPointer(&x, &y, &mask);
   return mask & (kButton1 | kButton2 | kButton3);
 }
 
 Mouse* makeMouse(float wheelScale = 0.3f, int relative = 0, int onlyPrimary = 0, FILE* log = nullptr,
                  int encrypt = 0) {
-  return new Mouse(400, wheelScale, log, encrypt, relative, 0, nullptr, 1, onlyPrimary);
+  return new Mouse(testDesktop(), 400, wheelScale, log, encrypt, relative, 0, nullptr, 1,
+                   onlyPrimary);
 }
 
 // Counts wheel notches the way an application sees them.
@@ -66,8 +67,8 @@ class MouseTest : public ::testing::Test {
   void SetUp() override { MultiMonitor::useQtScreens(); }
   void TearDown() override {
     MultiMonitor::useQtScreens();
-    for (int b = 1; b <= 3; ++b) X11Backend::instance().button(b, false);
-    X11Backend::instance().sync();
+    for (int b = 1; b <= 3; ++b) testDesktop().button(b, false);
+    testDesktop().sync();
   }
 };
 
@@ -78,10 +79,10 @@ TEST_F(MouseTest, AbsoluteAndRelativeMovesLandOnTheServer) {
   EXPECT_EQ(m->getWidthOfScreen(), 1920);
   EXPECT_EQ(m->getHeightOfScreen(), 1080);
   m->move(300.7f, 400.2f, 0, 0, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(300, 400));
   m->move(-25.0f, 40.0f, 0, 1, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(275, 440));
   int x, y;
   m->getLoc(&x, &y);
@@ -94,18 +95,18 @@ TEST_F(MouseTest, MovesAreClampedToThePointerSpace) {
   m->getHeightOfScreen();
   // 99999 would wrap to 0 in XTest's 16-bit coordinates.
   m->move(99999.0f, 99999.0f, 0, 0, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(1919, 1079));
   m->move(-50.0f, -1.0e30f, 0, 0, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(0, 0));
   m->move(10.0f, 10.0f, 0, 1, 0);
   m->move(-100.0f, 70000.0f, 0, 1, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(0, 1079));
   // Not-a-number moves nowhere outside the space.
   m->move(std::nanf(""), 500.0f, 0, 0, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(0, 500));
 }
 
@@ -116,13 +117,13 @@ TEST_F(MouseTest, OnlyPrimaryDisplayConfinesThePointer) {
   EXPECT_EQ(m->getWidthOfScreen(), 1280);
   EXPECT_EQ(m->getHeightOfScreen(), 1024);
   m->move(0.0f, 0.0f, 0, 0, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(640, 0));
   m->move(5000.0f, 5000.0f, 0, 0, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(1919, 1023));
   m->move(-3000.0f, 0.0f, 0, 1, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(640, 1023));
 }
 
@@ -150,28 +151,28 @@ TEST_F(MouseTest, ButtonsGoDownAndUpWithTheirXMasks) {
   m->move(1500.0f, 900.0f, 0, 0, 0);  // away from any window
 
   m->buttonPress(LeftButton);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(buttons(), kButton1);
   EXPECT_EQ(m->buttonRelease(LeftButton), 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(buttons(), 0u);
 
   m->buttonPress(MiddleButton);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(buttons(), kButton2);
   m->buttonRelease(MiddleButton);
 
   m->rightPress();
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(buttons(), kButton3);
   m->rightRelease();
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(buttons(), 0u);
 
   // Not a button: nothing at all.
   m->buttonPress(KeyboardShortcut);
   m->buttonPress(static_cast<actionType>(0));
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(buttons(), 0u);
   EXPECT_EQ(effects, (std::vector<int>{FxButtonPressed, FxButtonReleased, FxButtonPressed,
                                        FxButtonReleased, FxButtonPressed, FxButtonReleased}));
@@ -188,14 +189,14 @@ TEST_F(MouseTest, ABatchSendsItsThreadsMotionAndClickTogetherAtItsEnd) {
     XQueryPointer(watch, DefaultRootWindow(watch), &root, &child, &x, &y, &wx, &wy, &mask);
     return std::make_pair(QPoint(x, y), mask & kButton1);
   };
-  X11Backend& x = X11Backend::instance();
+  X11Backend& x = testDesktop();
   x.moveTo(100, 100);
   x.sync();
   std::unique_ptr<Mouse> m(makeMouse());
   int effects = 0;
   QObject::connect(m.get(), &Mouse::playEffect, [&] { ++effects; });
   {
-    X11Backend::Batch frame;
+    Desktop::Batch frame(x);
     x.moveTo(1500, 900);
     m->buttonPress(LeftButton);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -259,7 +260,7 @@ TEST_F(MouseTest, WheelNotchesFollowProgressScaleAndAccumulator) {
 TEST_F(MouseTest, CursorHideAndShowReachTheServerOnce) {
   // A show that matches no hide is an X error (BadMatch) at the server, so a clean error count
   // proves every show was preceded by a hide the server accepted.
-  X11Backend& x = X11Backend::instance();
+  X11Backend& x = testDesktop();
   std::unique_ptr<Mouse> m(makeMouse());
   const int errors = x.errorCount();
   m->HidePointer(false);
@@ -355,7 +356,7 @@ TEST_F(MouseTest, ThreadsShareTheConnection) {
   tracking.join();
   receiver.join();
   m->move(1234.0f, 567.0f, 0, 0, 0);
-  X11Backend::instance().sync();
+  testDesktop().sync();
   EXPECT_EQ(pointer(), QPoint(1234, 567));
   EXPECT_EQ(buttons(), 0u);
 }

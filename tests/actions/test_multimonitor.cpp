@@ -22,7 +22,7 @@ const QRect kRight(1920, 0, 1280, 1024);
 TEST(MultiMonitorScreens, OffGuiThreadFirstUsesRootWindowThenQtScreens) {
   int w = 0, h = 0, n = 0;
   std::thread t([&] {
-    MultiMonitor m;
+    MultiMonitor m(testDesktop());
     w = m.GetWidth();
     h = m.GetHeight();
     n = m.GetMonitorCount();
@@ -35,7 +35,7 @@ TEST(MultiMonitorScreens, OffGuiThreadFirstUsesRootWindowThenQtScreens) {
   // sees Qt's list.
   settle(50);
   std::thread t2([&] {
-    MultiMonitor m;
+    MultiMonitor m(testDesktop());
     w = m.GetWidth();
     n = m.GetMonitorCount();
   });
@@ -46,14 +46,14 @@ TEST(MultiMonitorScreens, OffGuiThreadFirstUsesRootWindowThenQtScreens) {
 
 TEST(MultiMonitorScreens, ScaledQtScreensGiveRootPixels) {
   // Root pixels are native pixels, whatever scale Qt draws at (QT_SCALE_FACTOR=2 in ctest too).
-  MultiMonitor m;
+  MultiMonitor m(testDesktop());
   EXPECT_EQ(m.GetWidth(), 1920);
   EXPECT_EQ(m.GetHeight(), 1080);
 }
 
 TEST(MultiMonitorScreens, GuiThreadFollowsQtScreens) {
   MultiMonitor::useQtScreens();
-  MultiMonitor m;
+  MultiMonitor m(testDesktop());
   EXPECT_EQ(m.GetMonitorCount(), 1);
   EXPECT_EQ(m.GetWidth(), 1920);
   EXPECT_EQ(m.GetHeight(), 1080);
@@ -134,7 +134,7 @@ TEST(MultiMonitorLayout, MirroredUsesWidestAndEmptyKeepsStartValues) {
 
 TEST(MultiMonitorTable, EnumerationRewritesTheSharedTable) {
   MultiMonitor::setScreens({kMain, kRight}, false);
-  MultiMonitor a;
+  MultiMonitor a(testDesktop());
   EXPECT_EQ(a.GetWidth(), 3200);
   EXPECT_EQ(a.GetMonitorCount(), 2);
   EXPECT_EQ(a.GetActiveDisp(1), 1u);
@@ -145,7 +145,7 @@ TEST(MultiMonitorTable, EnumerationRewritesTheSharedTable) {
 
   // Another object's enumeration rewrites the table; a keeps its own bounding box.
   MultiMonitor::setScreens({QRect(0, 0, 800, 600)}, false);
-  MultiMonitor b;
+  MultiMonitor b(testDesktop());
   EXPECT_EQ(b.GetWidth(), 800);
   EXPECT_EQ(a.GetWidth(), 3200);
   EXPECT_EQ(a.GetMonitorCount(), 1);
@@ -171,7 +171,7 @@ TEST(MultiMonitorTable, EnumerationRewritesTheSharedTable) {
 
 TEST(MultiMonitorTable, PointerSpaceOriginFollowsOnlyPrimary) {
   MultiMonitor::setScreens({QRect(640, 0, 1280, 1024), QRect(0, 100, 640, 480)}, false);
-  MultiMonitor m;
+  MultiMonitor m(testDesktop());
   int X, Y;
   m.pointerSpaceOrigin(false, &X, &Y);
   EXPECT_EQ(QPoint(X, Y), QPoint(0, 0));
@@ -191,7 +191,7 @@ TEST(MultiMonitorThreads, ConcurrentEnumerationSeesWholeLayouts) {
   std::vector<std::thread> readers;
   for (int i = 0; i < 3; ++i) {
     readers.emplace_back([&] {
-      MultiMonitor m;
+      MultiMonitor m(testDesktop());
       for (int k = 0; k < 2000 && !stop; ++k) {
         m.EnumMonitor();
         const int w = m.GetWidth(), h = m.GetHeight();

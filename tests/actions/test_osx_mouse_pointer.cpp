@@ -65,7 +65,7 @@ class PointerTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(PointerTest, HiddenAtFirstThenShownWhereMoved) {
-  OsxMousePointer p;
+  OsxMousePointer p(testDesktop());
   QWidget* w = p.window();
   settle(100);
   EXPECT_FALSE(w->isVisible());
@@ -97,11 +97,11 @@ TEST_F(PointerTest, ClicksAndFocusPassThroughIt) {
   edit.setGeometry(100, 800, 200, 30);
   edit.show();
   ASSERT_TRUE(waitUntil([&] { return below.isVisible() && edit.isVisible(); }));
-  X11Backend::instance().moveTo(150, 810);
+  testDesktop().moveTo(150, 810);
   edit.activateWindow();
   ASSERT_TRUE(waitUntil([&] { return edit.hasFocus(); }));
 
-  OsxMousePointer p;
+  OsxMousePointer p(testDesktop());
   p.move(960.0f, 540.0f);
   p.show();
   ASSERT_TRUE(waitUntil([&] { return x.viewable(p.window()); }));
@@ -110,14 +110,14 @@ TEST_F(PointerTest, ClicksAndFocusPassThroughIt) {
   EXPECT_FALSE(p.window()->isActiveWindow());
 
   // A click on the pointer window lands on the window below it.
-  X11Backend::instance().moveTo(965, 545);
-  X11Backend::instance().button(1, true);
-  X11Backend::instance().button(1, false);
+  testDesktop().moveTo(965, 545);
+  testDesktop().button(1, true);
+  testDesktop().button(1, false);
   ASSERT_TRUE(waitUntil([&] { return below.presses == 1; }));
 }
 
 TEST_F(PointerTest, CallsFromOtherThreadsAreQueued) {
-  OsxMousePointer p;
+  OsxMousePointer p(testDesktop());
   std::thread t([&] {
     p.move(300.0f, 310.0f);
     p.show();
@@ -130,8 +130,8 @@ TEST_F(PointerTest, CallsFromOtherThreadsAreQueued) {
 }
 
 TEST_F(PointerTest, MouseDrivesTheWindowInsteadOfTheCursor) {
-  Mouse m(400, 0.3f, nullptr, 0, 0, 1, nullptr, 1, 0);
-  OsxMousePointer p;
+  Mouse m(testDesktop(), 400, 0.3f, nullptr, 0, 0, 1, nullptr, 1, 0);
+  OsxMousePointer p(testDesktop());
   QWidget* w = p.window();
   // Nothing held: setParam and DeleteMousePointer touch no window.
   m.setParam(400, 0.3f, 0, 1, 0);
@@ -145,14 +145,14 @@ TEST_F(PointerTest, MouseDrivesTheWindowInsteadOfTheCursor) {
   m.setParam(400, 0.3f, 0, 1, 0);
   ASSERT_TRUE(waitUntil([&] { return x.viewable(w) && x.origin(w) == QPoint(960, 540); }));
 
-  X11Backend::instance().moveTo(5, 5);
+  testDesktop().moveTo(5, 5);
   m.move(100.0f, 200.0f, 1, 0, 0);
   m.move(10.0f, -5.0f, 1, 1, 0);
   ASSERT_TRUE(waitUntil([&] { return x.origin(w) == QPoint(110, 195); }));
   m.move(5000.0f, 5000.0f, 1, 0, 0);
   ASSERT_TRUE(waitUntil([&] { return x.origin(w) == QPoint(1919, 1079); }));
   int cx, cy;
-  X11Backend::instance().queryPointer(&cx, &cy);
+  testDesktop().queryPointer(&cx, &cy);
   EXPECT_EQ(QPoint(cx, cy), QPoint(5, 5));
 
   m.setParam(400, 0.3f, 0, 0, 0);
@@ -165,7 +165,7 @@ TEST_F(PointerTest, MouseDrivesTheWindowInsteadOfTheCursor) {
 
   // Centring uses the cached size: 3201 x 1081 puts it at (1600, 540).
   MultiMonitor::setScreens({QRect(0, 0, 3201, 1081)}, false);
-  Mouse big(400, 0.3f, nullptr, 0, 0, 1, nullptr, 1, 1);
+  Mouse big(testDesktop(), 400, 0.3f, nullptr, 0, 0, 1, nullptr, 1, 1);
   big.SetMousePointer(&p);
   p.show();
   ASSERT_TRUE(waitUntil([&] { return x.origin(w) == QPoint(1600, 540); }));

@@ -437,8 +437,11 @@ TEST_F(TrayWindow, SoundsAndBannersPassOnlyThroughTheirSwitches) {
 TEST_F(TrayWindow, TheKeyboardsReleaseTimerLetsTheAppSwitcherGo) {
     writeSettings({{DoubleClickTime, 300.0f}, {DisableTutorial, 1.0f}});
     VelmoWindow& w = make();
-    Keyboard* keyboard = w.listener().GetKeyboard();
+    ASSERT_NE(w.actionManager(), nullptr);
+    Keyboard* keyboard = w.actionManager()->GetKeyboard();
     ASSERT_NE(keyboard, nullptr);
+    // The engine's start made the keyboard with the tray's timer.
+    EXPECT_EQ(keyboard->releaseKeyTimer(), w.releaseKeyTimer());
     Display* dpy = XOpenDisplay(nullptr);
     ASSERT_NE(dpy, nullptr);
     const int alt = XKeysymToKeycode(dpy, XK_Alt_L);
@@ -454,7 +457,7 @@ TEST_F(TrayWindow, TheKeyboardsReleaseTimerLetsTheAppSwitcherGo) {
         keyboard->shortcut(Keyboard::KeyRelease, "Alt+Tab", false, Keyboard::kAppSwitcherName, false);
         // Alt stays down for the next Tab until the timer, started by the keyboard's signal, ends
         // (its timeout needs this thread's event loop, which is not running here).
-        X11Backend::instance().sync();
+        w.desktop().sync();
         ASSERT_TRUE(altDown());
         EXPECT_TRUE(w.releaseKeyTimer()->isActive());
         EXPECT_EQ(w.releaseKeyTimer()->interval(), 300);
@@ -480,7 +483,7 @@ TEST_F(TrayWindow, ShutDownSavesTheSettingsAndRemovesTheListenerBeforeClosingThe
         std::atomic<bool> balloonThere{false};
         std::atomic<bool> timersStopped{false};
     } at;
-    ActionMgr* mgr = w.listener().getActionMgr();
+    ActionMgr* mgr = w.actionManager();
     ASSERT_NE(mgr, nullptr);
     QPointer<NotificationWindow> balloon = w.balloonWindow();
     CheckController* checker = w.checker();

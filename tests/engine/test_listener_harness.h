@@ -4,23 +4,44 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Leap.h"
 #include "LeapHandBuilder.h"
 #include "LeapTestDriver.h"
 #include "VelmoListener.h"
+#include "recording_sink.h"
 
 // Opens the engine to the tests: the recogniser inside the listener, and the held-action flags
 // that only the pinch logic writes. Its settings file lives in a folder of its own, so no test
-// reads what another wrote.
+// reads what another wrote. Each start makes a recording sink for a 1920 x 1080 screen, as the
+// tray window's makes its action manager; all of them write into the listener's journal.
 class ProbeListener : public VelmoListener {
  public:
-  ProbeListener() { gestures_.setSettingsDir(settingsDir_.path()); }
+  ProbeListener() {
+    gestures_.setSettingsDir(settingsDir_.path());
+    setSinkFactory([this](const EngineSink::Setup& setup) {
+      auto made = std::make_unique<rig::RecordingSink>(setup, journal);
+      made->width = 1920;
+      made->height = 1080;
+      sinkThread = QThread::currentThread();
+      ++sinksMade;
+      return std::unique_ptr<EngineSink>(std::move(made));
+    });
+  }
   VelmoGestures& engine() { return gestures_; }
   QString settingsDir() const { return settingsDir_.path(); }
+  // The sink the engine decides into now (null before the start and after the exit).
+  rig::RecordingSink* sink() const { return dynamic_cast<rig::RecordingSink*>(gestures_.sink()); }
+  // What every sink of this listener wrote, in order.
+  std::shared_ptr<rig::Journal> journal = std::make_shared<rig::Journal>();
+  std::atomic<int> sinksMade{0};
+  std::atomic<QThread*> sinkThread{nullptr};
 
  private:
   QTemporaryDir settingsDir_;

@@ -1,5 +1,5 @@
-// What the listener's circles ask of the wheel, seen as the action manager's commands: the real
-// action manager in source mode sends every wheel request as a datagram to a loopback socket.
+// What the listener's circles ask of the wheel, seen as the commands a recording sink writes down
+// for every wheel request.
 #include <QCoreApplication>
 
 #include <cmath>

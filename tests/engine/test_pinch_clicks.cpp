@@ -1,4 +1,4 @@
-// Pinch press and release, seen as the button and key commands the real action manager sends in
+// Pinch press and release, seen as the button and key commands a recording sink writes down in
 // source mode: speed, guard finger, hand movement, circle posture, shared held flags, the pointer
 // freeze, the head-mounted ring pinch and the keyboard entries.
 

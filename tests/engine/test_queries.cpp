@@ -140,19 +140,21 @@ TEST_F(EngineQueries, SettingsQueriesReadTheirOwnParameter) {
   EXPECT_EQ(reader.GetUserParam(CursorMovement), 1.0f);
 }
 
-TEST_F(EngineQueries, ScreenSizeIsTheDestinationsInSourceModeElseThisMachines) {
-  // The private X server's screen.
+TEST_F(EngineQueries, ScreenSizeIsTheSinksPointerSpace) {
+  // This machine's screen.
   EXPECT_EQ(listener.getWidthOfScreen(), 1920);
   EXPECT_EQ(listener.getHeightOfScreen(), 1080);
+  // A source's: the destination's, once it has told.
   becomeSource(0, 0);
-  EXPECT_EQ(listener.getNetworkMode(), ActionMgr::Source);
-  EXPECT_EQ(listener.getWidthOfScreen(), 0);  // not told yet
+  EXPECT_EQ(listener.getNetworkMode(), kSource);
+  EXPECT_EQ(listener.getWidthOfScreen(), 0);
   EXPECT_EQ(listener.getHeightOfScreen(), 0);
-  listener.getActionMgr()->SetResolution(1280, 1024);
+  listener.sink()->width = 1280;
+  listener.sink()->height = 1024;
   EXPECT_EQ(listener.getWidthOfScreen(), 1280);
   EXPECT_EQ(listener.getHeightOfScreen(), 1024);
   listener.setNetworkMode(7);  // no such mode
-  EXPECT_EQ(listener.getNetworkMode(), ActionMgr::Source);
+  EXPECT_EQ(listener.getNetworkMode(), kSource);
 }
 
 TEST_F(EngineQueries, NormalisedPositionInAbsoluteModeIsThePointerOverTheScreenFlipped) {
@@ -181,7 +183,8 @@ TEST_F(EngineQueries, NormalisedPositionInAbsoluteModeIsThePointerOverTheScreenF
   EXPECT_GT(highY, lowY);
 
   // A screen that is no size gives no position rather than a division by zero.
-  listener.getActionMgr()->SetResolution(0, 0);
+  listener.sink()->width = 0;
+  listener.sink()->height = 0;
   normalised(&x, &highY);
   EXPECT_EQ(x, 0.0f);
   EXPECT_EQ(highY, 0.0f);
@@ -270,40 +273,35 @@ TEST_F(EngineQueries, TheAddressAnnouncementWaitsForAFrameInSourceMode) {
   EXPECT_TRUE(collect().empty());
 }
 
-TEST_F(EngineQueries, PointerWindowAndEffectSwitchesGoThroughTheActionManager) {
+TEST_F(EngineQueries, EffectSwitchesGoToTheSinkAndComeBackThroughItsSetup) {
   becomeSource();
-  listener.SetMousePointer(nullptr);
-  EXPECT_TRUE(rx.readUntil("SETMOUSEPOINTER").empty());  // it came, and first
-  listener.DeleteMousePointer();
   setUser(EnableAudioFx, 1);
   setUser(EnableAudioFxBorder, 0);
   setUser(EnableGraphicFx, 1);
   listener.sendAudioGraphicParam();
-  EXPECT_EQ(collect(),
-            (std::vector<std::string>{"DELETEMOUSEPOINTER", "AUDIO_GRAPHIC_FX_PARAMS 1 0 1"}));
+  EXPECT_EQ(collect(), (std::vector<std::string>{"AUDIO_GRAPHIC_FX_PARAMS 1 0 1"}));
 
   // A destination takes the source's switches into its own settings.
-  listener.setNetworkMode(ActionMgr::Destination);
-  listener.getActionMgr()->sendAudioGraphicParam(false, true, false);
+  listener.setNetworkMode(kDestination);
+  ASSERT_TRUE(listener.sink()->setup.setEffectSwitches);
+  listener.sink()->setup.setEffectSwitches(false, true, false);
   EXPECT_FALSE(listener.isAudioFxEnabled());
   EXPECT_TRUE(listener.isAudioFxBorderEnabled());
   EXPECT_FALSE(listener.isGraphicFxEnabled());
 }
 
-TEST(EngineNotStarted, QueriesAnswerWithoutAnActionManager) {
+TEST(EngineNotStarted, QueriesAnswerWithoutASink) {
   ProbeListener listener;
   float x = -7.0f, y = -7.0f;
   listener.GetNormalizedHandPos(&x, &y);
   EXPECT_EQ(x, 0.0f);
   EXPECT_EQ(y, 0.0f);
   EXPECT_EQ(listener.getWidthOfScreen(), 0);
-  EXPECT_EQ(listener.getActionMgr(), nullptr);
-  EXPECT_EQ(listener.getKeyboardObj(), nullptr);
+  EXPECT_EQ(listener.sink(), nullptr);
   listener.setMouseParam(false);
   listener.sendParams();
   listener.sendAudioGraphicParam();
-  listener.SetMousePointer(nullptr);
-  listener.DeleteMousePointer();
+  EXPECT_EQ(listener.sinksMade.load(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // End to end through the tracking layer: a simulated hand goes through the in-process driver, the
-// controller's callback thread and the real listener into the recogniser, whose decisions leave
-// through the real action manager in source mode as command datagrams on loopback.
+// controller's callback thread and the real listener into the recogniser, whose decisions a
+// recording sink writes down in the relay's words.
 
 #include <QCoreApplication>
 

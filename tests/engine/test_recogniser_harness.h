@@ -1,72 +1,19 @@
 #pragma once
-// Drives the recogniser frame by frame against the real action manager in source mode: every
-// action it decides arrives as a command datagram on a loopback socket of the test, and the
-// pointer space is whatever the test reports as the destination's screen.
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+// Drives the recogniser frame by frame against a recording sink in source mode: every decision is
+// written down in the relay's words, and the pointer space is whatever the test reports as the
+// destination's screen.
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "ActionMgr.h"
 #include "VelmoBox.h"
 #include "VelmoGestures.h"
+#include "recording_sink.h"
 
 namespace rig {
-
-// A loopback UDP socket standing for the destination machine.
-class CommandReceiver {
- public:
-  CommandReceiver() {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int big = 1 << 22;
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &big, sizeof big);
-    socklen_t len = sizeof a;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-  }
-  ~CommandReceiver() { ::close(fd_); }
-  CommandReceiver(const CommandReceiver&) = delete;
-  CommandReceiver& operator=(const CommandReceiver&) = delete;
-
-  int port() const { return port_; }
-
-  // Everything received before the marker; the marker itself is consumed. The wait is a safety
-  // net only: the marker follows on the same socket, so it arrives after what went before it.
-  std::vector<std::string> readUntil(const std::string& marker) {
-    std::vector<std::string> out;
-    for (;;) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 10000) <= 0) {
-        ADD_FAILURE() << "marker " << marker << " never arrived";
-        return out;
-      }
-      char buf[2048];
-      const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-      if (n < 0) continue;
-      std::string s(buf, static_cast<size_t>(n));
-      if (s == marker) return out;
-      out.push_back(s);
-    }
-  }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
 
 inline handTrackingData openHand() {
   handTrackingData h;
@@ -103,46 +50,17 @@ inline void setPalm(handTrackingData* h, double x, double y, double z) {
   h->stabilizedPalmPosition[2] = h->palmPosition[2] = z;
 }
 
-// The action manager's record with the engine's live switches, as the engine's start-up hands them over.
-inline ActionMgr::actionMgrData engineRecord(const ParameterTable& t) {
-  ActionMgr::actionMgrData d;
-  d.networkModeRef = t.networkModePtr();
-  d.audioFx = t.audioFxPtr();
-  d.audioFxBorder = t.audioFxBorderPtr();
-  d.graphicFx = t.graphicFxPtr();
-  return d;
-}
-
-// engineRecord with the pointer device's double-click time and wheel scale at the table's defaults.
-inline ActionMgr::actionMgrData engineRecordWithDevice(const ParameterTable& t) {
-  ActionMgr::actionMgrData d = engineRecord(t);
-  d.doubleClickTime = 1000;
-  d.wheelScaleFactor = 0.3;
-  return d;
-}
-
-// An action manager sending to the loopback receiver; the destination's screen w x h (0 x 0: not told).
-inline std::unique_ptr<ActionMgr> loopbackManager(ActionMgr::actionMgrData d, const CommandReceiver& rx,
-                                                  int w, int h) {
-  d.port = rx.port();
-  auto mgr = std::make_unique<ActionMgr>(d, nullptr);
-  int ip[4] = {127, 0, 0, 1};
-  mgr->createSender(rx.port(), ip);
-  if (w != 0 || h != 0) mgr->SetResolution(w, h);
-  return mgr;
-}
-
 class SourceRig {
  public:
-  explicit SourceRig(int width = 1000, int height = 800) {
+  explicit SourceRig(int width = 1000, int height = 800) : sink(width, height) {
     g.InitParameters();
     user(NetworkMode, 1);
     user(AutoHandMotionScaleFactor, 0);
-    mgr = loopbackManager(engineRecordWithDevice(g), rx, width, height);
-    g.setEngineObjects(mgr.get(), &box);
+    g.setEngineObjects(&sink, &box);
     g.ResetRecogniser();
     g.setMonotonicClock([this] { return clockUs; });
   }
+  ~SourceRig() { g.setEngineObjects(nullptr, nullptr); }
 
   void user(int index, float value) {
     g.SetUserParam(value, index);
@@ -157,11 +75,7 @@ class SourceRig {
   std::vector<std::string> frame(const handTrackingData& h) {
     g.DetectGestures(h);
     clockUs += 10000;
-    return drain();
-  }
-  std::vector<std::string> drain() {
-    mgr->ResetMouseWheel();
-    return rx.readUntil("RESETMOUSEWHEEL");
+    return sink.take();
   }
   // Frames whose commands are all collected, in order.
   std::vector<std::string> frames(const handTrackingData& h, int count) {
@@ -173,10 +87,9 @@ class SourceRig {
     return all;
   }
 
-  CommandReceiver rx;
+  RecordingSink sink;
   VelmoGestures g;
   VelmoBox box;
-  std::unique_ptr<ActionMgr> mgr;
   std::int64_t clockUs = 1000000;
 };
 

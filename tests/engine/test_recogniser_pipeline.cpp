@@ -1,5 +1,5 @@
 // Frame pipeline: frame rate and history lengths, pointer mapping, relative steps, the move gate
-// and the fist, observed as the commands the real action manager sends in source mode.
+// and the fist, observed as the decisions a recording sink writes down in source mode.
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -225,9 +225,9 @@ TEST(AbsoluteMapping, AutomaticGainFromTheScreenHeight) {
     EXPECT_FLOAT_EQ(r.g.GetUserParam(HandMotionScaleFactor), 1.0f);
   }
   {
-    SourceRig r(0, 0);  // destination not yet heard from: height 0, no absolute move sent
+    SourceRig r(0, 0);  // destination not yet heard from: height 0 (the sender holds the move back)
     r.user(AutoHandMotionScaleFactor, 1);
-    EXPECT_TRUE(r.frame(openHand()).empty());
+    EXPECT_EQ(r.frame(openHand()), std::vector<std::string>{move(0, 0)});
     EXPECT_NEAR(r.g.GetUserParam(HandMotionScaleFactor), 1.6150, 1e-4);
   }
 }
@@ -261,8 +261,8 @@ TEST(AbsoluteMapping, ABoxWithoutVolumeKeepsThePointerOnTheScreen) {
   }
 }
 
-// Without an action manager the pointer space is unknown: the position of the previous frame
-// stands (or the origin when there is none).
+// Without a sink the pointer space is unknown: the position of the previous frame stands (or the
+// origin when there is none).
 TEST(AbsoluteMapping, UnknownScreenRepeatsThePreviousPosition) {
   SourceRig r;
   auto h = openHand();

@@ -17,12 +17,9 @@ TEST(RecogniserThreads, PinchesWhileTheGuiReadsAndEdits) {
   g.SetUserParam(1, NetworkMode);
   g.SetUserParam(0, AutoHandMotionScaleFactor);
   g.DecodeParameters(0);
-  ActionMgr::actionMgrData d;
-  d.networkModeRef = g.networkModePtr();
-  ActionMgr mgr(d, nullptr);  // no destination: commands go nowhere
-  mgr.SetResolution(1000, 800);
+  rig::RecordingSink sink(1000, 800);
   VelmoBox box;
-  g.setEngineObjects(&mgr, &box);
+  g.setEngineObjects(&sink, &box);
   g.ResetRecogniser();
 
   constexpr int kCycles = 40;
@@ -77,6 +74,15 @@ TEST(RecogniserThreads, PinchesWhileTheGuiReadsAndEdits) {
   EXPECT_EQ(presses, kCycles);
   EXPECT_EQ(releases, kCycles);
   g.setEngineObjects(nullptr, nullptr);
+  // Each press and release reached the sink, in order.
+  std::vector<std::string> buttons;
+  for (const auto& c : sink.take())
+    if (c.rfind("LEFT_BUTTON", 0) == 0) buttons.push_back(c);
+  ASSERT_EQ(buttons.size(), 2u * kCycles);
+  for (int c = 0; c < kCycles; ++c) {
+    EXPECT_EQ(buttons[2 * c].compare(0, 13, "LEFT_BUTTON 1"), 0) << c;
+    EXPECT_EQ(buttons[2 * c + 1].compare(0, 13, "LEFT_BUTTON 0"), 0) << c;
+  }
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #pragma once
-// A started listener whose engine decides against the real action manager in source mode: every
-// action arrives as a command datagram on the test's loopback socket (destination screen 1000 x 800).
+// A started listener whose engine decides against a recording sink in source mode: every decision
+// is written down in the relay's words (destination screen 1000 x 800).
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,18 +12,16 @@ class SourceListenerFixture : public ListenerFixture {
  protected:
   using Strings = std::vector<std::string>;
 
-  rig::CommandReceiver rx;
+  rig::RecordingSink sink{1000, 800};
   VelmoBox box;
-  std::unique_ptr<ActionMgr> mgr;
 
   void SetUp() override {
     ListenerFixture::SetUp();
     if (HasFatalFailure()) return;
     setUser(NetworkMode, 1);
     setUser(AutoHandMotionScaleFactor, 0);
-    mgr = rig::loopbackManager(rig::engineRecord(engine()), rx, 1000, 800);
     // What the engine's start-up does; no frame is in flight yet.
-    engine().setEngineObjects(mgr.get(), &box);
+    engine().setEngineObjects(&sink, &box);
     engine().ResetRecogniser();
   }
   void TearDown() override {
@@ -33,9 +30,6 @@ class SourceListenerFixture : public ListenerFixture {
     ListenerFixture::TearDown();
   }
 
-  // Commands since the last call; SETMOUSEPOINTER marks the end (nothing else sends it here).
-  Strings collect() {
-    mgr->SetMousePointer();
-    return rx.readUntil("SETMOUSEPOINTER");
-  }
+  // Decisions since the last call; every frame pushed has been delivered.
+  Strings collect() { return sink.take(); }
 };

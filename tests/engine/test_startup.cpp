@@ -2,17 +2,13 @@
 // removes, a second start after an exit, the settings file and the diagnostic log.
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QPointer>
 #include <QThread>
-#include <QTimer>
 
 #include <cryptopp/aes.h>
 #include <cryptopp/filters.h>
 #include <cryptopp/hex.h>
 #include <cryptopp/modes.h>
 
-#include "Keyboard.h"
-#include "Mouse.h"
 #include "ParameterTable.h"
 #include "test_startup_harness.h"
 
@@ -58,25 +54,24 @@ std::string decrypt(const std::string& hex) {
 
 using EngineStartup = EngineFixture;
 
-TEST_F(EngineStartup, StartCreatesTheObjectsOnTheTrackingThreadAndExitRemovesThemAll) {
-  QTimer releaseTimer;
-  listener.setReleaseKeyTimer(&releaseTimer);
-  EXPECT_EQ(listener.getActionMgr(), nullptr);
-  EXPECT_EQ(listener.GetMouse(), nullptr);
-  EXPECT_EQ(listener.GetKeyboard(), nullptr);
+TEST_F(EngineStartup, StartMakesTheSinkOnTheTrackingThreadAndExitRemovesEverything) {
+  EXPECT_EQ(listener.sink(), nullptr);
   EXPECT_EQ(engine().getBox(), nullptr);
   EXPECT_FALSE(QFile::exists(settingsPath()));
+  const int sinksBefore = rig::RecordingSink::live.load();
 
   start();
-  ActionMgr* mgr = listener.getActionMgr();
-  ASSERT_NE(mgr, nullptr);
+  rig::RecordingSink* sink = listener.sink();
+  ASSERT_NE(sink, nullptr);
+  EXPECT_EQ(listener.sinksMade.load(), 1);
   // Made in onInit on the controller's thread, where the frames will use it.
-  EXPECT_NE(mgr->thread(), QThread::currentThread());
-  EXPECT_EQ(listener.GetMouse(), mgr->GetMouse());
-  EXPECT_EQ(listener.GetKeyboard(), mgr->GetKeyboard());
-  EXPECT_EQ(listener.getKeyboardObj(), mgr->GetKeyboard());
-  ASSERT_NE(listener.GetKeyboard(), nullptr);
-  EXPECT_EQ(listener.GetKeyboard()->releaseKeyTimer(), &releaseTimer);
+  EXPECT_NE(listener.sinkThread.load(), nullptr);
+  EXPECT_NE(listener.sinkThread.load(), QThread::currentThread());
+  // With the engine's live switches.
+  EXPECT_EQ(sink->setup.networkModeRef, engine().networkModePtr());
+  EXPECT_EQ(sink->setup.audioFx, engine().audioFxPtr());
+  EXPECT_EQ(sink->setup.audioFxBorder, engine().audioFxBorderPtr());
+  EXPECT_EQ(sink->setup.graphicFx, engine().graphicFxPtr());
   EXPECT_NE(engine().getBox(), nullptr);
   // A missing settings file is written with the defaults: 43 numbers and 3 keyboard actions.
   EXPECT_EQ(linesOf(settingsPath()).size(), 46);
@@ -85,17 +80,9 @@ TEST_F(EngineStartup, StartCreatesTheObjectsOnTheTrackingThreadAndExitRemovesThe
   EXPECT_EQ(controller.policyFlags(), 1);  // background frames only, from the connect
   EXPECT_EQ(engine().isLog(), 0);
 
-  QPointer<ActionMgr> watchMgr(mgr);
-  QPointer<Mouse> watchMouse(listener.GetMouse());
-  QPointer<Keyboard> watchKeyboard(listener.GetKeyboard());
   stop();
-  EXPECT_TRUE(watchMgr.isNull());
-  EXPECT_TRUE(watchMouse.isNull());
-  EXPECT_TRUE(watchKeyboard.isNull());
-  EXPECT_EQ(listener.getActionMgr(), nullptr);
-  EXPECT_EQ(listener.GetMouse(), nullptr);
-  EXPECT_EQ(listener.GetKeyboard(), nullptr);
-  EXPECT_EQ(listener.getKeyboardObj(), nullptr);
+  EXPECT_EQ(rig::RecordingSink::live.load(), sinksBefore);
+  EXPECT_EQ(listener.sink(), nullptr);
   EXPECT_EQ(engine().getBox(), nullptr);
   EXPECT_TRUE(QFile::exists(settingsPath()));
   EXPECT_FALSE(QFile::exists(logPath()));
@@ -119,26 +106,30 @@ TEST_F(EngineStartup, ASecondStartAfterAnExitReadsTheFileAgainAndWorks) {
   EXPECT_EQ(actions[3].name, "MY KEY");
   EXPECT_EQ(listener.IsConnected(), 1);
 
-  // The fresh action manager takes the frames' decisions.
+  // The fresh sink takes the frames' decisions.
+  EXPECT_EQ(listener.sinksMade.load(), 2);
   becomeSource();
   for (int k = 0; k < 10; ++k) pushOpen(-40.0f + 8.0f * k);
   EXPECT_GE(starting(collect(), "MOUSEMOVE ").size(), 5u);
 }
 
-TEST_F(EngineStartup, TheActionManagerFollowsAModeChangeWithoutBeingRebuilt) {
+TEST_F(EngineStartup, TheSinkFollowsAModeChangeWithoutBeingRebuilt) {
   start();
-  ActionMgr* mgr = listener.getActionMgr();
+  rig::RecordingSink* sink = listener.sink();
   becomeSource();
+  EXPECT_EQ(sink->setup.networkModeRef->load(), kSource);
   pushOpen(10.0f);
   EXPECT_EQ(starting(collect(), "MOUSEMOVE ").size(), 1u);
 
-  listener.setNetworkMode(ActionMgr::Standalone);
+  listener.setNetworkMode(kStandalone);
+  EXPECT_EQ(sink->setup.networkModeRef->load(), kStandalone);
   for (int k = 0; k < 5; ++k) pushOpen(10.0f + 5.0f * k);
-  listener.setNetworkMode(ActionMgr::Source);
-  EXPECT_TRUE(starting(collect(), "MOUSEMOVE ").empty());
+  EXPECT_EQ(starting(collect(), "MOUSEMOVE ").size(), 5u);
+  listener.setNetworkMode(kSource);
   pushOpen(-10.0f);
   EXPECT_EQ(starting(collect(), "MOUSEMOVE ").size(), 1u);
-  EXPECT_EQ(listener.getActionMgr(), mgr);
+  EXPECT_EQ(listener.sink(), sink);
+  EXPECT_EQ(listener.sinksMade.load(), 1);
 }
 
 TEST_F(EngineStartup, WithTheLogOffNoLogFileIsMade) {
@@ -151,7 +142,16 @@ TEST_F(EngineStartup, WithTheLogOffNoLogFileIsMade) {
   EXPECT_FALSE(QFile::exists(logPath()));
 }
 
-TEST_F(EngineStartup, TheLogHoldsOneDatedLinePerMessageFromEngineAndPointerDevice) {
+// The sink is handed the open log, for its pointer device's lines (enciphered as the engine's are).
+void checkTheSinksLog(ProbeListener& listener, int encrypted) {
+  rig::RecordingSink* sink = listener.sink();
+  ASSERT_NE(sink, nullptr);
+  EXPECT_EQ(sink->setup.logEnabled, 1);
+  EXPECT_EQ(sink->setup.encryptLog, encrypted);
+  ASSERT_NE(sink->setup.logFile, nullptr);
+}
+
+TEST_F(EngineStartup, TheLogHoldsOneDatedLinePerMessageAndTheSinkHasIt) {
   {
     QFile old(logPath());
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -160,9 +160,11 @@ TEST_F(EngineStartup, TheLogHoldsOneDatedLinePerMessageFromEngineAndPointerDevic
   engine().setBuiltInLogSwitches(1, 0);
   start();
   EXPECT_EQ(engine().isLog(), 1);
-  // The pointer device writes to the engine's log.
-  listener.getActionMgr()->GenerateAction(LeftButton, 1, 0, 0, QString(), QString(), false);
-  listener.getActionMgr()->GenerateAction(LeftButton, 0, 0, 0, QString(), QString(), false);
+  checkTheSinksLog(listener, 0);
+  // A line of the pointer device's, as it writes them: it lands between the engine's.
+  const QByteArray line =
+      (QDateTime::currentDateTime().toString(Qt::TextDate) + " LEFT BUTTON PRESSED\n").toUtf8();
+  std::fputs(line.constData(), listener.sink()->setup.logFile);
   stop();
 
   QStringList messages;
@@ -170,14 +172,13 @@ TEST_F(EngineStartup, TheLogHoldsOneDatedLinePerMessageFromEngineAndPointerDevic
   // A message that ends in a newline is followed by an empty line.
   EXPECT_EQ(messages, QStringList({"Initialized. Version 1.5 08/02/2017", "",
                                    "Connected Version 1.5 08/02/2017", "", "LEFT BUTTON PRESSED",
-                                   "LEFT BUTTON RELEASED", "Exited", ""}));
+                                   "Exited", ""}));
 }
 
 TEST_F(EngineStartup, EncryptedLogLinesDecryptToTheDatedMessages) {
   engine().setBuiltInLogSwitches(1, 1);
   start();
-  listener.getActionMgr()->GenerateAction(LeftButton, 1, 0, 0, QString(), QString(), false);
-  listener.getActionMgr()->GenerateAction(LeftButton, 0, 0, 0, QString(), QString(), false);
+  checkTheSinksLog(listener, 1);
   stop();
 
   QStringList messages;
@@ -191,8 +192,7 @@ TEST_F(EngineStartup, EncryptedLogLinesDecryptToTheDatedMessages) {
     messages << messageOf(plain);
   }
   EXPECT_EQ(messages, QStringList({"Initialized. Version 1.5 08/02/2017",
-                                   "Connected Version 1.5 08/02/2017", "LEFT BUTTON PRESSED",
-                                   "LEFT BUTTON RELEASED", "Exited"}));
+                                   "Connected Version 1.5 08/02/2017", "Exited"}));
 }
 
 TEST_F(EngineStartup, ALogThatCannotBeOpenedTurnsLoggingOff) {
@@ -201,9 +201,9 @@ TEST_F(EngineStartup, ALogThatCannotBeOpenedTurnsLoggingOff) {
   engine().setBuiltInLogSwitches(1, 0);
   start();
   EXPECT_EQ(engine().isLog(), 0);
-  ASSERT_NE(listener.getActionMgr(), nullptr);
-  listener.getActionMgr()->GenerateAction(LeftButton, 1, 0, 0, QString(), QString(), false);
-  listener.getActionMgr()->GenerateAction(LeftButton, 0, 0, 0, QString(), QString(), false);
+  // Nor does the sink get one.
+  ASSERT_NE(listener.sink(), nullptr);
+  EXPECT_EQ(listener.sink()->setup.logFile, nullptr);
   for (int k = 0; k < 5; ++k) pushOpen(5.0f * k);
   driver.unplugDevice();
   driver.sync();
@@ -247,7 +247,7 @@ TEST_F(EngineStartup, TheGuiThreadLogsAndAsksWhileFramesRun) {
   EXPECT_GT(recogniser, 0);
 }
 
-TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheActionManagerIsMade) {
+TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheSinkIsMade) {
   // A file written by an earlier run with its own pointer settings.
   {
     struct Table : ParameterTable {
@@ -264,9 +264,11 @@ TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheActionManagerIsMade) {
   // Head mounted: background frames, images and the head-mounted optimisation.
   EXPECT_EQ(controller.policyFlags(), 7);
   EXPECT_EQ(listener.isRelative(), 1);
-  Mouse* mouse = listener.GetMouse();
-  ASSERT_NE(mouse, nullptr);
-  EXPECT_EQ(mouse->getDoubleClickTime(), 650);
+  rig::RecordingSink* sink = listener.sink();
+  ASSERT_NE(sink, nullptr);
+  EXPECT_EQ(sink->setup.doubleClickTime, 650.0);
+  EXPECT_EQ(sink->setup.wheelScaleFactor, 0.5);
+  EXPECT_EQ(sink->setup.relative, 1);
 }
 
 }  // namespace

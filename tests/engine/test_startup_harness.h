@@ -1,7 +1,7 @@
 #pragma once
 // The engine as the tray window runs it: a listener added to an in-process controller builds its
-// own action manager, box and settings file. The working directory is a fresh folder per test (the
-// log is "./fingerData.dat"); a loopback socket stands for a destination machine.
+// own sink (a recorder here), box and settings file. The working directory is a fresh folder per
+// test (the log is "./fingerData.dat").
 
 #include <QDir>
 #include <QFile>
@@ -10,18 +10,20 @@
 #include <string>
 #include <vector>
 
-#include "ActionMgr.h"
 #include "test_listener_harness.h"
 #include "test_recogniser_harness.h"
 
 class EngineFixture : public ::testing::Test {
  protected:
+  static constexpr int kStandalone = 0;
+  static constexpr int kSource = 1;
+  static constexpr int kDestination = 2;
+
   QTemporaryDir work;
   QString previousDir = QDir::currentPath();
   Leap::Controller controller{std::string()};
   Leap::TestDriver driver{controller};
   ProbeListener listener;
-  rig::CommandReceiver rx;
   int64_t clock = 1000000;
 
   void SetUp() override {
@@ -51,21 +53,18 @@ class EngineFixture : public ::testing::Test {
     listener.DecodeParameters(0);
   }
 
-  // Source mode towards the loopback socket, the destination's screen w x h (0 x 0: not told).
+  // Source mode, the destination's screen w x h (0 x 0: not told) as the sink's pointer space.
   // The table entry too, as the options dialog keeps it: a decode would otherwise bring the old mode
   // back.
   void becomeSource(int w = 1000, int h = 800) {
-    listener.SetUserParam(ActionMgr::Source, NetworkMode);
-    listener.setNetworkMode(ActionMgr::Source);
-    int ip[4] = {127, 0, 0, 1};
-    listener.getActionMgr()->createSender(rx.port(), ip);
-    listener.getActionMgr()->SetResolution(w, h);
+    listener.SetUserParam(kSource, NetworkMode);
+    listener.setNetworkMode(kSource);
+    ASSERT_NE(listener.sink(), nullptr);
+    listener.sink()->width = w;
+    listener.sink()->height = h;
   }
-  // What the source sent since the last call (SETMOUSEPOINTER marks the end; source mode only).
-  std::vector<std::string> collect() {
-    listener.getActionMgr()->SetMousePointer();
-    return rx.readUntil("SETMOUSEPOINTER");
-  }
+  // What the engine decided since the last call.
+  std::vector<std::string> collect() { return listener.journal->take(); }
   static std::vector<std::string> starting(const std::vector<std::string>& all,
                                            const std::string& keyword) {
     std::vector<std::string> out;

@@ -8,6 +8,7 @@
 
 #include "ActionMgr.h"
 #include "Receiver.h"
+#include "X11Backend.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   ActionMgr::actionMgrData d;
   d.networkModeRef = &mode;
   d.audioFx = d.audioFxBorder = d.graphicFx = &effects;
-  manager = new ActionMgr(d, nullptr);
+  manager = new ActionMgr(*new X11Backend, d, nullptr);
   int destination[4] = {127, 0, 0, 2};
   manager->createSender(9, destination);  // the discard port: replies go nowhere that listens
   receiver = new Receiver(manager->GetMouse(), manager, 0, nullptr);

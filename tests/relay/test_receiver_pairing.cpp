@@ -27,18 +27,18 @@ bool waitFor(const std::function<bool()>& condition, int ms = 5000) {
 unsigned buttons() {
   int x, y;
   unsigned mask = 0;
-  X11Backend::instance().queryPointer(&x, &y, &mask);
+  testDesktop().queryPointer(&x, &y, &mask);
   return mask & 0x700;
 }
 
 bool pointerAt(int x, int y) {
   int px = -1, py = -1;
-  X11Backend::instance().queryPointer(&px, &py);
+  testDesktop().queryPointer(&px, &py);
   return px == x && py == y;
 }
 
 bool ctrlDown() {
-  X11Backend& x = X11Backend::instance();
+  X11Backend& x = testDesktop();
   x.sync();
   return x.isKeyDown(x.keycodeForKeysym(kXK_Control_L));
 }
@@ -89,10 +89,10 @@ class RelayHosts : public ::testing::Test {
   std::atomic<std::int64_t> clockMs{1000000};
 
   void SetUp() override {
-    ASSERT_TRUE(X11Backend::instance().isOpen());
+    ASSERT_TRUE(testDesktop().isOpen());
     ASSERT_NE(rig.port, 0);
     ASSERT_TRUE(hostile.bind("127.0.0.3", quint16(rig.port)));
-    X11Backend::instance().moveTo(500, 500);
+    testDesktop().moveTo(500, 500);
     thread.start();
     context = new QObject;
     context->moveToThread(&thread);
@@ -181,7 +181,7 @@ TEST_F(RelayHosts, ADestinationObeysOnlyItsSourceUntilThatFallsSilent) {
     deliver(hostile, c);
   EXPECT_TRUE(pointerAt(30, 40));
   EXPECT_EQ(buttons(), 0x100u);
-  EXPECT_FALSE(X11Backend::instance().isCursorHidden());
+  EXPECT_FALSE(testDesktop().isCursorHidden());
   EXPECT_EQ(rx->pairedSource(), QHostAddress("127.0.0.1"));
   EXPECT_EQ(count(gather(hostile, 150), ""), 0);
 
@@ -206,7 +206,7 @@ TEST_F(RelayHosts, SilenceAndLeavingDestinationModeLetGoOfHeldInput) {
     deliver(rig.source, c);
   EXPECT_EQ(buttons(), 0x100u);
   EXPECT_TRUE(ctrlDown());
-  EXPECT_TRUE(X11Backend::instance().isCursorHidden());
+  EXPECT_TRUE(testDesktop().isCursorHidden());
 
   // The release datagrams never come: the watchdog lets go once the source is silent for 15 s.
   clockMs += Receiver::SilenceMs - 1;
@@ -221,7 +221,7 @@ TEST_F(RelayHosts, SilenceAndLeavingDestinationModeLetGoOfHeldInput) {
   gather(rig.source, 50);
   applyMode(ActionMgr::Source);
   EXPECT_TRUE(waitFor([&] { return buttons() == 0 && rx->pairedSource().isNull(); }));
-  EXPECT_FALSE(X11Backend::instance().isCursorHidden());
+  EXPECT_FALSE(testDesktop().isCursorHidden());
 
   // Back to destination: the first announcement pairs again, with one more check.
   applyMode(ActionMgr::Destination);

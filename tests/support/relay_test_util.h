@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "ActionMgr.h"
+#include "desktop_test_util.h"
 
 // A machine on loopback that collects datagrams.
 struct LoopbackPeer {
@@ -66,9 +67,9 @@ struct SignalLog {
   }
 };
 
-// A manager as the engine makes it: the mode and the effect switches live outside, read through
-// pointers. The destination machine is a peer on 127.0.0.2; the source machine one on 127.0.0.1,
-// both on the same port, as the protocol has it.
+// A manager as the engine makes it, on the test's desktop: the mode and the effect switches live
+// outside, read through pointers. The destination machine is a peer on 127.0.0.2; the source
+// machine one on 127.0.0.1, both on the same port, as the protocol has it.
 struct RelayRig {
   std::atomic<int> mode{0};
   std::atomic<bool> audioFx{true};
@@ -104,8 +105,6 @@ struct RelayRig {
     d.doubleClickTime = 400.9;
     d.wheelScaleFactor = 1.0;
     d.networkModeRef = &mode;
-    d.ipAddress = QStringLiteral("127.0.0.2");
-    d.port = port;
     d.releaseKeyTimer = &releaseTimer;
     d.audioFx = &audioFx;
     d.audioFxBorder = &audioFxBorder;
@@ -116,7 +115,7 @@ struct RelayRig {
       written.border = b;
       written.graphic = g;
     };
-    mgr = std::make_unique<ActionMgr>(d, nullptr);
+    mgr = std::make_unique<ActionMgr>(testDesktop(), d, nullptr);
     log.attach(mgr.get());
     int ip[4] = {127, 0, 0, 2};
     mgr->createSender(port, ip);

@@ -16,22 +16,35 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QTimer>
 
 #include <cmath>
 #include <functional>
 #include <vector>
 
+#include "ActionMgr.h"
 #include "Leap.h"
 #include "ListenerEngineView.h"
 #include "OsxHandVisualiser.h"
 #include "OsxTutorialWindow.h"
 #include "VelmoListener.h"
+#include "X11Backend.h"
 
 namespace {
 
-class SceneListener : public VelmoListener {
+// The display the sink posts on outlives the listener, whose engine may still hold its sink.
+struct SceneDesktop {
+  X11Backend desktop;
+  QTimer releaseKeyTimer;
+};
+
+// As the tray makes it: the engine's sink is the action manager on this display.
+class SceneListener : private SceneDesktop, public VelmoListener {
  public:
-  SceneListener() { gestures_.setSettingsDir(settings_.path()); }
+  SceneListener() {
+    gestures_.setSettingsDir(settings_.path());
+    setSinkFactory(ActionMgr::factory(desktop, &releaseKeyTimer));
+  }
 
  private:
   QTemporaryDir settings_;

@@ -1,19 +1,12 @@
 #include "EngineRun.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <memory>
+#include <mutex>
 
-#include "ActionMgr.h"
+#include "EngineSink.h"
 #include "Leap.h"
 #include "LeapTestDriver.h"
 #include "Mouse.h"
@@ -34,46 +27,87 @@ public:
     VelmoGestures& engine() { return gestures_; }
 };
 
-// The destination machine: a loopback datagram socket.
-class Destination {
+// What the engine decided that a destination acts on, in order.
+struct Decision {
+    enum Kind { Button, Wheel, WheelReset, Move };
+    Kind kind = Button;
+    int button = 0;    // Button: 1 left, 2 right, 3 middle, 4 keyboard action
+    bool press = false;
+    bool up = false;   // Wheel: forward
+    float delta = 0.0f;
+    int x = 0, y = 0;  // Move
+};
+
+// The engine's sink for a run: a source whose destination's screen is 1920 x 1080. The decisions
+// come on the controller's thread and are taken on the run's.
+class EvalSink : public EngineSink {
 public:
-    Destination()
+    explicit EvalSink(std::function<void()> released) : m_released(std::move(released)) { }
+
+    std::vector<Decision> take()
     {
-        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        int big = 1 << 22;
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &big, sizeof big);
-        socklen_t len = sizeof a;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &len);
-        m_port = ntohs(a.sin_port);
-    }
-    ~Destination() { ::close(m_fd); }
-    int port() const { return m_port; }
-    // Commands up to the marker (consumed); the marker follows them on the same socket.
-    std::vector<std::string> readUntil(const char* marker)
-    {
-        std::vector<std::string> out;
-        for (;;) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, 5000) <= 0)
-                return out;
-            char buf[1024];
-            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
-            if (n < 0)
-                continue;
-            std::string s(buf, static_cast<size_t>(n));
-            if (s == marker)
-                return out;
-            out.push_back(std::move(s));
-        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::vector<Decision> out;
+        out.swap(m_decisions);
+        return out;
     }
 
+    void beginFrame() override { }
+    void endFrame() override { }
+    void pointerSpace(int* width, int* height) override
+    {
+        *width = kScreenW;
+        *height = kScreenH;
+    }
+    void MousePointerMove(int x, int y, int, int) override
+    {
+        Decision d;
+        d.kind = Decision::Move;
+        d.x = x;
+        d.y = y;
+        add(d);
+    }
+    void GenerateAction(actionType type, int press, int, int, const QString&, const QString&, bool) override
+    {
+        if (type < LeftButton || type > KeyboardShortcut)
+            return;
+        Decision d;
+        d.button = type == LeftButton ? 1 : type == RightButton ? 2 : type == MiddleButton ? 3 : 4;
+        d.press = press != 0;
+        add(d);
+    }
+    void ResetMouseWheel() override
+    {
+        Decision d;
+        d.kind = Decision::WheelReset;
+        add(d);
+    }
+    void MouseWheelMove(float delta, int forward, int, float) override
+    {
+        Decision d;
+        d.kind = Decision::Wheel;
+        d.delta = delta;
+        d.up = forward != 0;
+        add(d);
+    }
+    void GenerateFistDetected(bool) override { }
+    void setAutoHeight(bool) override { }
+    void setParam(int, float, int, int, int) override { }
+    void SetMousePointer() override { }
+    void announceSource() override { }
+    void sendAudioGraphicParam(bool, bool, bool) override { }
+    void releaseHeldInput() override { m_released(); }
+
 private:
-    int m_fd = -1;
-    int m_port = 0;
+    void add(const Decision& d)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_decisions.push_back(d);
+    }
+
+    std::function<void()> m_released;
+    std::mutex m_mutex;
+    std::vector<Decision> m_decisions;
 };
 
 // Wheel notches as the destination's pointer device counts them: the circle's progress times the
@@ -90,8 +124,6 @@ struct WheelCounter {
         return n;
     }
 };
-
-bool startsWith(const std::string& s, const char* p) { return s.compare(0, std::strlen(p), p) == 0; }
 
 } // namespace
 
@@ -115,11 +147,11 @@ handsim::Script vary(const handsim::Script& script, const RunSettings& settings)
 
 namespace {
 
-// The real listener, engine and action manager of one run, and what the destination hears.
+// The real listener and engine of one run, and what a destination would act on.
 class Harness {
 public:
     Harness(int controllerPos, RunResult& result)
-        : m_listener(m_dir.path()), m_result(result)
+        : m_listener(m_dir.path()), m_sink([this] { m_listener.engine().resetPinchState(); }), m_result(result)
     {
         m_controller.addListener(m_listener);
         VelmoGestures& g = m_listener.engine();
@@ -131,18 +163,7 @@ public:
         user(AutoHandMotionScaleFactor, 0);
         user(ControllerPos, static_cast<float>(controllerPos));
 
-        ActionMgr::actionMgrData d;
-        d.networkModeRef = g.networkModePtr();
-        d.audioFx = g.audioFxPtr();
-        d.audioFxBorder = g.audioFxBorderPtr();
-        d.graphicFx = g.graphicFxPtr();
-        d.heldInputReleased = [&g] { g.resetPinchState(); };
-        d.port = m_dest.port();
-        m_mgr = std::make_unique<ActionMgr>(d, nullptr);
-        int ip[4] = {127, 0, 0, 1};
-        m_mgr->createSender(m_dest.port(), ip);
-        m_mgr->SetResolution(kScreenW, kScreenH);
-        g.setEngineObjects(m_mgr.get(), &m_box);
+        g.setEngineObjects(&m_sink, &m_box);
         g.ResetRecogniser();
         g.setMonotonicClock([this] { return nowUs; });
         m_wheel.scale = g.settings().wheelScaleFactor;
@@ -156,15 +177,14 @@ public:
 
     Leap::TestDriver& driver() { return m_driver; }
 
-    // Waits for everything pushed so far, then takes in what the destination heard meanwhile (at
-    // t seconds into the run).
+    // Waits for everything pushed so far, then takes in what the engine decided meanwhile (at t
+    // seconds into the run).
     void collect(double t, FILE* trace)
     {
         m_driver.sync();
-        m_mgr->SetMousePointer();
         const size_t before = m_result.actions.size();
-        for (const std::string& c : m_dest.readUntil("SETMOUSEPOINTER"))
-            take(c, t);
+        for (const Decision& d : m_sink.take())
+            take(d, t);
         if (trace)
             traceFrame(trace, t, before);
     }
@@ -179,37 +199,36 @@ public:
     int64_t nowUs = handsim::Player::CLOCK_START_US;
 
 private:
-    void take(const std::string& c, double t)
+    void take(const Decision& d, double t)
     {
-        int a = 0, b = 0, n = 0;
-        float delta = 0.0f, progress = 0.0f;
         Action act;
         act.t = t;
-        if (startsWith(c, "LEFT_BUTTON ") || startsWith(c, "RIGHT_BUTTON ") || startsWith(c, "MIDDLE_BUTTON ")
-            || startsWith(c, "KEYBOARD ")) {
-            act.button = c[0] == 'L' ? 1 : c[0] == 'R' ? 2 : c[0] == 'M' ? 3 : 4;
-            const size_t sp = c.find(' ');
-            const bool press = c[sp + 1] == '1';
-            act.kind = press ? Action::Press : Action::Release;
-            m_held[act.button] = press;
-            if (press)
+        switch (d.kind) {
+        case Decision::Button:
+            act.button = d.button;
+            act.kind = d.press ? Action::Press : Action::Release;
+            m_held[act.button] = d.press;
+            if (d.press)
                 act.thumbMm = pinchedTipDistance();
             m_result.actions.push_back(act);
-        } else if (std::sscanf(c.c_str(), "MOUSEWHEELMOVE %f %d %d %f", &delta, &a, &n, &progress) == 4) {
-            const int notches = m_wheel.add(delta);
-            if (notches > 0) {
+            break;
+        case Decision::Wheel:
+            act.notches = m_wheel.add(d.delta);
+            if (act.notches > 0) {
                 act.kind = Action::Wheel;
-                act.up = a != 0;
-                act.notches = notches;
+                act.up = d.up;
                 m_result.actions.push_back(act);
             }
-        } else if (c == "RESETMOUSEWHEEL") {
+            break;
+        case Decision::WheelReset:
             m_wheel.sent = 0;
-        } else if (std::sscanf(c.c_str(), "MOUSEMOVE %d %d %d %d", &a, &b, &n, &n) == 4) {
+            break;
+        case Decision::Move:
             if (m_lastX >= 0.0)
-                m_result.pointerTravel += std::hypot(a - m_lastX, b - m_lastY);
-            m_lastX = a;
-            m_lastY = b;
+                m_result.pointerTravel += std::hypot(d.x - m_lastX, d.y - m_lastY);
+            m_lastX = d.x;
+            m_lastY = d.y;
+            break;
         }
     }
 
@@ -249,8 +268,7 @@ private:
     Leap::Controller m_controller{std::string()};
     Leap::TestDriver m_driver{m_controller};
     EvalListener m_listener;
-    Destination m_dest;
-    std::unique_ptr<ActionMgr> m_mgr;
+    EvalSink m_sink;
     VelmoBox m_box;
     RunResult& m_result;
     WheelCounter m_wheel;

@@ -1,8 +1,8 @@
 #pragma once
 // One scripted hand through the real engine, in-process and faster than real time: the simulator's
 // player makes the frames, the tracking layer's test driver delivers them to the real listener on
-// the controller's thread, and the engine's decisions leave through the real action manager in
-// source mode as command datagrams on a loopback socket that this run reads back.
+// the controller's thread, and the engine's decisions go to a sink of this run's own that counts
+// them as a relay destination's pointer device would.
 
 #include <cstdint>
 #include <cstdio>

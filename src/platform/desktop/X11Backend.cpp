@@ -15,16 +15,37 @@
 
 namespace {
 
-// Xlib keeps one error handler per process; ours logs errors of our connection and hands the
-// others to whoever was there before.
-std::atomic<Display*> gOurDisplay{nullptr};
+// Xlib keeps one error handler per process; ours logs errors of our connections (one per backend:
+// the program has one, a test may have a few) and hands the others to whoever was there before.
+constexpr int kMaxBackends = 8;
+std::atomic<Display*> gOurDisplays[kMaxBackends];
+
+bool isOurs(Display* dpy) {
+  for (auto& d : gOurDisplays)
+    if (d.load() == dpy) return true;
+  return false;
+}
+
+void registerDisplay(Display* dpy) {
+  for (auto& d : gOurDisplays) {
+    Display* none = nullptr;
+    if (d.compare_exchange_strong(none, dpy)) return;
+  }
+}
+
+void unregisterDisplay(Display* dpy) {
+  for (auto& d : gOurDisplays) {
+    Display* was = dpy;
+    if (d.compare_exchange_strong(was, nullptr)) return;
+  }
+}
 std::atomic<int> gErrors{0};
 XErrorHandler gPreviousHandler = nullptr;
 std::atomic<bool> gLost{false};
 std::atomic<X11Backend::LostHandler> gLostHandler{nullptr};
 
 int onConnectionBroken(Display* dpy) {
-  const bool own = dpy == gOurDisplay.load();
+  const bool own = isOurs(dpy);
   const bool first = !gLost.exchange(true);
   if (first) qWarning("X11 BACKEND: THE X SERVER CONNECTION BROKE");
   if (X11Backend::LostHandler handler = gLostHandler.load()) handler(own);
@@ -35,7 +56,7 @@ int onConnectionBroken(Display* dpy) {
 void keepRunning(Display*, void*) {}
 
 int logXError(Display* dpy, XErrorEvent* e) {
-  if (dpy != gOurDisplay.load() && gPreviousHandler) return gPreviousHandler(dpy, e);
+  if (!isOurs(dpy) && gPreviousHandler) return gPreviousHandler(dpy, e);
   char text[256] = {0};
   XGetErrorText(dpy, e->error_code, text, sizeof text - 1);
   qWarning("X ERROR: %s (request %d.%d, resource 0x%lx)", text, int(e->request_code),
@@ -53,7 +74,10 @@ struct KeyEntry {
 constexpr long long kMaxCoordinate = 32767;
 constexpr std::chrono::milliseconds kPointerRecheck{250};
 
+// This thread's write scope: its depth, the backend it was begun on (whose requests it holds
+// back) and whether any are waiting.
 thread_local int tBatchDepth = 0;
+thread_local const void* tBatchBackend = nullptr;
 thread_local bool tBatchPending = false;
 thread_local std::vector<std::function<void()>> tAfterWrite;
 
@@ -86,7 +110,7 @@ struct X11Backend::Impl {
       qWarning("X11 BACKEND: CANNOT OPEN DISPLAY");
       return false;
     }
-    gOurDisplay.store(dpy);
+    registerDisplay(dpy);
     XErrorHandler previous = XSetErrorHandler(logXError);
     if (previous != logXError) gPreviousHandler = previous;
     XSetIOErrorHandler(onConnectionBroken);
@@ -115,7 +139,7 @@ struct X11Backend::Impl {
     if (keymap) XkbFreeKeyboard(keymap, 0, True);
     keymap = nullptr;
     keys.clear();
-    gOurDisplay.store(nullptr);
+    unregisterDisplay(dpy);
     XCloseDisplay(dpy);
     dpy = nullptr;
     pointerX = pointerY = -1;
@@ -188,11 +212,6 @@ struct X11Backend::Impl {
     return result;
   }
 };
-
-X11Backend& X11Backend::instance() {
-  static X11Backend backend;
-  return backend;
-}
 
 X11Backend::X11Backend() : d_(new Impl) {}
 
@@ -360,22 +379,24 @@ bool X11Backend::isLost() const { return gLost.load(); }
 int X11Backend::errorCount() const { return gErrors.load(); }
 
 void X11Backend::flushLocked() {
-  if (tBatchDepth > 0) {
+  if (tBatchDepth > 0 && tBatchBackend == this) {
     tBatchPending = true;
     return;
   }
   XFlush(d_->dpy);
 }
 
-X11Backend::Batch::Batch() { ++tBatchDepth; }
+void X11Backend::beginWrite() {
+  if (tBatchDepth++ == 0) tBatchBackend = this;
+}
 
-X11Backend::Batch::~Batch() {
-  if (--tBatchDepth > 0) return;
+void X11Backend::endWrite() {
+  if (tBatchDepth <= 0 || --tBatchDepth > 0) return;
+  tBatchBackend = nullptr;
   if (tBatchPending) {
     tBatchPending = false;
-    X11Backend& x = instance();
-    std::lock_guard<std::mutex> lock(x.d_->mutex);
-    if (x.d_->dpy && !gLost.load()) XFlush(x.d_->dpy);
+    std::lock_guard<std::mutex> lock(d_->mutex);
+    if (d_->dpy && !gLost.load()) XFlush(d_->dpy);
   }
   if (tAfterWrite.empty()) return;
   std::vector<std::function<void()>> calls;

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QString>
-#include <cstdint>
 #include <functional>
 
-// The desktop backend on X11: one Display connection of its own, shared by the tracking thread,
-// the receiver's thread and the GUI thread. Every request holds one lock and is flushed at once.
+#include "Desktop.h"
+
+// The desktop on X11: one Display connection of its own, shared by the tracking thread, the
+// receiver's thread and the GUI thread. Every request holds one lock and is flushed at once, or at
+// the end of its thread's write scope. The program makes one at start and hands it on.
 // X errors are logged instead of ending the process. Without an X server every operation is a
 // no-op that reports failure. No X11 header leaks out of here (Xlib defines KeyPress, None, ...).
 //
@@ -15,9 +16,10 @@
 // just fails; from then on the backend is lost: every operation, on every thread, is a no-op
 // again and no request goes out. The handler is ours for every connection of the process (Qt's
 // too): it tells the lost handler, which must not return for another client's connection.
-class X11Backend {
+class X11Backend : public Desktop {
  public:
-  static X11Backend& instance();
+  X11Backend();
+  ~X11Backend() override;
 
   // own: the broken connection was this backend's (the call that found it returns); else another
   // client's, such as Qt's (Xlib ends the process when the handler returns). Runs on the thread
@@ -30,28 +32,26 @@ class X11Backend {
 
   bool isOpen() const;
   // Size of the root window (0 x 0 without a server).
-  bool rootSize(int* width, int* height);
+  bool rootSize(int* width, int* height) override;
 
-  // Pointer, root coordinates. Coordinates are clamped to the root window: XTest's are 16 bit.
-  bool moveTo(long long x, long long y);
-  // Position and button mask (0x100 button 1, 0x200 button 2, 0x400 button 3); one round trip.
-  bool queryPointer(int* x, int* y, unsigned int* mask = nullptr);
-  bool button(int xButton, bool press);
-  // One wheel notch: a tap of button 4 (forward) or 5 (downward).
-  bool wheelNotch(bool forward);
+  // Coordinates are clamped to the root window: XTest's are 16 bit.
+  bool moveTo(long long x, long long y) override;
+  // One round trip.
+  bool queryPointer(int* x, int* y, unsigned int* mask = nullptr) override;
+  bool button(int xButton, bool press) override;
+  // A tap of button 4 (forward) or 5 (downward).
+  bool wheelNotch(bool forward) override;
 
-  // Cursor hiding through XFixes. Idempotent: the state is tracked, so a show without a hide
-  // never reaches the server.
-  bool setCursorHidden(bool hidden);
-  bool isCursorHidden() const;
+  // Through XFixes; the state is tracked, so a show without a hide never reaches the server.
+  bool setCursorHidden(bool hidden) override;
+  bool isCursorHidden() const override;
 
-  // Keyboard. Keycode typing keysym on the current layout (group 0, level 0 or 1), 0 when none;
-  // shifted: it needs level 1 (Shift). Follows keymap changes.
-  int keycodeForKeysym(unsigned long keysym, bool* shifted = nullptr);
-  bool key(int keycode, bool press);
+  // Group 0, level 0 or 1 (Shift); follows keymap changes.
+  int keycodeForKeysym(unsigned long keysym, bool* shifted = nullptr) override;
+  bool key(int keycode, bool press) override;
   // The 256 key bits of XQueryKeymap, for checks.
   bool queryKeymap(unsigned char bits[32]);
-  bool isKeyDown(int keycode);
+  bool isKeyDown(int keycode) override;
 
   // Waits until the server has processed everything sent so far (a round trip; not for hot paths).
   void sync();
@@ -60,20 +60,11 @@ class X11Backend {
   int connectionFd();
   bool readEvents();
 
-  // While one lives on a thread, that thread's pointer and key requests go out together when the
-  // outermost one ends, in one write: a frame's motion and its click reach the server in the same
-  // turn instead of the click waiting behind the motion's. Other threads are not held back.
-  class Batch {
-   public:
-    Batch();
-    ~Batch();
-    Batch(const Batch&) = delete;
-    Batch& operator=(const Batch&) = delete;
-  };
-  // Runs fn once this thread's batch has gone to the server, or now outside one. Work for other
-  // threads (a sound, a tray balloon) is started here, so that waking them does not put the
-  // frame's click behind their turn on the processor.
-  static void afterWrite(std::function<void()> fn);
+  // The requests of a write scope go to the server in one write at its end: the click does not
+  // wait behind the motion's turn.
+  void beginWrite() override;
+  void endWrite() override;
+  void afterWrite(std::function<void()> fn) override;
   // Count of X errors seen on this connection since start (the handler logs each one).
   int errorCount() const;
 
@@ -84,11 +75,9 @@ class X11Backend {
   X11Backend& operator=(const X11Backend&) = delete;
 
  private:
-  // With the lock held: flushes now, or at the end of this thread's batch.
+  // With the lock held: flushes now, or at the end of this thread's write scope on this backend.
   void flushLocked();
 
-  X11Backend();
-  ~X11Backend();
   struct Impl;
   Impl* d_;
 };

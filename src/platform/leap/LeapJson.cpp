@@ -27,7 +27,9 @@ inline bool toNumber(const char* p, const char* end, T& out, const char** next)
     // Without branches: the signs and zeros of the sensor's numbers follow no pattern the
     // processor could predict. The text is padded: two bytes from p can be read.
     const char* digits = p + (*p == '-' ? 1 : 0);
-    if ((!isDigit(digits[0])) | ((digits[0] == '0') & isDigit(digits[1])))
+    const int noDigit = int(!isDigit(digits[0]));
+    const int leadingZero = int(digits[0] == '0') & int(isDigit(digits[1]));
+    if (noDigit | leadingZero)
         return false;
     T value{};
     const auto r = std::from_chars(p, end, value, std::chars_format::fixed);

@@ -1,6 +1,7 @@
-// The recogniser on this machine (standalone mode): the real action manager and pointer device
-// move the X pointer of the test's private Xvfb (1920 x 1080) and press its buttons. Everything
-// is read back from the server with XQueryPointer on a connection of the test's own.
+// The recogniser's decisions on this machine (standalone mode): the real action manager as the
+// engine's sink, its pointer device on the test's X connection, move the X pointer of the test's
+// private Xvfb (1920 x 1080) and press its buttons. Everything is read back from the server with
+// XQueryPointer on another connection of the test's own.
 
 #include <QApplication>
 #include <cstdint>
@@ -11,8 +12,7 @@
 #include "ActionMgr.h"
 #include "VelmoBox.h"
 #include "VelmoGestures.h"
-#include "X11Backend.h"
-#include "test_recogniser_harness.h"
+#include "desktop_test_util.h"
 
 namespace xprobe {
 bool open();
@@ -38,7 +38,15 @@ class LocalPointer : public ::testing::Test {
     warp(700, 300);
     g.InitParameters();
     user(AutoHandMotionScaleFactor, 0);
-    mgr = std::make_unique<ActionMgr>(rig::engineRecordWithDevice(g), nullptr);
+    // The engine's record, the device at the table's double-click time and wheel scale.
+    ActionMgr::actionMgrData d;
+    d.networkModeRef = g.networkModePtr();
+    d.audioFx = g.audioFxPtr();
+    d.audioFxBorder = g.audioFxBorderPtr();
+    d.graphicFx = g.graphicFxPtr();
+    d.doubleClickTime = 1000;
+    d.wheelScaleFactor = 0.3;
+    mgr = std::make_unique<ActionMgr>(testDesktop(), d, nullptr);
     g.setEngineObjects(mgr.get(), &box);
     g.ResetRecogniser();
     g.setMonotonicClock([this] { return clockUs; });
@@ -56,7 +64,7 @@ class LocalPointer : public ::testing::Test {
   void warp(int x, int y) { xprobe::warp(x, y); }
   // After the backend's requests have been processed: its moves are flushed, not waited for.
   Pointer pointer() {
-    X11Backend::instance().sync();
+    testDesktop().sync();
     Pointer p;
     EXPECT_TRUE(xprobe::query(&p.x, &p.y, &p.mask));
     return p;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Codes shared by the action manager, the devices and the network commands; the values are part
-// of the command protocol.
+// Codes shared by the engine's decisions, the action manager, the devices and the network
+// commands; the values are part of the command protocol.
 
 enum actionType : int {
   LeftButton = 1,
