@@ -11,4 +11,5 @@ void CheckController::run() {
     std::this_thread::sleep_until(deadline);
     if (controller && !controller->isConnected()) emit onDisconnect();
     emit resultReady(QString());
+    ran_.store(true, std::memory_order_release);
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
+
 namespace Leap {
 class Controller;
 }
@@ -14,6 +16,12 @@ public:
     explicit CheckController(QObject* parent = nullptr) : QThread(parent) {}
 
     void SetController(Leap::Controller* controller) { this->controller = controller; }
+    // Waits for the check to end. QThread's own join is not seen by ThreadSanitizer (Qt is not
+    // built for it); the flag's acquire makes everything run() did visible before a delete.
+    void join() {
+        wait();
+        (void)ran_.load(std::memory_order_acquire);
+    }
 
 signals:
     void resultReady(const QString& s);
@@ -24,4 +32,5 @@ protected:
 
 private:
     Leap::Controller* controller = nullptr;
+    std::atomic<bool> ran_{false};
 };

@@ -147,7 +147,7 @@ VelmoWindow::~VelmoWindow() {
     const bool sendStats = listener_.IsSendingStats() != 0;
     letGoAndSave();
 
-    checkController_->wait();
+    checkController_->join();
 
     balloonTimer_->stop();
     splashTimer_->stop();

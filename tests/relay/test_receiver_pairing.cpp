@@ -235,7 +235,9 @@ TEST_F(RelayHosts, SilenceAndLeavingDestinationModeLetGoOfHeldInput) {
 
 TEST_F(RelayHosts, ALiveSourceRestatesWhatItHoldsAndItsLostReleasesAreMadeGood) {
   // The source's side: the restatement follows what went out, whatever was pressed before.
+  rig.spare.socket.close();
   rx = makeReceiver("127.0.0.4", ActionMgr::Source);
+  ASSERT_TRUE(waitFor([&] { return rx->isBound(); }));
   rx->startSendingParams();
   auto restated = [&](const char* expected) {
     return waitFor([&] { return rig.destination.next(1000) == expected; });

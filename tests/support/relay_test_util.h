@@ -82,22 +82,26 @@ struct RelayRig {
   QTimer releaseTimer;
   LoopbackPeer destination;
   LoopbackPeer source;
+  // Holds the port on 127.0.0.4 for a test that puts a source there, so that no other test
+  // program running beside this one takes it meanwhile.
+  LoopbackPeer spare;
   std::unique_ptr<ActionMgr> mgr;
   SignalLog log;
   int port = 0;
 
   RelayRig() {
-    // One port on two loopback addresses; retry if the address pair is not free on that port.
+    // One port on three loopback addresses; retry if they are not all free on that port.
     for (int tries = 0; tries < 20 && port == 0; ++tries) {
       LoopbackPeer probe;
       if (!probe.bind("127.0.0.2", 0)) continue;
       const quint16 p = probe.port();
       probe.socket.close();
-      if (destination.bind("127.0.0.2", p) && source.bind("127.0.0.1", p)) {
+      if (destination.bind("127.0.0.2", p) && source.bind("127.0.0.1", p) && spare.bind("127.0.0.4", p)) {
         port = p;
       } else {
         destination.socket.close();
         source.socket.close();
+        spare.socket.close();
       }
     }
     EXPECT_NE(port, 0);
