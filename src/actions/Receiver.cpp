@@ -89,6 +89,10 @@ void Receiver::setTiming(const Timing& timing) {
   });
 }
 
+void Receiver::setPointerRequestHandler(std::function<void()> handler) {
+  onOwnThread([this, handler] { pointerRequested_ = handler; });
+}
+
 void Receiver::setClock(Clock clock) {
   onOwnThread([this, clock] { clock_ = clock ? clock : Clock(steadyMs); });
 }
@@ -389,5 +393,5 @@ void Receiver::onSource(const RelayCodec::Decoded& decoded, const QHostAddress& 
   if (!fromConfiguredDestination(from)) return;
   if (c.kind == Kind::SetResolution && !decoded.ignored)
     actionMgr_->SetResolution(c.width, c.height);
-  if (c.kind == Kind::CheckAlternativeMousePtr) altPtrCheck_.store(true);
+  if (c.kind == Kind::CheckAlternativeMousePtr && pointerRequested_) pointerRequested_();
 }

@@ -21,8 +21,8 @@ struct Decoded;
 // the three periodic messages of the pairing (a source announces itself, a destination reports its
 // screen and asks once for the pointer parameters).
 //
-// Everything but altPtrCheck belongs to the thread that made the receiver, whose event loop must
-// run; the operations may be called from any thread and are carried over to it.
+// Everything belongs to the thread that made the receiver, whose event loop must run; the
+// operations may be called from any thread and are carried over to it.
 //
 // A destination obeys only its paired source: the first host that announces itself after the
 // machine became a destination. Another host takes over only after the paired one has been silent
@@ -68,8 +68,9 @@ class Receiver : public QObject {
   void startSendingParams();
   void stopSendingParams();
   void startSendingCheckAltMousePtr();
-  bool getAltMousePtrCheck() const { return altPtrCheck_.load(); }
-  void setAltMousePtrCheck(bool check) { altPtrCheck_.store(check); }
+  // Called on the receiver's thread when the configured destination asks this source for its
+  // pointer parameters.
+  void setPointerRequestHandler(std::function<void()> handler);
 
   // The engine's network mode became mode: the socket is bound in modes 1 and 2 and closed in 0,
   // each mode keeps only its own timers, and a destination that stops being one lets go of held
@@ -127,7 +128,7 @@ class Receiver : public QObject {
   QTimer* watchdogTimer_;
   ActionMgr* actionMgr_;
   Mouse* mouse_;
-  std::atomic<bool> altPtrCheck_{false};
+  std::function<void()> pointerRequested_;
 
   QHostAddress bindAddress_{QHostAddress::Any};
   Timing timing_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include <QDialog>
@@ -23,6 +24,7 @@ class OsxMousePointer;
 class QAction;
 class QMenu;
 class QThread;
+class RelaySession;
 class QTimer;
 class TutorialSession;
 class UserOptionDlg;
@@ -81,7 +83,9 @@ public:
     // The last message about a tutorial that could not run (null when none is shown).
     QMessageBox* tutorialMessage() const { return tutorialMessage_; }
     // The thread on which the relay's receiver runs its sockets and timers.
-    QThread* socketThread() const { return socketThread_; }
+    QThread* socketThread() const;
+    // The relay: the network mode and what it sends (null before start-up and after shut-down).
+    RelaySession* relay() const { return relay_.get(); }
     UserOptionDlg* optionsDialog() const { return options_; }
     OsxMousePointer* mousePointer() const { return mousePointer_; }
 
@@ -153,9 +157,10 @@ private:
     void splash();
     void autoStartClick();
     void setTrayIcon(bool green);
-    // The network mode's side effects: the relay's timers, the alternative pointer, the menu.
+    // The network mode to the relay, and its side effects here: the alternative pointer, the menu.
     void initNetworkMode(int type);
-    // The relay's thread with the engine's sockets on it (start-up), and its end (shut-down).
+    // The relay's session on its thread, towards the configured destination (start-up), and its
+    // end (shut-down).
     void startRelay();
     void stopRelay();
     // Yes on the question whether to open address in the browser.
@@ -225,6 +230,5 @@ private:
     AudioFX* audioFx_ = nullptr;
     GraphicFX* graphicFx_ = nullptr;
 
-    QThread* socketThread_ = nullptr;
-    QObject* socketContext_ = nullptr;  // lives on socketThread_; parent of the relay's sockets
+    std::unique_ptr<RelaySession> relay_;
 };

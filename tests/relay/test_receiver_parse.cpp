@@ -125,6 +125,9 @@ struct PeerCase {
   std::function<bool(RelayRig&, Receiver&)> check;
 };
 
+// Requests for the pointer parameters handed on by the receiver in the current case.
+int pointerRequests = 0;
+
 // In mode 1, the first datagram the destination sees after anything that should not have gone.
 bool nothingSent(RelayRig& r) {
   r.mode.store(ActionMgr::Source);
@@ -151,9 +154,11 @@ TEST(ReceiverParse, OnlyThePairedSourceOrTheConfiguredDestinationIsHeard) {
       {"resolution from another host", 1, "SETRESOLUTION 1280 1024", "127.0.0.3", widthIs(0)},
       {"resolution of no size", 1, "SETRESOLUTION 0 1024", "127.0.0.2", widthIs(0)},
       {"check from another host", 1, "CHECKALTERNATIVEMOUSEPTR", "127.0.0.3",
-       [](RelayRig&, Receiver& rx) { return !rx.getAltMousePtrCheck(); }},
+       [](RelayRig&, Receiver&) { return pointerRequests == 0; }},
       {"check from the destination", 1, "CHECKALTERNATIVEMOUSEPTR", "127.0.0.2",
-       [](RelayRig&, Receiver& rx) { return rx.getAltMousePtrCheck(); }},
+       [](RelayRig&, Receiver&) { return pointerRequests == 1; }},
+      {"check on a destination", 2, "CHECKALTERNATIVEMOUSEPTR", "127.0.0.1",
+       [](RelayRig&, Receiver&) { return pointerRequests == 0; }},
       // Standalone: nothing at all.
       {"standalone", 0, fx, "127.0.0.1", switchesWritten(0)},
       {"announce on standalone", 0, "SETSOURCEIP", "127.0.0.1",
@@ -165,6 +170,8 @@ TEST(ReceiverParse, OnlyThePairedSourceOrTheConfiguredDestinationIsHeard) {
     rig.mode.store(c.mode);
     // Port 0: no socket; the datagrams are handed in.
     Receiver rx(rig.mgr->GetMouse(), rig.mgr.get(), 0, nullptr);
+    pointerRequests = 0;
+    rx.setPointerRequestHandler([] { ++pointerRequests; });
     QHostAddress source("127.0.0.1");
     if (c.mode == ActionMgr::Destination) rx.ParseMsg("SETSOURCEIP", &source);
     QHostAddress from(QString::fromLatin1(c.from));
