@@ -9,7 +9,7 @@
 #include <atomic>
 
 #include "ActionMgr.h"
-#include "NetworkCommand.h"
+#include "RelayCodec.h"
 #include "X11Backend.h"
 
 namespace {
@@ -73,7 +73,7 @@ BENCHMARK(BM_MousePointerMoveLocal);
 
 void BM_FormatMouseMove(benchmark::State& state) {
   int i = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(NetworkCommand::mouseMove(i++, 540, 0, 0));
+  for (auto _ : state) benchmark::DoNotOptimize(RelayCodec::encode(RelayCommand::mouseMove(i++, 540, 0, 0)));
 }
 BENCHMARK(BM_FormatMouseMove);
 

@@ -6,7 +6,7 @@
 #include "Desktop.h"
 #include "Keyboard.h"
 #include "Mouse.h"
-#include "NetworkCommand.h"
+#include "RelayCodec.h"
 #include "ScreenEdgeDetector.h"
 #include "Sender.h"
 #include "WndEvent.h"
@@ -123,7 +123,8 @@ void ActionMgr::MousePointerMove(int x, int y, int alternativePointer, int relat
     // Until the destination has told its size every absolute position would pin its pointer to
     // the top-left corner.
     if (relative == 0 && (remoteWidth_.load() <= 0 || remoteHeight_.load() <= 0)) return;
-    sendToDestination(NetworkCommand::mouseMove(x, y, alternativePointer, relative));
+    sendToDestination(
+        RelayCodec::encode(RelayCommand::mouseMove(x, y, alternativePointer, relative)));
   }
 }
 
@@ -141,9 +142,10 @@ void ActionMgr::GenerateAction(actionType type, int press, int suppress, int not
   } else if (m == Source) {
     std::lock_guard<std::mutex> lock(sourceHeldMutex_);
     if (type == KeyboardShortcut) {
-      sendToDestination(NetworkCommand::keyboard(press, suppress, notify, keys, name, osKey));
+      sendToDestination(RelayCodec::encode(
+          RelayCommand::keyboardAction(press, suppress, notify, keys, name, osKey)));
     } else {
-      sendToDestination(NetworkCommand::button(type, press, suppress, notify));
+      sendToDestination(RelayCodec::encode(RelayCommand::button(type, press, suppress, notify)));
     }
     if (type < LeftButton || type > KeyboardShortcut) return;
     // A suppressed press holds nothing there; any release lets go there.
@@ -159,8 +161,8 @@ void ActionMgr::sendHeldInput() {
   if (mode() != Source) return;
   std::lock_guard<std::mutex> lock(sourceHeldMutex_);
   auto holds = [this](actionType type) { return (sourceHeld_ >> type) & 1u; };
-  sendToDestination(NetworkCommand::heldInput(holds(LeftButton), holds(RightButton),
-                                              holds(MiddleButton), holds(KeyboardShortcut)));
+  sendToDestination(RelayCodec::encode(RelayCommand::heldInput(
+      holds(LeftButton), holds(RightButton), holds(MiddleButton), holds(KeyboardShortcut))));
 }
 
 void ActionMgr::matchHeldInput(bool left, bool right, bool middle, bool keyboard) {
@@ -259,7 +261,7 @@ void ActionMgr::ResetMouseWheel() {
   if (isLocal(m)) {
     mouse_->resetWheel();
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::resetMouseWheel());
+    sendToDestination(RelayCodec::encode(RelayCommand::resetMouseWheel()));
   }
 }
 
@@ -272,7 +274,8 @@ void ActionMgr::MouseWheelMove(float delta, int forward, int notify, float progr
     if (progress >= 1.0f && notify != 0 && static_cast<double>(progress) < 1.1)
       notifyWnd(forward != 0 ? WndWheelForward : WndWheelDownward);
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::mouseWheelMove(delta, forward, notify, progress));
+    sendToDestination(
+        RelayCodec::encode(RelayCommand::mouseWheelMove(delta, forward, notify, progress)));
   }
 }
 
@@ -281,7 +284,7 @@ void ActionMgr::HideMousePointer(bool hide) {
   if (isLocal(m)) {
     mouse_->HidePointer(hide);
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::hideMousePointer(hide));
+    sendToDestination(RelayCodec::encode(RelayCommand::hideMousePointer(hide)));
   }
 }
 
@@ -291,7 +294,7 @@ void ActionMgr::SetMousePointer(AlternativePointer* pointer) {
   if (isLocal(m)) {
     mouse_->SetMousePointer(pointer);
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::setMousePointer());
+    sendToDestination(RelayCodec::encode(RelayCommand::setMousePointer()));
   }
 }
 
@@ -305,7 +308,7 @@ void ActionMgr::SetMousePointer() {
       qDebug().noquote() << "mPointer is NULL";
     }
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::setMousePointer());
+    sendToDestination(RelayCodec::encode(RelayCommand::setMousePointer()));
   }
 }
 
@@ -314,7 +317,7 @@ void ActionMgr::DeleteMousePointer() {
   if (isLocal(m)) {
     mouse_->DeleteMousePointer();
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::deleteMousePointer());
+    sendToDestination(RelayCodec::encode(RelayCommand::deleteMousePointer()));
   }
 }
 
@@ -325,8 +328,8 @@ void ActionMgr::setParam(int doubleClickTime, float wheelScaleFactor, int relati
     mouse_->setParam(doubleClickTime, wheelScaleFactor, relative, alternativePointer,
                      onlyPrimaryDisplay);
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::setMouseParam(doubleClickTime, wheelScaleFactor, relative,
-                                                    alternativePointer, onlyPrimaryDisplay));
+    sendToDestination(RelayCodec::encode(RelayCommand::setMouseParam(
+        doubleClickTime, wheelScaleFactor, relative, alternativePointer, onlyPrimaryDisplay)));
   }
 }
 
@@ -345,7 +348,7 @@ void ActionMgr::GenerateFistDetected(bool fist) {
   if (m == Standalone) {
     emit fistDetected(kFistSound);
   } else {
-    sendToDestination(NetworkCommand::fistDetected());
+    sendToDestination(RelayCodec::encode(RelayCommand::fistDetected()));
   }
 }
 
@@ -364,15 +367,16 @@ void ActionMgr::GenerateScreenBorderReached(screenBorder side1, screenBorder sid
       if (side1 != NoSide) emit screenBorderSideReached(side1, autoHeight ? 1 : 0);
       if (side2 != NoSide) emit screenBorderSideReached(side2, autoHeight ? 1 : 0);
     } else if (m == Source) {
-      sendToDestination(NetworkCommand::screenBorder(side1, side2, 0, autoHeight ? 1 : 0));
+      sendToDestination(
+          RelayCodec::encode(RelayCommand::screenBorder(side1, side2, false, autoHeight)));
     }
   } else if (!reached && borderActive_) {
     if (local) {
       emit screenBorderReached(kBorderLeftSound);
       emit screenBorderSideReached(NoSide, autoHeight ? 1 : 0);
     } else if (m == Source) {
-      sendToDestination(NetworkCommand::screenBorder(NoSide, NoSide, hold ? 1 : 0,
-                                                     autoHeight ? 1 : 0));
+      sendToDestination(
+          RelayCodec::encode(RelayCommand::screenBorder(NoSide, NoSide, hold, autoHeight)));
     }
     borderActive_ = false;
   }
@@ -383,13 +387,14 @@ void ActionMgr::sendAudioGraphicParam(bool audioFx, bool audioFxBorder, bool gra
   if (isLocal(m)) {
     if (setEffectSwitches_) setEffectSwitches_(audioFx, audioFxBorder, graphicFx);
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::audioGraphicFxParams(audioFx, audioFxBorder, graphicFx));
+    sendToDestination(
+        RelayCodec::encode(RelayCommand::audioGraphicFxParams(audioFx, audioFxBorder, graphicFx)));
   }
 }
 
 void ActionMgr::sendAudioGraphicParam() {
-  sendToDestination(NetworkCommand::audioGraphicFxParams(load(audioFx_), load(audioFxBorder_),
-                                                         load(graphicFx_)));
+  sendToDestination(RelayCodec::encode(
+      RelayCommand::audioGraphicFxParams(load(audioFx_), load(audioFxBorder_), load(graphicFx_))));
 }
 
 void ActionMgr::SetResolution(int w, int h) {
@@ -403,7 +408,7 @@ void ActionMgr::SetResolution(int w, int h) {
     const int height = mouse_->getHeightOfScreen();
     remoteWidth_.store(width);
     remoteHeight_.store(height);
-    replyToSource(NetworkCommand::setResolution(width, height));
+    replyToSource(RelayCodec::encode(RelayCommand::setResolution(width, height)));
   } else if (m == Source) {
     qDebug().noquote() << "SET RESOLUTION SOURCE MODE";
     // A size that is no size (from a faulty peer) counts as not reported yet.
@@ -427,7 +432,7 @@ void ActionMgr::SetSourceIp(QHostAddress from) {
     std::lock_guard<std::mutex> lock(sourceMutex_);
     sourceIp_ = learned;
   } else if (m == Source) {
-    sendToDestination(NetworkCommand::setSourceIp());
+    sendToDestination(RelayCodec::encode(RelayCommand::setSourceIp()));
   }
 }
 
@@ -436,7 +441,7 @@ void ActionMgr::announceSource() { SetSourceIp(QHostAddress(QStringLiteral("0.0.
 bool ActionMgr::CheckAlternativeMousePointer() {
   if (isUnknownSource(sourceIp())) return false;
   qDebug().noquote() << "SEND CHECK ALTERNATIVE MOUSE POINTER REQUEST";
-  return replyToSource(NetworkCommand::checkAlternativeMousePtr());
+  return replyToSource(RelayCodec::encode(RelayCommand::checkAlternativeMousePtr()));
 }
 
 QHostAddress ActionMgr::addressOf(const int* ip) {

@@ -4,11 +4,12 @@
 #include <QDebug>
 #include <QThread>
 #include <QTimer>
-#include <QUdpSocket>
 #include <chrono>
 
 #include "ActionMgr.h"
 #include "Mouse.h"
+#include "ReceiverSocket.h"
+#include "RelayCodec.h"
 
 namespace {
 
@@ -19,8 +20,14 @@ std::int64_t steadyMs() {
 
 }  // namespace
 
-Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socketParent)
+Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* /*socketParent*/)
     : QObject(nullptr),
+      socket_(new ReceiverSocket(
+          [this](const QByteArray& datagram, const QHostAddress& from) {
+            QHostAddress sender = from;
+            ParseMsg(datagram, &sender);
+          },
+          this)),
       resolutionTimer_(new QTimer(this)),
       paramsTimer_(new QTimer(this)),
       heldTimer_(new QTimer(this)),
@@ -28,7 +35,6 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socket
       watchdogTimer_(new QTimer(this)),
       actionMgr_(actionMgr),
       mouse_(mouse),
-      socketParent_(socketParent),
       clock_(steadyMs) {
   connect(resolutionTimer_, &QTimer::timeout, this, &Receiver::sendResolution);
   connect(paramsTimer_, &QTimer::timeout, this, &Receiver::sendParams);
@@ -40,10 +46,8 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socket
   qDebug().noquote() << "Receiver Initialized!";
 }
 
-Receiver::~Receiver() {
-  // After shutdown() from another thread there is nothing left here that belongs to a thread.
-  delete socket_.data();
-}
+// After shutdown() from another thread there is nothing left here that belongs to a thread.
+Receiver::~Receiver() = default;
 
 int Receiver::mode() const {
   const std::atomic<int>* m = actionMgr_ ? actionMgr_->getNetworkMode() : nullptr;
@@ -79,12 +83,23 @@ void Receiver::setBindAddress(const QHostAddress& address) {
 }
 
 void Receiver::setTiming(const Timing& timing) {
-  onOwnThread([this, timing] { timing_ = timing; });
+  onOwnThread([this, timing] {
+    timing_ = timing;
+    socket_->setDatagramsPerRead(timing.datagramsPerRead);
+  });
+}
+
+void Receiver::setPointerRequestHandler(std::function<void()> handler) {
+  onOwnThread([this, handler] { pointerRequested_ = handler; });
 }
 
 void Receiver::setClock(Clock clock) {
   onOwnThread([this, clock] { clock_ = clock ? clock : Clock(steadyMs); });
 }
+
+bool Receiver::isBound() const { return socket_->isBound(); }
+
+int Receiver::datagramsHandled() const { return socket_->datagramsHandled(); }
 
 QHostAddress Receiver::pairedSource() const {
   std::lock_guard<std::mutex> lock(pairedMutex_);
@@ -94,38 +109,16 @@ QHostAddress Receiver::pairedSource() const {
 void Receiver::resetSocket(int port) {
   onOwnThread([this, port] {
     closeSocket();
-    if (port != port_.load()) bindFailureLogged_ = false;
     port_.store(port);
     bindIfWanted();
   });
 }
 
-void Receiver::closeSocket() {
-  // Deleted at once: what was pending on it is lost, as a new port wants.
-  delete socket_.data();
-  bound_.store(false);
-}
+void Receiver::closeSocket() { socket_->close(); }
 
 void Receiver::bindIfWanted() {
-  if (socket_ || (appliedMode_ != ActionMgr::Source && appliedMode_ != ActionMgr::Destination))
-    return;
-  const int port = port_.load();
-  if (port <= 0 || port > 65535) return;
-  QObject* parent = socketParent_ && socketParent_->thread() == thread() ? socketParent_ : this;
-  auto* socket = new QUdpSocket(parent);
-  // Not shared: another program on the port would hear our commands, or we its.
-  if (!socket->bind(bindAddress_, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
-    if (!bindFailureLogged_) {
-      qWarning().noquote() << "RECEIVER COULD NOT BIND PORT" << port << ":" << socket->errorString();
-      bindFailureLogged_ = true;
-    }
-    delete socket;
-    return;
-  }
-  bindFailureLogged_ = false;
-  socket_ = socket;
-  bound_.store(true);
-  connect(socket, &QUdpSocket::readyRead, this, &Receiver::processPendingDatagrams);
+  if (appliedMode_ != ActionMgr::Source && appliedMode_ != ActionMgr::Destination) return;
+  socket_->bind(bindAddress_, port_.load());
 }
 
 void Receiver::applyNetworkMode(int newMode) {
@@ -188,34 +181,6 @@ void Receiver::leaveDestination() {
 void Receiver::releaseHeldInput(const char* why) {
   qDebug().noquote() << "RELEASING HELD INPUT:" << why;
   if (actionMgr_) actionMgr_->releaseHeldInput();
-}
-
-void Receiver::processPendingDatagrams() {
-  QUdpSocket* socket = socket_.data();
-  if (!socket) return;
-  // The rest wait in the socket: its notifier fires again on the next turn of the event loop,
-  // after whatever else is waiting. No call of our own is queued for them: one that drained the
-  // socket first would leave the next readyRead reading nothing, and Qt then keeps its notifier
-  // off for good (GLib's loop runs them in that order).
-  for (int handled = 0; handled < timing_.datagramsPerRead && socket->hasPendingDatagrams();
-       ++handled) {
-    const qint64 size = socket->pendingDatagramSize();
-    QHostAddress from;
-    if (size < 0 || size > MaxDatagramBytes) {
-      char discard;
-      socket->readDatagram(&discard, 1);
-      datagramsHandled_.fetch_add(1);
-      continue;
-    }
-    QByteArray data(static_cast<int>(size), Qt::Uninitialized);
-    const qint64 got = socket->readDatagram(data.data(), size, &from);
-    if (got >= 0) {
-      data.resize(static_cast<int>(got));
-      ParseMsg(data, &from);
-    }
-    datagramsHandled_.fetch_add(1);
-    if (socket_.data() != socket) return;
-  }
 }
 
 void Receiver::sendResolution() {
@@ -329,4 +294,104 @@ bool Receiver::fromConfiguredDestination(const QHostAddress& from) const {
   bool okDest = false;
   const quint32 destination = actionMgr_->destinationAddress().toIPv4Address(&okDest);
   return okDest && sender == destination;
+}
+
+// Only exact commands count; everything else is ignored without a word.
+void Receiver::ParseMsg(QByteArray datagram, QHostAddress* from) {
+  if (!from || !actionMgr_) return;
+  const RelayCodec::Decoded decoded = RelayCodec::decode(datagram);
+  if (mode() == ActionMgr::Destination) {
+    onDestination(decoded, *from);
+  } else if (mode() == ActionMgr::Source) {
+    onSource(decoded, *from);
+  }
+}
+
+void Receiver::onDestination(const RelayCodec::Decoded& decoded, const QHostAddress& from) {
+  using Kind = RelayCommand::Kind;
+  const Kind kind = decoded.command.kind;
+  if (kind == Kind::SetSourceIp) {
+    if (acceptAnnouncement(from)) actionMgr_->SetSourceIp(from);
+    return;
+  }
+  // Nothing but an announcement from anyone but the paired source.
+  {
+    bool ok = false;
+    const quint32 sender = from.toIPv4Address(&ok);
+    std::lock_guard<std::mutex> lock(pairedMutex_);
+    if (!ok || paired_.isNull() || paired_.toIPv4Address() != sender) return;
+  }
+  if (kind == Kind::Unknown || kind == Kind::SetResolution ||
+      kind == Kind::CheckAlternativeMousePtr)
+    return;
+  if (!decoded.ignored) apply(decoded.command);
+  // Any command from the paired source shows it is still there.
+  lastHeardMs_ = now();
+  silenceHandled_ = false;
+}
+
+void Receiver::apply(const RelayCommand& c) {
+  using Kind = RelayCommand::Kind;
+  ActionMgr& m = *actionMgr_;
+  switch (c.kind) {
+    case Kind::MouseMove:
+      m.MousePointerMove(c.x, c.y, c.alternativePointer, c.relative);
+      break;
+    case Kind::LeftButton:
+    case Kind::RightButton:
+    case Kind::MiddleButton: {
+      const actionType type = c.kind == Kind::LeftButton    ? LeftButton
+                              : c.kind == Kind::RightButton ? RightButton
+                                                            : MiddleButton;
+      m.GenerateAction(type, c.press, c.suppress, c.notify, QString(), QString(), false);
+      break;
+    }
+    case Kind::Keyboard:
+      m.GenerateAction(KeyboardShortcut, c.press, c.suppress, c.notify, c.keys, c.name, c.osKey);
+      break;
+    case Kind::MouseWheelMove:
+      m.MouseWheelMove(c.delta, c.forward, c.notify, c.progress);
+      break;
+    case Kind::ResetMouseWheel:
+      m.ResetMouseWheel();
+      break;
+    case Kind::HideMousePointer:
+      m.HideMousePointer(c.hide);
+      break;
+    case Kind::DeleteMousePointer:
+      m.DeleteMousePointer();
+      break;
+    case Kind::SetMouseParam:
+      m.setParam(c.doubleClickTime, c.wheelScaleFactor, c.relative, c.alternativePointer,
+                 c.onlyPrimaryDisplay);
+      break;
+    case Kind::SetMousePointer:
+      m.SetMousePointer();
+      break;
+    case Kind::FistDetected:
+      m.GenerateFistDetected(true);
+      break;
+    case Kind::ScreenBorder:
+      m.GenerateScreenBorderReached(static_cast<screenBorder>(c.side1),
+                                    static_cast<screenBorder>(c.side2), c.hold, c.autoHeight);
+      break;
+    case Kind::AudioGraphicFxParams:
+      m.sendAudioGraphicParam(c.audioFx, c.audioFxBorder, c.graphicFx);
+      break;
+    case Kind::HeldInput:
+      m.matchHeldInput(c.left, c.right, c.middle, c.keyboard);
+      break;
+    default:
+      break;
+  }
+}
+
+void Receiver::onSource(const RelayCodec::Decoded& decoded, const QHostAddress& from) {
+  using Kind = RelayCommand::Kind;
+  const RelayCommand& c = decoded.command;
+  if (c.kind != Kind::SetResolution && c.kind != Kind::CheckAlternativeMousePtr) return;
+  if (!fromConfiguredDestination(from)) return;
+  if (c.kind == Kind::SetResolution && !decoded.ignored)
+    actionMgr_->SetResolution(c.width, c.height);
+  if (c.kind == Kind::CheckAlternativeMousePtr && pointerRequested_) pointerRequested_();
 }

@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
-#include <QPointer>
-#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -13,14 +11,18 @@
 class ActionMgr;
 class Mouse;
 class QTimer;
-class QUdpSocket;
+class ReceiverSocket;
+struct RelayCommand;
+namespace RelayCodec {
+struct Decoded;
+}
 
 // The receiving end of the network relay: the socket on which this machine hears commands, and
 // the three periodic messages of the pairing (a source announces itself, a destination reports its
 // screen and asks once for the pointer parameters).
 //
-// Everything but altPtrCheck belongs to the thread that made the receiver, whose event loop must
-// run; the operations may be called from any thread and are carried over to it.
+// Everything belongs to the thread that made the receiver, whose event loop must run; the
+// operations may be called from any thread and are carried over to it.
 //
 // A destination obeys only its paired source: the first host that announces itself after the
 // machine became a destination. Another host takes over only after the paired one has been silent
@@ -32,8 +34,6 @@ class Receiver : public QObject {
   Q_OBJECT
 
  public:
-  // Longer datagrams are dropped unread: no command comes near it.
-  static constexpr int MaxDatagramBytes = 4096;
   // A paired source that has said nothing for this long counts as gone (three announcements).
   static constexpr std::int64_t SilenceMs = 15000;
 
@@ -51,6 +51,7 @@ class Receiver : public QObject {
   // Milliseconds of a clock that never steps back.
   using Clock = std::function<std::int64_t()>;
 
+  // The socket is the receiver's own child; the last argument is no longer used.
   Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socketParent);
   ~Receiver() override;
   Receiver(const Receiver&) = delete;
@@ -67,8 +68,9 @@ class Receiver : public QObject {
   void startSendingParams();
   void stopSendingParams();
   void startSendingCheckAltMousePtr();
-  bool getAltMousePtrCheck() const { return altPtrCheck_.load(); }
-  void setAltMousePtrCheck(bool check) { altPtrCheck_.store(check); }
+  // Called on the receiver's thread when the configured destination asks this source for its
+  // pointer parameters.
+  void setPointerRequestHandler(std::function<void()> handler);
 
   // The engine's network mode became mode: the socket is bound in modes 1 and 2 and closed in 0,
   // each mode keeps only its own timers, and a destination that stops being one lets go of held
@@ -84,18 +86,17 @@ class Receiver : public QObject {
   void setClock(Clock clock);
 
   // Readers for the engine and tests (any thread).
-  bool isBound() const { return bound_.load(); }
+  bool isBound() const;
   int port() const { return port_.load(); }
   QHostAddress pairedSource() const;
   // Datagrams read and acted on (or dropped) so far.
-  int datagramsHandled() const { return datagramsHandled_.load(); }
+  int datagramsHandled() const;
 
  public slots:
   void sendResolution();
   void sendParams();
 
  private slots:
-  void processPendingDatagrams();
   void sendCheckAltMousePtr();
   void sendHeldInput();
   void checkSilence();
@@ -110,14 +111,16 @@ class Receiver : public QObject {
   void closeSocket();
   void leaveDestination();
   void releaseHeldInput(const char* why);
-  void parseDestination(const QStringList& tokens, const QHostAddress& from);
-  void parseSource(const QStringList& tokens, const QHostAddress& from);
+  void onDestination(const RelayCodec::Decoded& decoded, const QHostAddress& from);
+  void onSource(const RelayCodec::Decoded& decoded, const QHostAddress& from);
+  // A command of the paired source carried out on this machine.
+  void apply(const RelayCommand& command);
   bool acceptAnnouncement(const QHostAddress& from);
   bool fromConfiguredDestination(const QHostAddress& from) const;
   std::int64_t now() const;
 
   std::atomic<int> port_{0};
-  QPointer<QUdpSocket> socket_;
+  ReceiverSocket* socket_;
   QTimer* resolutionTimer_;
   QTimer* paramsTimer_;
   QTimer* heldTimer_;
@@ -125,15 +128,11 @@ class Receiver : public QObject {
   QTimer* watchdogTimer_;
   ActionMgr* actionMgr_;
   Mouse* mouse_;
-  QObject* socketParent_;
-  std::atomic<bool> altPtrCheck_{false};
+  std::function<void()> pointerRequested_;
 
   QHostAddress bindAddress_{QHostAddress::Any};
   Timing timing_;
   Clock clock_;
-  std::atomic<bool> bound_{false};
-  bool bindFailureLogged_ = false;
-  std::atomic<int> datagramsHandled_{0};
   int appliedMode_ = -1;
 
   // The paired source (IPv4), when it was last heard, and whether its silence has been acted on.

@@ -1,22 +1,22 @@
 #pragma once
 
-#include "EngineRelay.h"
+#include <functional>
+
+#include "RelayEndpoint.h"
 
 class ActionMgr;
-class QObject;
 class Receiver;
 
-// The relay as the engine drives it on this machine: the action manager's sender towards the
-// destination, and a receiver that acts through the action manager. Made on the relay's thread.
-class RelayLink : public EngineRelay {
+// The relay's parts on this machine: the action manager's sender towards the destination, and a
+// receiver that acts through the action manager. Made on the relay session's thread.
+class RelayLink : public RelayEndpoint {
 public:
-    RelayLink(ActionMgr& actionMgr, int port, const int* ip, QObject* socketParent);
+    RelayLink(ActionMgr& actionMgr, int port, const int* ip, std::function<void()> pointerRequested);
     ~RelayLink() override;
     RelayLink(const RelayLink&) = delete;
     RelayLink& operator=(const RelayLink&) = delete;
 
     void applyNetworkMode(int mode) override;
-    void resetSocket(int port, const int* ip) override;
     void startSendingParams() override;
     void stopSendingParams() override;
     void startSendingResolution() override;
@@ -24,8 +24,7 @@ public:
     void startSendingCheckAltMousePtr() override;
     void sendResolution() override;
     void sendParams() override;
-    bool getAltMousePtrCheck() const override;
-    void setAltMousePtrCheck(bool check) override;
+    void announce() override;
     void shutdown() override;
 
 private:

@@ -12,7 +12,7 @@
 #include "NotificationWindow.h"
 #include "OsxMousePointer.h"
 #include "OwnEnvironment.h"
-#include "RelayLink.h"
+#include "RelaySession.h"
 #include "UsageStats.h"
 #include "UserOptionDlg.h"
 #include "WndEvent.h"
@@ -79,11 +79,6 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     // whose pointer device and keyboard post on this program's desktop.
     listener_.setSinkFactory(
         ActionMgr::factory(desktop_, releaseKeyTimer_, [this](ActionMgr* made) { actionMgr_ = made; }));
-    listener_.setRelayFactory([this](int port, const int* ip, QObject* socketParent) {
-        std::unique_ptr<EngineRelay> relay;
-        if (actionMgr_) relay = std::make_unique<RelayLink>(*actionMgr_, port, ip, socketParent);
-        return relay;
-    });
 
     // The engine starts inside addListener: its action manager, pointer device and keyboard exist
     // when the call returns.
@@ -105,7 +100,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     });
     if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(queueClickEvent(unsigned int)));
 
-    // The engine has started: its sockets, then the network mode it loaded.
+    // The engine has started: the relay, then the network mode it loaded.
     startRelay();
     initNetworkMode(listener_.getNetworkMode());
 
@@ -173,7 +168,7 @@ VelmoWindow::~VelmoWindow() {
     releaseKeyTimer_->stop();
     gesturesDelay_->stop();
 
-    // The receiver calls into the engine: it stops before the engine does.
+    // The receiver calls into the engine and its action manager: it stops before they go.
     stopRelay();
     controller_.removeListener(listener_);
 

@@ -25,6 +25,7 @@ class OsxMousePointer;
 class QAction;
 class QMenu;
 class QThread;
+class RelaySession;
 class QTimer;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
@@ -77,7 +78,9 @@ public:
     // The tutorial and the options dialog as the tray opens them.
     TutorialLauncher& tutorialLauncher() { return *tutorialLauncher_; }
     // The thread on which the relay's receiver runs its sockets and timers.
-    QThread* socketThread() const { return socketThread_; }
+    QThread* socketThread() const;
+    // The relay: the network mode and what it sends (null before start-up and after shut-down).
+    RelaySession* relay() const { return relay_.get(); }
     TrayOptions& trayOptions() { return *trayOptions_; }
     OsxMousePointer* mousePointer() const { return mousePointer_; }
 
@@ -135,9 +138,10 @@ private:
     void splash();
     void autoStartClick();
     void setTrayIcon(bool green);
-    // The network mode's side effects: the relay's timers, the alternative pointer, the menu.
+    // The network mode to the relay, and its side effects here: the alternative pointer, the menu.
     void initNetworkMode(int type);
-    // The relay's thread with the engine's sockets on it (start-up), and its end (shut-down).
+    // The relay's session on its thread, towards the configured destination (start-up), and its
+    // end (shut-down).
     void startRelay();
     void stopRelay();
     // Yes on the question whether to open address in the browser.
@@ -195,6 +199,5 @@ private:
     AudioFX* audioFx_ = nullptr;
     GraphicFX* graphicFx_ = nullptr;
 
-    QThread* socketThread_ = nullptr;
-    QObject* socketContext_ = nullptr;  // lives on socketThread_; parent of the relay's sockets
+    std::unique_ptr<RelaySession> relay_;
 };

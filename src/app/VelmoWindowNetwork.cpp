@@ -1,41 +1,43 @@
-// The tray window's network mode and the thread that runs the relay's sockets.
+// The tray window's network mode and the relay session that carries it out.
 #include "VelmoWindow.h"
 
 #include "ActionMgr.h"
 #include "OsxMousePointer.h"
+#include "RelayLink.h"
+#include "RelaySession.h"
 
 #include <QAction>
 #include <QDebug>
 #include <QThread>
 
 void VelmoWindow::startRelay() {
-    socketThread_ = new QThread();
-    socketThread_->setObjectName(QStringLiteral("velmo-relay"));
-    socketThread_->start();
-    socketContext_ = new QObject();
-    socketContext_->moveToThread(socketThread_);
-    // Made on that thread, so that its event loop delivers the datagrams and the timer ticks.
-    QMetaObject::invokeMethod(
-        socketContext_,
-        [this] {
-            listener_.setSocketParent(socketContext_);
-            listener_.createAllSocket();
-        },
-        Qt::BlockingQueuedConnection);
+    // The engine has started: its action manager lives until after the session has stopped.
+    ActionMgr* mgr = actionMgr_;
+    RelaySession::Wiring wiring;
+    wiring.endpoint = [mgr](int port, const int* ip, std::function<void()> pointerRequested) {
+        std::unique_ptr<RelayEndpoint> endpoint;
+        if (mgr) endpoint = std::make_unique<RelayLink>(*mgr, port, ip, std::move(pointerRequested));
+        return endpoint;
+    };
+    wiring.storeMode = [this](int mode) { listener_.setNetworkMode(mode); };
+    // The destination asked for our pointer parameters and pointer window: they go out now.
+    wiring.pointerRequested = [this, mgr] {
+        listener_.setMouseParam(false);
+        if (mgr) mgr->SetMousePointer();
+    };
+    relay_ = std::make_unique<RelaySession>(std::move(wiring));
+    int port = 0;
+    int ip[4] = {0, 0, 0, 0};
+    listener_.relayDestination(&port, ip);
+    relay_->start(listener_.getNetworkMode(), port, ip);
 }
 
 void VelmoWindow::stopRelay() {
-    if (!socketThread_) return;
     // Lets go of what a destination holds, then closes the socket, on the relay's thread.
-    listener_.deleteAllSocket();
-    listener_.setSocketParent(nullptr);
-    socketThread_->quit();
-    socketThread_->wait();
-    delete socketContext_;
-    socketContext_ = nullptr;
-    delete socketThread_;
-    socketThread_ = nullptr;
+    relay_.reset();
 }
+
+QThread* VelmoWindow::socketThread() const { return relay_ ? relay_->thread() : nullptr; }
 
 void VelmoWindow::setNetworkMode(int index) {
     initNetworkMode(index);
@@ -50,22 +52,18 @@ void VelmoWindow::setNetworkMode(int index) {
 }
 
 void VelmoWindow::initNetworkMode(int type) {
-    listener_.setNetworkMode(type);
+    if (relay_) {
+        relay_->setMode(type);
+    } else {
+        listener_.setNetworkMode(type);
+    }
     listener_.EncodeParameters();
+    if (type < ActionMgr::Standalone || type > ActionMgr::Destination) return;
     const bool destination = type == ActionMgr::Destination;
     if (destination) {
         qDebug().noquote() << "Destination sending resolution";
-        listener_.sendResolution();
-        listener_.startSendingResolution();
-        listener_.startSendingCheckAltMousePtr();
-        listener_.stopSendingParams();
         // A source may ask for the pointer window at any time: have it ready, hidden.
         initPointer();
-    } else if (type == ActionMgr::Source) {
-        listener_.stopSendingResolution();
-        listener_.startSendingParams();
-    } else if (type != ActionMgr::Standalone) {
-        return;
     }
     // Neither a source nor a destination shows the pointer window on this desktop.
     if (mousePointer_ && type != ActionMgr::Standalone) mousePointer_->hide();

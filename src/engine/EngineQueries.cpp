@@ -102,6 +102,11 @@ void VelmoGestures::AutoScalePointerFactor(int width, int height) {
 
 int VelmoGestures::getNetworkMode() const { return networkModePtr()->load(); }
 
+void VelmoGestures::setNetworkMode(int mode) {
+  if (mode < 0 || mode > 2) return;
+  updateSettings([mode](WorkingSettings& s) { s.networkMode = mode; });
+}
+
 void VelmoGestures::setMouseParam() {
   EngineSink* sink = sink_.load();
   if (sink == nullptr) return;

@@ -79,8 +79,6 @@ void VelmoGestures::deleteBox() {
 }
 
 void VelmoGestures::deleteSink() {
-  // The relay calls into the sink: it goes first.
-  deleteAllSocket();
   if (!ownedSink_) return;
   if (sink_.load() == ownedSink_.get()) {
     // Nothing may stay held once the sink is gone; in source mode the destination hears it.
@@ -93,8 +91,4 @@ void VelmoGestures::deleteSink() {
 
 void VelmoGestures::setSinkFactory(EngineSink::Factory factory) {
   sinkFactory_ = std::move(factory);
-}
-
-void VelmoGestures::setRelayFactory(EngineRelay::Factory factory) {
-  relayFactory_ = std::move(factory);
 }

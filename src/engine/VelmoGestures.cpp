@@ -4,6 +4,4 @@
 // not here.
 VelmoGestures::VelmoGestures() = default;
 
-// The relay normally went at shut-down (deleteAllSocket); one still here goes now, before the sink
-// it acts on.
-VelmoGestures::~VelmoGestures() { deleteAllSocket(); }
+VelmoGestures::~VelmoGestures() = default;

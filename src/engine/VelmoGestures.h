@@ -8,12 +8,10 @@
 #include <memory>
 #include <mutex>
 
-#include "EngineRelay.h"
 #include "EngineSink.h"
 #include "ParameterTable.h"
 #include "handTrackingData.h"
 
-class QObject;
 class VelmoBox;
 
 // The gesture recogniser. The parameter table lives in ParameterTable; the recogniser's per-frame
@@ -46,8 +44,6 @@ class VelmoGestures : public ParameterTable {
   // Makes the sink at each start, once the settings are read (the tray window hands it before the
   // first start). Without one the engine decides and hands on nothing.
   void setSinkFactory(EngineSink::Factory factory);
-  // Makes the relay at createAllSocket.
-  void setRelayFactory(EngineRelay::Factory factory);
   EngineSink* sink() const { return sink_.load(); }
   // Clock of the pointer freeze after a press; a steady clock unless replaced (tests).
   void setMonotonicClock(MonotonicClock clock);
@@ -180,8 +176,8 @@ class VelmoGestures : public ParameterTable {
   static float autoPointerScaleFactor(int width, int height);
 
   int getNetworkMode() const;
-  // The sink reads the mode through its pointer, so a change acts at its next call.
-  // Values outside Standalone..Destination are ignored.
+  // The sink reads the mode through its pointer, so a change acts at its next call. The relay
+  // session is its one writer; values outside Standalone..Destination are ignored.
   void setNetworkMode(int mode);
 
   VelmoBox* getBox() const { return box_; }
@@ -192,28 +188,6 @@ class VelmoGestures : public ParameterTable {
   void sendParams();
   // The three effect switches to the sink.
   void sendAudioGraphicParam();
-
-  // The relay's sockets. createAllSocket makes the relay (sender towards the configured
-  // destination, and receiver) through its factory, on the calling thread, which must run a Qt
-  // event loop; deleteAllSocket takes it down again (shut-down, before the sink goes). The
-  // forwarders below do nothing while there is no relay.
-  void createAllSocket();
-  void deleteAllSocket();
-  // Parent of the sockets the receiver makes (used when it lives on the receiver's thread).
-  void setParent(QObject* socketParent);
-  // The sender and the receiver to the configured address and port.
-  void resetSocket();
-
-  void startSendingParams();
-  void stopSendingParams();
-  void startSendingResolution();
-  void stopSendingResolution();
-  void startSendingCheckAltMousePtr();
-  void sendResolution();
-  bool getAltMousePtrCheck() const;
-  void setAltMousePtrCheck(bool check);
-  // The table to the working settings; the receiver follows a network mode that changed with them.
-  void DecodeParameters(int withAdmin);
 
  protected:
   std::atomic<int> connected_{0};
@@ -249,10 +223,6 @@ class VelmoGestures : public ParameterTable {
   std::unique_ptr<EngineSink> ownedSink_;
   VelmoBox* ownedBox_ = nullptr;
   EngineSink::Factory sinkFactory_;
-  EngineRelay::Factory relayFactory_;
-  mutable std::mutex relayMutex_;  // relay_ against its removal at shut-down
-  std::unique_ptr<EngineRelay> relay_;
-  std::atomic<QObject*> socketParent_{nullptr};
   std::mutex logMutex_;  // one line at a time, and not while the file closes
   std::atomic<int> logEncrypted_{0};
   std::atomic<int> builtInEnableLog_{0};

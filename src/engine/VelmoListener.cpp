@@ -9,7 +9,6 @@
 namespace {
 
 constexpr int kDestinationMode = 2;
-constexpr int kSourceMode = 1;
 constexpr int kHeadMounted = 2;
 constexpr int kPolicyBackground = 1;  // background frames
 constexpr int kPolicyHeadMounted = 7;  // background frames, images, head-mounted optimisation
@@ -108,9 +107,7 @@ void VelmoListener::InitParameters() {
 }
 
 void VelmoListener::resetListenerState() {
-  socketParent_.store(nullptr);
   pendingMouseParam_.store(false);
-  pendingSendParams_.store(false);
   maxPalmWidth_.store(-1000.0f);
 }
 
@@ -124,16 +121,8 @@ void VelmoListener::publishRecord() {
   published_ = data_;
 }
 
-void VelmoListener::servePendingRequests(int networkMode) {
+void VelmoListener::servePendingRequests() {
   if (pendingMouseParam_.exchange(false)) gestures_.setMouseParam();
-  if (networkMode != kSourceMode) return;
-  // The destination asked (through the receiver) for our pointer parameters and pointer window.
-  if (gestures_.getAltMousePtrCheck()) {
-    gestures_.setAltMousePtrCheck(false);
-    gestures_.setMouseParam();
-    if (EngineSink* sink = gestures_.sink()) sink->SetMousePointer();
-  }
-  if (pendingSendParams_.exchange(false)) gestures_.sendParams();
 }
 
 void VelmoListener::onFrame(const Leap::Controller& controller) {
@@ -141,7 +130,7 @@ void VelmoListener::onFrame(const Leap::Controller& controller) {
   if (networkMode == kDestinationMode) return;
   // Whatever this frame decides (a motion, a click, a key) goes out together.
   EngineSink::Frame output(gestures_.sink());
-  servePendingRequests(networkMode);
+  servePendingRequests();
 
   const WorkingSettings s = gestures_.settings();
   data_.interactionBoxAuto = controller.config().getBool("interaction_box_auto");

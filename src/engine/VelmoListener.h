@@ -96,28 +96,14 @@ class VelmoListener : public QObject, public Leap::Listener {
   int isInteractiveTutorial() const;
   int getNetworkMode() const;
   void setNetworkMode(int mode);
-  // Before the listener is added: each start makes its sink, and createAllSocket its relay, with
-  // these.
+  // Before the listener is added: each start makes its sink with it.
   void setSinkFactory(EngineSink::Factory factory);
-  void setRelayFactory(EngineRelay::Factory factory);
   // deferred: the next frame pushes the pointer parameters on the tracking thread; else now.
   void setMouseParam(bool deferred);
   void sendParams();
-  // Also asks the next frame (source mode) for one announcement of this machine's address.
-  void startSendingParams();
-  void stopSendingParams();
-  void startSendingResolution();
-  void stopSendingResolution();
-  void startSendingCheckAltMousePtr();
-  void sendResolution();
   void sendAudioGraphicParam();
-  // The relay's sockets, made on the calling thread (which runs a Qt event loop) after the engine
-  // has started, and taken down before it stops; sockets get socketParent as parent.
-  void setSocketParent(QObject* socketParent);
-  void createAllSocket();
-  void deleteAllSocket();
-  // The sender and the receiver to the configured destination address and port.
-  void resetSocket();
+  // The configured destination of the relay: its port and address (four numbers).
+  void relayDestination(int* port, int ip[4]) const;
 
  signals:
   void SendWndEvent(unsigned int message);
@@ -128,7 +114,7 @@ class VelmoListener : public QObject, public Leap::Listener {
  private:
   void publishRecord();
   // Pending work handed over from the GUI thread, served at the start of a frame.
-  void servePendingRequests(int networkMode);
+  void servePendingRequests();
   void resetListenerState();
 
   handTrackingData data_;  // written by the callback thread only
@@ -136,8 +122,6 @@ class VelmoListener : public QObject, public Leap::Listener {
   handTrackingData published_;
   mutable std::mutex publishedMutex_;
 
-  std::atomic<QObject*> socketParent_{nullptr};
   std::atomic<bool> pendingMouseParam_{false};
-  std::atomic<bool> pendingSendParams_{false};
   std::atomic<float> maxPalmWidth_{-1000.0f};
 };

@@ -54,9 +54,6 @@ void VelmoListener::setNetworkMode(int mode) { gestures_.setNetworkMode(mode); }
 void VelmoListener::setSinkFactory(EngineSink::Factory factory) {
   gestures_.setSinkFactory(std::move(factory));
 }
-void VelmoListener::setRelayFactory(EngineRelay::Factory factory) {
-  gestures_.setRelayFactory(std::move(factory));
-}
 
 void VelmoListener::setMouseParam(bool deferred) {
   if (deferred) {
@@ -68,22 +65,10 @@ void VelmoListener::setMouseParam(bool deferred) {
 
 void VelmoListener::sendParams() { gestures_.sendParams(); }
 
-void VelmoListener::startSendingParams() {
-  pendingSendParams_.store(true);
-  gestures_.startSendingParams();
-}
-
-void VelmoListener::stopSendingParams() { gestures_.stopSendingParams(); }
-void VelmoListener::startSendingResolution() { gestures_.startSendingResolution(); }
-void VelmoListener::stopSendingResolution() { gestures_.stopSendingResolution(); }
-void VelmoListener::startSendingCheckAltMousePtr() { gestures_.startSendingCheckAltMousePtr(); }
-void VelmoListener::sendResolution() { gestures_.sendResolution(); }
 void VelmoListener::sendAudioGraphicParam() { gestures_.sendAudioGraphicParam(); }
 
-void VelmoListener::setSocketParent(QObject* socketParent) {
-  socketParent_.store(socketParent);
-  gestures_.setParent(socketParent);
+void VelmoListener::relayDestination(int* port, int ip[4]) const {
+  const WorkingSettings s = gestures_.settings();
+  *port = s.destinationPort;
+  for (int k = 0; k < 4; ++k) ip[k] = s.destinationIp[k];
 }
-void VelmoListener::createAllSocket() { gestures_.createAllSocket(); }
-void VelmoListener::deleteAllSocket() { gestures_.deleteAllSocket(); }
-void VelmoListener::resetSocket() { gestures_.resetSocket(); }

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "Receiver.h"
+#include "RelayCodec.h"
 #include "X11Backend.h"
 #include "relay_test_util.h"
 
@@ -288,7 +289,7 @@ TEST_F(RelayHosts, FloodsOversizeAndGarbageNeitherActNorStarveTheThread) {
   const int before = rx->datagramsHandled();
   int sent = 0;
   QByteArray oversize("MOUSEMOVE 1 2 0 0");
-  oversize.append('\0').append(QByteArray(Receiver::MaxDatagramBytes, 'x'));
+  oversize.append('\0').append(QByteArray(RelayCodec::MaxDatagramBytes, 'x'));
   for (int i = 0; i < 100; ++i) {
     send(hostile, i % 2 ? QByteArray("MOUSEMOVE 3 4 0 0") : QByteArray::number(i).repeated(7));
     ++sent;

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "NetworkCommand.h"
+#include "RelayCodec.h"
 #include "Sender.h"
 
 namespace {
@@ -72,11 +72,11 @@ TEST(Sender, NothingGoesToInvalidDestinations) {
   sender.resetSocket(a.port() + 65536, QHostAddress("127.0.0.1"));
   sender.broadcastDatagram("BAD port range");
   sender.resetSocket(a.port(), QHostAddress("127.0.0.1"));
-  sender.broadcastDatagram(QByteArray(NetworkCommand::MaxBytes + 1, 'X'));
+  sender.broadcastDatagram(QByteArray(RelayCodec::MaxCommandBytes + 1, 'X'));
   sender.broadcastDatagram("MARKER");
   EXPECT_EQ(a.next().data(), QByteArray("MARKER"));
   // The largest command still goes.
-  const QByteArray largest(NetworkCommand::MaxBytes, 'Y');
+  const QByteArray largest(RelayCodec::MaxCommandBytes, 'Y');
   sender.broadcastDatagram(largest);
   EXPECT_EQ(a.next().data(), largest);
 

@@ -6,7 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "NetworkCommand.h"
+#include "RelayCodec.h"
 
 Sender::Sender(int port, QHostAddress destination, QObject* /*parent*/) : QObject(nullptr) {
   {
@@ -40,7 +40,7 @@ void Sender::retargetLocked(int port, const QHostAddress& destination) {
 }
 
 void Sender::broadcastDatagram(QByteArray command) {
-  if (socket_ < 0 || command.size() > NetworkCommand::MaxBytes) return;
+  if (socket_ < 0 || command.size() > RelayCodec::MaxCommandBytes) return;
   sockaddr_in target;
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -1,0 +1,70 @@
+#include "RelaySession.h"
+
+#include <QThread>
+
+RelaySession::RelaySession(Wiring wiring) : wiring_(std::move(wiring)) {}
+
+RelaySession::~RelaySession() { stop(); }
+
+void RelaySession::start(int mode, int port, const int* ip) {
+  if (thread_ || !wiring_.endpoint) return;
+  thread_ = new QThread();
+  thread_->setObjectName(QStringLiteral("velmo-relay"));
+  thread_->start();
+  context_ = new QObject();
+  context_->moveToThread(thread_);
+  // Made on that thread, so that its event loop delivers the datagrams and the timer ticks.
+  QMetaObject::invokeMethod(
+      context_,
+      [this, port, ip] {
+        endpoint_ = wiring_.endpoint(port, ip, [this] {
+          if (mode_.load() == Source && wiring_.pointerRequested) wiring_.pointerRequested();
+        });
+      },
+      Qt::BlockingQueuedConnection);
+  if (mode < Standalone || mode > Destination) mode = Standalone;
+  mode_.store(mode);
+  follow(mode, true, Standalone);
+}
+
+void RelaySession::stop() {
+  if (!thread_) return;
+  if (endpoint_) {
+    // On the relay's thread: held input is let go of, the socket and the timers stop there.
+    endpoint_->shutdown();
+    endpoint_.reset();
+  }
+  thread_->quit();
+  thread_->wait();
+  delete context_;
+  context_ = nullptr;
+  delete thread_;
+  thread_ = nullptr;
+}
+
+void RelaySession::setMode(int mode) {
+  if (mode < Standalone || mode > Destination) return;
+  const int was = mode_.exchange(mode);
+  if (wiring_.storeMode) wiring_.storeMode(mode);
+  follow(mode, false, was);
+}
+
+void RelaySession::follow(int mode, bool starting, int was) {
+  if (!endpoint_) return;
+  endpoint_->applyNetworkMode(mode);
+  if (mode == Destination) {
+    endpoint_->sendResolution();
+    endpoint_->startSendingResolution();
+    endpoint_->startSendingCheckAltMousePtr();
+    if (!starting) endpoint_->stopSendingParams();
+  } else if (mode == Source) {
+    if (starting) {
+      endpoint_->sendParams();
+    } else {
+      endpoint_->stopSendingResolution();
+      // A new source: the destination hears of it at once, not only at the next tick.
+      if (was != Source) endpoint_->announce();
+    }
+    endpoint_->startSendingParams();
+  }
+}
