@@ -27,7 +27,7 @@ void runFrames(benchmark::State& state, const Leap::RawHand& hand, bool tutorial
   X11Backend desktop;
   BenchListener listener;
   QTemporaryDir settingsDir;  // keeps velmo.dat out of the build tree
-  listener.engine().setSettingsDir(settingsDir.path());
+  listener.engine().parameters().setSettingsDir(settingsDir.path());
   listener.setSinkFactory(ActionMgr::factory(desktop, nullptr));
   controller.addListener(listener);
   listener.engine().SetInteractiveTutorial(tutorial ? 1 : 0);

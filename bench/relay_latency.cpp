@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   Leap::TestDriver driver(controller);
   BenchListener source;
   QTemporaryDir settingsDir;
-  source.engine().setSettingsDir(settingsDir.path());
+  source.engine().parameters().setSettingsDir(settingsDir.path());
   ActionMgr* src = nullptr;
   source.setSinkFactory(
       ActionMgr::factory(desktop, nullptr, [&src](ActionMgr* made) { src = made; }));

@@ -12,13 +12,13 @@ constexpr int kDestination = 2;
 
 void VelmoGestures::setNetworkMode(int mode) {
   if (mode < kStandalone || mode > kDestination) return;
-  updateSettings([mode](WorkingSettings& s) { s.networkMode = mode; });
+  settings_.updateSettings([mode](WorkingSettings& s) { s.networkMode = mode; });
   std::lock_guard<std::mutex> lock(relayMutex_);
   if (relay_) relay_->applyNetworkMode(mode);
 }
 
 void VelmoGestures::DecodeParameters(int withAdmin) {
-  ParameterTable::DecodeParameters(withAdmin);
+  settings_.DecodeParameters(withAdmin);
   const int mode = getNetworkMode();
   std::lock_guard<std::mutex> lock(relayMutex_);
   if (relay_) relay_->applyNetworkMode(mode);
@@ -27,7 +27,7 @@ void VelmoGestures::DecodeParameters(int withAdmin) {
 void VelmoGestures::createAllSocket() {
   if (sink_.load() == nullptr || !relayFactory_) return;
   deleteAllSocket();
-  const WorkingSettings s = settings();
+  const WorkingSettings s = settings_.settings();
   std::unique_ptr<EngineRelay> made =
       relayFactory_(s.destinationPort, s.destinationIp, socketParent_.load());
   if (!made) return;
@@ -66,7 +66,7 @@ void VelmoGestures::setParent(QObject* socketParent) { socketParent_.store(socke
 
 void VelmoGestures::resetSocket() {
   if (sink_.load() == nullptr) return;
-  const WorkingSettings s = settings();
+  const WorkingSettings s = settings_.settings();
   std::lock_guard<std::mutex> lock(relayMutex_);
   if (relay_) relay_->resetSocket(s.destinationPort, s.destinationIp);
 }

@@ -154,7 +154,7 @@ TEST_F(OptionsWindow, RestoreDefaultThenQuitWithoutOkWritesTheDefaults) {
     defaults.EncodeParameters();
     defaults.SetUserParam(VelmoGestures::autoPointerScaleFactor(width, height), HandMotionScaleFactor);
     QTemporaryDir dir;
-    defaults.setSettingsDir(dir.path());
+    defaults.parameters().setSettingsDir(dir.path());
     ASSERT_EQ(defaults.WriteParameters(), 0);
     QFile golden(dir.filePath("velmo.dat")), written(localSettingsPath());
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly) && written.open(QIODevice::ReadOnly));

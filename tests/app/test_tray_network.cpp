@@ -55,7 +55,7 @@ TEST(TrayNetworkMode, SocketsAtStartUpAndEachModeKeepsToItsOwn) {
                        std::make_pair(int(DestinationIpAddress4), 2.0f), std::make_pair(int(DestinationPort), float(port)),
                        std::make_pair(int(DisableTutorial), 1.0f)})
             engine.SetUserParam(v.second, v.first);
-        engine.setSettingsDir(QCoreApplication::applicationDirPath());
+        engine.parameters().setSettingsDir(QCoreApplication::applicationDirPath());
         ASSERT_EQ(engine.WriteParameters(), 0);
     }
 

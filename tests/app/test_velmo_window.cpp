@@ -86,7 +86,7 @@ void writeSettings(std::initializer_list<std::pair<int, float>> values) {
     engine.InitParameters();
     engine.EncodeParameters();
     for (const auto& v : values) engine.SetUserParam(v.second, v.first);
-    engine.setSettingsDir(QCoreApplication::applicationDirPath());
+    engine.parameters().setSettingsDir(QCoreApplication::applicationDirPath());
     ASSERT_EQ(engine.WriteParameters(), 0);
 }
 

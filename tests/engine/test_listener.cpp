@@ -257,7 +257,7 @@ TEST_F(ListenerFeatures, TranslationProbabilityDependsOnTheControllerPosition) {
 
   setUser(ControllerPos, 1);
   d = push(still);
-  const float window = engine().optimalFrameRate() * engine().settings().deltaTimeHandMovementTh;
+  const float window = engine().optimalFrameRate() * engine().parameters().settings().deltaTimeHandMovementTh;
   const int n = static_cast<int>(window);
   const Leap::Frame since = controller.frame(n);
   ASSERT_TRUE(since.isValid());

@@ -4,15 +4,20 @@
 
 #include <cstdio>
 
-#include "ParameterTable.h"
+#include "EngineSettings.h"
 #include "test_startup_harness.h"
 
 namespace {
 
 // The pinch states, which only the pinch logic writes.
 struct PinchAccess : VelmoGestures {
+  struct Pinches : PinchMachine {
+    static void setClosed(PinchMachine& m, int pinch, int closed) {
+      (m.*(&Pinches::pinchState_))[pinch].store(closed);
+    }
+  };
   static void setClosed(VelmoGestures& g, int pinch, int closed) {
-    (g.*(&PinchAccess::pinchState_))[pinch].store(closed);
+    Pinches::setClosed(g.*(&PinchAccess::pinch_), pinch, closed);
   }
 };
 
@@ -131,7 +136,7 @@ TEST_F(EngineQueries, SettingsQueriesReadTheirOwnParameter) {
   // What the options dialog saves reaches the file.
   listener.SetUserParam(789.0f, DoubleClickTime);
   ASSERT_EQ(listener.WriteParameters(), 0);
-  struct Table : ParameterTable {
+  struct Table : EngineSettings {
   } reader;
   reader.setSettingsDir(listener.settingsDir());
   reader.InitParameters();
@@ -230,7 +235,7 @@ TEST_F(EngineQueries, AutomaticScaleFromTheScreenHeight) {
     listener.SetUserParam(5.0f, HandMotionScaleFactor);
     listener.AutoScalePointerFactor(12345, c.height);  // the width plays no part
     EXPECT_EQ(listener.GetUserParam(HandMotionScaleFactor), c.scale) << c.height;
-    EXPECT_EQ(engine().settings().handMotionScaleFactor, c.scale) << c.height;
+    EXPECT_EQ(engine().parameters().settings().handMotionScaleFactor, c.scale) << c.height;
   }
 }
 

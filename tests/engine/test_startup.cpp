@@ -9,7 +9,7 @@
 #include <cryptopp/hex.h>
 #include <cryptopp/modes.h>
 
-#include "ParameterTable.h"
+#include "EngineSettings.h"
 #include "test_startup_harness.h"
 
 namespace {
@@ -68,10 +68,10 @@ TEST_F(EngineStartup, StartMakesTheSinkOnTheTrackingThreadAndExitRemovesEverythi
   EXPECT_NE(listener.sinkThread.load(), nullptr);
   EXPECT_NE(listener.sinkThread.load(), QThread::currentThread());
   // With the engine's live switches.
-  EXPECT_EQ(sink->setup.networkModeRef, engine().networkModePtr());
-  EXPECT_EQ(sink->setup.audioFx, engine().audioFxPtr());
-  EXPECT_EQ(sink->setup.audioFxBorder, engine().audioFxBorderPtr());
-  EXPECT_EQ(sink->setup.graphicFx, engine().graphicFxPtr());
+  EXPECT_EQ(sink->setup.networkModeRef, engine().parameters().networkModePtr());
+  EXPECT_EQ(sink->setup.audioFx, engine().parameters().audioFxPtr());
+  EXPECT_EQ(sink->setup.audioFxBorder, engine().parameters().audioFxBorderPtr());
+  EXPECT_EQ(sink->setup.graphicFx, engine().parameters().graphicFxPtr());
   EXPECT_NE(engine().getBox(), nullptr);
   // A missing settings file is written with the defaults: 43 numbers and 3 keyboard actions.
   EXPECT_EQ(linesOf(settingsPath()).size(), 46);
@@ -250,7 +250,7 @@ TEST_F(EngineStartup, TheGuiThreadLogsAndAsksWhileFramesRun) {
 TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheSinkIsMade) {
   // A file written by an earlier run with its own pointer settings.
   {
-    struct Table : ParameterTable {
+    struct Table : EngineSettings {
     } earlier;
     earlier.setSettingsDir(listener.settingsDir());
     earlier.InitParameters();

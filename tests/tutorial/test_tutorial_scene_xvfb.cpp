@@ -42,7 +42,7 @@ struct SceneDesktop {
 class SceneListener : private SceneDesktop, public VelmoListener {
  public:
   SceneListener() {
-    gestures_.setSettingsDir(settings_.path());
+    gestures_.parameters().setSettingsDir(settings_.path());
     setSinkFactory(ActionMgr::factory(desktop, &releaseKeyTimer));
   }
 
