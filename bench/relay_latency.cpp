@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
   const int w = dst.GetMouse()->getWidthOfScreen();
   const int h = dst.GetMouse()->getHeightOfScreen();
   auto setSourceMode = [&](int mode) {
-    source.SetUserParam(float(mode), NetworkMode);
+    source.engine().SetUserParam(float(mode), NetworkMode);
     source.setNetworkMode(mode);
   };
   setSourceMode(ActionMgr::Source);

@@ -88,7 +88,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 
     // The engine has started: its sockets, then the network mode it loaded.
     startRelay();
-    initNetworkMode(listener_.getNetworkMode());
+    initNetworkMode(engine_.getNetworkMode());
 
     checkController_ = new CheckController();
     checkController_->SetController(&controller_);
@@ -97,7 +97,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 
     if (keyboard) connect(keyboard, SIGNAL(signalReleaseKeyStartTimer()), this, SLOT(startReleaseKeyTimer()));
 
-    if (listener_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
+    if (engine_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
 
     createConnections();
     // Log-out may end the session before any quit reaches us: nothing stays held past it.
@@ -105,12 +105,12 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this] { listener_.releaseHeldInput(); });
     splash();
 
-    if (listener_.IsSendingStats()) {
+    if (engine_.IsSendingStats()) {
         UsageStats stats;
-        stats.send(QStringLiteral("start"), listener_.getNetworkMode(), listener_.GetControllerPos());
+        stats.send(QStringLiteral("start"), engine_.getNetworkMode(), engine_.GetControllerPos());
     }
 
-    if (listener_.GetUserParam(AutoStart) != 0.0f) autoStartClick();
+    if (engine_.GetUserParam(AutoStart) != 0.0f) autoStartClick();
 
     audioFx_ = new AudioFX();
     if (mouse) connect(mouse, SIGNAL(playEffect(int)), this, SLOT(playEffect(int)));
@@ -124,27 +124,27 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
 
     // An alternative pointer on in the settings needs its window from the start.
-    if (listener_.IsAlternativeMousePointer()) initPointer();
+    if (engine_.IsAlternativeMousePointer()) initPointer();
 }
 
 void VelmoWindow::letGoAndSave() {
     // First: the rest of the shut-down may take a while, and the hand cannot let go any more.
     listener_.releaseHeldInput();
-    if (actionMgr_ && listener_.getNetworkMode() == ActionMgr::Source &&
-        listener_.IsAlternativeMousePointer())
+    if (actionMgr_ && engine_.getNetworkMode() == ActionMgr::Source &&
+        engine_.IsAlternativeMousePointer())
         actionMgr_->DeleteMousePointer();
     // At every exit, so that menu toggles persist without the options dialog.
-    if (listener_.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
+    if (engine_.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
 }
 
 void VelmoWindow::leaveWithoutDisplay() {
     // Paused, a frame still on its way presses nothing after the releases.
-    listener_.Pause(1);
+    engine_.Pause(1);
     letGoAndSave();
 }
 
 VelmoWindow::~VelmoWindow() {
-    const bool sendStats = listener_.IsSendingStats() != 0;
+    const bool sendStats = engine_.IsSendingStats() != 0;
     letGoAndSave();
 
     checkController_->join();
@@ -188,7 +188,7 @@ VelmoWindow::~VelmoWindow() {
 
     if (sendStats) {
         UsageStats stats;
-        stats.send(QStringLiteral("stop"), listener_.getNetworkMode(), listener_.GetControllerPos());
+        stats.send(QStringLiteral("stop"), engine_.getNetworkMode(), engine_.GetControllerPos());
     }
     QCoreApplication::quit();
 }
@@ -289,7 +289,7 @@ void VelmoWindow::setEvent(unsigned int index) {
     if (index >= eventCount) return;
     if (index == WndDisconnected || index == WndEmbeddedInactive)
         setTrayIcon(false);
-    else if (!listener_.IsPaused())
+    else if (!engine_.IsPaused())
         setTrayIcon(true);
     trayIcon_->setToolTip(messages_[index]);
     qDebug().noquote() << QStringLiteral("TRAY EVENT %1 %2: %3")

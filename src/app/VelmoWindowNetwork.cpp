@@ -51,7 +51,7 @@ void VelmoWindow::setNetworkMode(int index) {
 
 void VelmoWindow::initNetworkMode(int type) {
     listener_.setNetworkMode(type);
-    listener_.EncodeParameters();
+    engine_.EncodeParameters();
     const bool destination = type == ActionMgr::Destination;
     if (destination) {
         qDebug().noquote() << "Destination sending resolution";

@@ -24,7 +24,7 @@ int pinchEntry(float action, float keyboardIndex) {
 
 void VelmoWindow::options() {
     if (!optionsOpen_) {
-        options_ = new UserOptionDlg(nullptr, listener_.getNetworkMode());
+        options_ = new UserOptionDlg(nullptr, engine_.getNetworkMode());
         options_->setParent(this);
         initParameters();
         rememberImmediateOptions();
@@ -45,7 +45,7 @@ void VelmoWindow::options() {
 
 void VelmoWindow::initParameters() {
     UserOptionDlg* d = options_;
-    VelmoListener& l = listener_;
+    EngineQueries& l = engine_;
     // A fill sets every value itself: the presets of a plane are for the user's choice only.
     filling_ = true;
     d->setControllerPos(static_cast<int>(l.GetUserParam(ControllerPos)));
@@ -99,7 +99,7 @@ void VelmoWindow::initParameters() {
 void VelmoWindow::save() {
     if (!optionsOpen_) return;
     UserOptionDlg* d = options_;
-    VelmoListener& l = listener_;
+    EngineQueries& l = engine_;
     l.SetUserParam(d->getControllerPos(), ControllerPos);
     l.SetUserParam(d->getHandMotionScaleFactor(), HandMotionScaleFactor);
     l.SetUserParam(d->getOnlyPrimaryDisplay(), OnlyPrimaryDisplay);
@@ -144,10 +144,10 @@ void VelmoWindow::save() {
 
     l.DecodeParameters(l.IsAdmin());
     if (l.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
-    l.setMouseParam(true);
+    listener_.setMouseParam(true);
     if (l.getNetworkMode() == ActionMgr::Source) {
-        l.sendParams();
-        l.sendAudioGraphicParam();
+        listener_.sendParams();
+        listener_.sendAudioGraphicParam();
     }
     rememberImmediateOptions();
 }
@@ -156,9 +156,9 @@ void VelmoWindow::restore() {
     if (!optionsOpen_) return;
     // The network mode and the alternative pointer act while the dialog is open; Cancel takes
     // them back to what was last confirmed.
-    listener_.SetUserParam(confirmedNetworkMode_, NetworkMode);
-    listener_.SetUserParam(confirmedAlternativeCursor_, AlternativeMouseCursor);
-    listener_.DecodeParameters(listener_.IsAdmin());
+    engine_.SetUserParam(confirmedNetworkMode_, NetworkMode);
+    engine_.SetUserParam(confirmedAlternativeCursor_, AlternativeMouseCursor);
+    engine_.DecodeParameters(engine_.IsAdmin());
     options_->deleteAllTableKeyboardAction();
     initParameters();
 }
@@ -167,50 +167,50 @@ void VelmoWindow::restoreDefault() {
     if (!optionsOpen_) return;
     options_->deleteAllKeyboardAction();
     listener_.InitParameters();
-    listener_.EncodeParameters();
+    engine_.EncodeParameters();
     initParameters();
-    if (listener_.GetUserParam(AutoHandMotionScaleFactor) != 0.0f)
-        listener_.AutoScalePointerFactor(listener_.getWidthOfScreen(), listener_.getHeightOfScreen());
+    if (engine_.GetUserParam(AutoHandMotionScaleFactor) != 0.0f)
+        engine_.AutoScalePointerFactor(engine_.getWidthOfScreen(), engine_.getHeightOfScreen());
     // The defaults are live at once: Cancel keeps them, and the tray's check mark shows the
     // default of click notification too.
     rememberImmediateOptions();
-    notifyClicksAction_->setChecked(listener_.GetUserParam(NotifyClicks) != 0.0f);
+    notifyClicksAction_->setChecked(engine_.GetUserParam(NotifyClicks) != 0.0f);
 }
 
 void VelmoWindow::rememberImmediateOptions() {
-    confirmedNetworkMode_ = listener_.GetUserParam(NetworkMode);
-    confirmedAlternativeCursor_ = listener_.GetUserParam(AlternativeMouseCursor);
+    confirmedNetworkMode_ = engine_.GetUserParam(NetworkMode);
+    confirmedAlternativeCursor_ = engine_.GetUserParam(AlternativeMouseCursor);
 }
 
 void VelmoWindow::setAutoScaleFactor() {
     if (!optionsOpen_) return;
     // Shown only: the engine takes the factor on OK, so Cancel leaves it as it was.
     options_->setHandMotionScaleFactor(
-        VelmoGestures::autoPointerScaleFactor(listener_.getWidthOfScreen(), listener_.getHeightOfScreen()));
+        VelmoGestures::autoPointerScaleFactor(engine_.getWidthOfScreen(), engine_.getHeightOfScreen()));
 }
 
 void VelmoWindow::keyboardActionsDeleted(int row) {
     // The engine's lists lost row `row` (-1: all): a pinch on it sends nothing now, the pinches on
     // later rows follow their action down one place.
     for (int p = 0; p < kPinches; ++p) {
-        if (static_cast<int>(listener_.GetUserParam(ThumbForeAction + p)) != KeyboardShortcut) continue;
-        const int k = static_cast<int>(listener_.GetUserParam(ThumbForeKeyboardAction + p));
+        if (static_cast<int>(engine_.GetUserParam(ThumbForeAction + p)) != KeyboardShortcut) continue;
+        const int k = static_cast<int>(engine_.GetUserParam(ThumbForeKeyboardAction + p));
         if (row < 0 || k == row) {
-            listener_.SetUserParam(0.0f, ThumbForeAction + p);
-            listener_.SetUserParam(0.0f, ThumbForeKeyboardAction + p);
+            engine_.SetUserParam(0.0f, ThumbForeAction + p);
+            engine_.SetUserParam(0.0f, ThumbForeKeyboardAction + p);
         } else if (k > row) {
-            listener_.SetUserParam(static_cast<float>(k - 1), ThumbForeKeyboardAction + p);
+            engine_.SetUserParam(static_cast<float>(k - 1), ThumbForeKeyboardAction + p);
         }
     }
-    listener_.DecodeParameters(listener_.IsAdmin());
+    engine_.DecodeParameters(engine_.IsAdmin());
 }
 
 void VelmoWindow::applyAlternativeMouseCursor(bool show) {
-    listener_.SetUserParam(options_ ? options_->getAlternativeMouseCursor() : (show ? 1.0f : 0.0f),
+    engine_.SetUserParam(options_ ? options_->getAlternativeMouseCursor() : (show ? 1.0f : 0.0f),
                            AlternativeMouseCursor);
-    listener_.DecodeParameters(0);
+    engine_.DecodeParameters(0);
     if (show) initPointer();
-    if (listener_.getNetworkMode() == ActionMgr::Source) {
+    if (engine_.getNetworkMode() == ActionMgr::Source) {
         listener_.setMouseParam(true);
     } else {
         if (mousePointer_) show ? mousePointer_->show() : mousePointer_->hide();
@@ -230,8 +230,8 @@ void VelmoWindow::initPointer() {
         mousePointer_->hide();
         pointerOpen_ = 1;
     }
-    qDebug().noquote() << "CHECKING ALTERNATIVE POINTER - " << listener_.IsAlternativeMousePointer();
-    if (listener_.IsAlternativeMousePointer() && listener_.getNetworkMode() == ActionMgr::Standalone)
+    qDebug().noquote() << "CHECKING ALTERNATIVE POINTER - " << engine_.IsAlternativeMousePointer();
+    if (engine_.IsAlternativeMousePointer() && engine_.getNetworkMode() == ActionMgr::Standalone)
         mousePointer_->show();
 }
 

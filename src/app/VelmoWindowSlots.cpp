@@ -68,24 +68,24 @@ void VelmoWindow::gestures() {
 }
 
 void VelmoWindow::gesturesWithCheck() {
-    if (listener_.GetUserParam(DisableTutorial) != 0.0f) return;
+    if (engine_.GetUserParam(DisableTutorial) != 0.0f) return;
     // A timer, not a sleep: the tray stays responsive meanwhile.
     gesturesDelay_->start();
 }
 
 void VelmoWindow::notifyClicks() {
-    listener_.SetUserParam(listener_.GetUserParam(NotifyClicks) != 0.0f ? 0.0f : 1.0f, NotifyClicks);
-    listener_.DecodeParameters(listener_.IsAdmin());
-    qDebug(listener_.GetUserParam(NotifyClicks) != 0.0f ? "NOTIFY CLICKS ON" : "NOTIFY CLICKS OFF");
+    engine_.SetUserParam(engine_.GetUserParam(NotifyClicks) != 0.0f ? 0.0f : 1.0f, NotifyClicks);
+    engine_.DecodeParameters(engine_.IsAdmin());
+    qDebug(engine_.GetUserParam(NotifyClicks) != 0.0f ? "NOTIFY CLICKS ON" : "NOTIFY CLICKS OFF");
 }
 
 void VelmoWindow::pause() {
-    if (listener_.IsPaused()) {
-        listener_.Pause(0);
-        if (listener_.IsConnected() == 1) setTrayIcon(true);
+    if (engine_.IsPaused()) {
+        engine_.Pause(0);
+        if (engine_.IsConnected() == 1) setTrayIcon(true);
         pauseAction_->setText(tr("&Pause"));
     } else {
-        listener_.Pause(1);
+        engine_.Pause(1);
         setTrayIcon(false);
         pauseAction_->setText(tr("&Resume"));
     }
@@ -103,15 +103,15 @@ void VelmoWindow::startReleaseKeyTimer() {
     // Once, however often the timer is started: a second connection would release twice.
     connect(releaseKeyTimer_, SIGNAL(timeout()), keyboard, SLOT(timerKeyReleaseTimeout()), Qt::UniqueConnection);
     releaseKeyTimer_->setSingleShot(true);
-    releaseKeyTimer_->start(listener_.getDoubleClickTime());
+    releaseKeyTimer_->start(engine_.getDoubleClickTime());
 }
 
 void VelmoWindow::playEffect(int value) {
     // The fist comes only through here; a line marks it in the log whatever the sound switches say.
     if (value == FxFistDetected) qDebug("FIST DETECTED");
-    if (!audioFx_ || !listener_.isAudioFxEnabled()) return;
+    if (!audioFx_ || !engine_.isAudioFxEnabled()) return;
     if (value == FxBorderReached || value == FxBorderLeft) {
-        if (!listener_.isAudioFxBorderEnabled() || listener_.isRelative() != 0) return;
+        if (!engine_.isAudioFxBorderEnabled() || engine_.isRelative() != 0) return;
     }
     audioFx_->playEffect(static_cast<audioEffects>(value));
 }
@@ -119,7 +119,7 @@ void VelmoWindow::playEffect(int value) {
 void VelmoWindow::drawEffect(int value, int autoIntHeight) {
     Mouse* mouse = actionMgr_ ? actionMgr_->GetMouse() : nullptr;
     if (!graphicFx_ || !mouse) return;
-    if (!listener_.isGraphicFxEnabled() || listener_.isInteractiveTutorial()) return;
+    if (!engine_.isGraphicFxEnabled() || engine_.isInteractiveTutorial()) return;
     // Where the pointer space lies on the desktop, in the units Qt places windows in.
     graphicFx_->drawEffect(static_cast<screenBorder>(value), MultiMonitor::toQtUnits(mouse->pointerSpace()),
                            autoIntHeight != 0);

@@ -29,7 +29,7 @@ void VelmoWindow::tutorial() {
         // Its destructor stops its render timer first; only one renderer may exist at a time.
         deleteRetiredVisualiser();
         delete visualiser_;
-        visualiser_ = module->createSession(tutorialWindow_, &tutorialEngine_);
+        visualiser_ = module->createSession(tutorialWindow_, &engine_);
         // Failures come back as tutorialFailed(); nothing escapes into the tray's event loop.
         visualiser_->go();
     }
@@ -52,7 +52,7 @@ void VelmoWindow::setTutorialClosed() {
         delete visualiser;
     }
     // The real pointer moves again.
-    listener_.SetInteractiveTutorial(0);
+    engine_.SetInteractiveTutorial(0);
 }
 
 void VelmoWindow::deleteRetiredVisualiser() {
@@ -64,7 +64,7 @@ void VelmoWindow::deleteRetiredVisualiser() {
 void VelmoWindow::tutorialFailed(const QString& message) {
     // A report from a tutorial that has already gone must not close a newer one.
     if (tutorialOpen_ && sender() == tutorialWindow_) delete tutorialWindow_;
-    if (!tutorialOpen_) listener_.SetInteractiveTutorial(0);
+    if (!tutorialOpen_) engine_.SetInteractiveTutorial(0);
     qWarning().noquote() << "TUTORIAL FAILED:" << message;
     showTutorialMessage(tr("The 3D tutorial could not run on this display.\n\n") + message);
 }

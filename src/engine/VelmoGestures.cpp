@@ -438,3 +438,13 @@ void VelmoGestures::setBuiltInLogSwitches(int enableLog, int encryptLog) {
   builtInEnableLog_.store(enableLog != 0 ? 1 : 0);
   builtInEncryptLog_.store(encryptLog != 0 ? 1 : 0);
 }
+
+void VelmoGestures::publishHandData(const handTrackingData& hand) {
+  std::lock_guard<std::mutex> lock(publishedMutex_);
+  published_ = hand;
+}
+
+handTrackingData VelmoGestures::getHandData() const {
+  std::lock_guard<std::mutex> lock(publishedMutex_);
+  return published_;
+}

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "EngineLog.h"
+#include "EngineQueries.h"
 #include "EngineRelay.h"
 #include "EngineSettings.h"
 #include "EngineSink.h"
@@ -25,7 +26,7 @@ class VelmoBox;
 //
 // Flags that the GUI thread (tray, tutorial) reads while the tracking thread writes them are
 // atomics; everything else here is touched by the tracking thread only.
-class VelmoGestures {
+class VelmoGestures : public EngineQueries {
  public:
   enum gestureType { NoGesture = -1, ThumbFore = 0, ThumbMiddle = 1, ThumbRing = 2, ThumbPinky = 3 };
   enum gestureCircleType { NoCircle = -1, CircleClockwise = 0, CircleCounterClockwise = 1 };
@@ -36,7 +37,7 @@ class VelmoGestures {
   using MonotonicClock = PointerMapper::MonotonicClock;
 
   VelmoGestures();
-  ~VelmoGestures();
+  ~VelmoGestures() override;
 
   // Recogniser entry, once per frame with a hand (tracking thread).
   void DetectGestures(handTrackingData data);
@@ -88,12 +89,16 @@ class VelmoGestures {
   int isLog() const;
   void Log(const char* message);
 
+  // The listener's last hand record (safe from any thread).
+  void publishHandData(const handTrackingData& hand);
+  handTrackingData getHandData() const override;
+
   // Engine state shared with the GUI thread.
-  int IsConnected() const { return connected_.load(); }
+  int IsConnected() const override { return connected_.load(); }
   void setConnected(int connected) { connected_.store(connected); }
-  int IsPaused() const { return paused_.load(); }
+  int IsPaused() const override { return paused_.load(); }
   // A pause lets go of whatever the hand holds: nothing would release it while paused.
-  void Pause(int paused);
+  void Pause(int paused) override;
   // Opens every closed pinch, handing each held action its release (to the destination in source
   // mode), then lets go of anything still held on this machine (EngineSink::releaseHeldInput). For
   // when the hand can no longer release it: tracking gone, pause, quit. Safe from any thread; a
@@ -102,21 +107,21 @@ class VelmoGestures {
   // Forgets closed pinches and held actions without handing on anything (the sink has just let go
   // of its devices). Safe from any thread.
   void resetPinchState();
-  int isGestureFired(int g) const { return pinch_.state(g); }
-  int whichGestureIsFired() const {
+  int isGestureFired(int g) const override { return pinch_.state(g); }
+  int whichGestureIsFired() const override {
     for (int g = 0; g < 4; ++g)
       if (pinch_.state(g) == 1) return g;
     return -1;
   }
-  int isLeftPressed() const { return pinch_.pressed(LeftButton); }
-  int isRightPressed() const { return pinch_.pressed(RightButton); }
-  int isMiddlePressed() const { return pinch_.pressed(MiddleButton); }
-  int isKeyPressed() const { return pinch_.pressed(KeyboardShortcut); }
-  int isWheelMoving() const { return wheelState_.load(); }
+  int isLeftPressed() const override { return pinch_.pressed(LeftButton); }
+  int isRightPressed() const override { return pinch_.pressed(RightButton); }
+  int isMiddlePressed() const override { return pinch_.pressed(MiddleButton); }
+  int isKeyPressed() const override { return pinch_.pressed(KeyboardShortcut); }
+  int isWheelMoving() const override { return wheelState_.load(); }
   void setWheelMoving(int state) { wheelState_.store(state); }
-  int isFist() const { return fist_.load(); }
-  void SetInteractiveTutorial(int on) { interactiveTutorial_.store(on); }
-  int isInteractiveTutorial() const { return interactiveTutorial_.load(); }
+  int isFist() const override { return fist_.load(); }
+  void SetInteractiveTutorial(int on) override { interactiveTutorial_.store(on); }
+  int isInteractiveTutorial() const override { return interactiveTutorial_.load(); }
   // The recogniser's running optimal frame rate (seeded from OptimalFrameRateTh).
   float optimalFrameRate() const { return optimalFrameRate_.load(); }
   int isTwoHandsPaused() const { return twoHandsPaused_.load(); }
@@ -144,40 +149,40 @@ class VelmoGestures {
 
   // The parameter table's operations (EngineSettings).
   void InitParameters() { settings_.InitParameters(); }
-  float GetUserParam(int index) const { return settings_.GetUserParam(index); }
-  void SetUserParam(float value, int index) { settings_.SetUserParam(value, index); }
-  float GetAdminParam(int index) const { return settings_.GetAdminParam(index); }
-  void SetAdminParam(float value, int index) { settings_.SetAdminParam(value, index); }
-  void EncodeParameters() { settings_.EncodeParameters(); }
-  int WriteParameters() { return settings_.WriteParameters(); }
-  int IsAdmin() const { return settings_.IsAdmin(); }
-  keyboardAct* GetKeyboardActions() { return settings_.GetKeyboardActions(); }
+  float GetUserParam(int index) const override { return settings_.GetUserParam(index); }
+  void SetUserParam(float value, int index) override { settings_.SetUserParam(value, index); }
+  float GetAdminParam(int index) const override { return settings_.GetAdminParam(index); }
+  void SetAdminParam(float value, int index) override { settings_.SetAdminParam(value, index); }
+  void EncodeParameters() override { settings_.EncodeParameters(); }
+  int WriteParameters() override { return settings_.WriteParameters(); }
+  int IsAdmin() const override { return settings_.IsAdmin(); }
+  keyboardAct* GetKeyboardActions() override { return settings_.GetKeyboardActions(); }
 
   // Gesture and circle types outside their range (-1 included) read as not enabled, action 0.
-  int isGestureEnabled(int g) const;
-  int whichActionIsEnabled(int g) const;
-  int isGestureCircleEnabled(int c) const;
-  int whichWheelActionIsEnabled(int c) const;
-  int isRelative() const;
-  int GetControllerPos() const;
-  int getDoubleClickTime() const;
-  int IsSendingStats() const;
-  int IsAlternativeMousePointer() const;
-  bool isAudioFxEnabled() const;
-  bool isAudioFxBorderEnabled() const;
-  bool isGraphicFxEnabled() const;
+  int isGestureEnabled(int g) const override;
+  int whichActionIsEnabled(int g) const override;
+  int isGestureCircleEnabled(int c) const override;
+  int whichWheelActionIsEnabled(int c) const override;
+  int isRelative() const override;
+  int GetControllerPos() const override;
+  int getDoubleClickTime() const override;
+  int IsSendingStats() const override;
+  int IsAlternativeMousePointer() const override;
+  bool isAudioFxEnabled() const override;
+  bool isAudioFxBorderEnabled() const override;
+  bool isGraphicFxEnabled() const override;
   // The pointer as fractions of the screen; (0, 0) while there is no screen size.
-  void GetNormalizedHandPos(float* x, float* y) const;
+  void GetNormalizedHandPos(float* x, float* y) const override;
   // The pointer space: the destination's screen in source mode (0 until it has told), else this
   // machine's; 0 before the start.
-  int getWidthOfScreen() const;
-  int getHeightOfScreen() const;
+  int getWidthOfScreen() const override;
+  int getHeightOfScreen() const override;
   // HandMotionScaleFactor from the screen height (working value and table entry).
-  void AutoScalePointerFactor(int width, int height);
+  void AutoScalePointerFactor(int width, int height) override;
   // The factor AutoScalePointerFactor would set, without setting it.
   static float autoPointerScaleFactor(int width, int height);
 
-  int getNetworkMode() const;
+  int getNetworkMode() const override;
   // The sink reads the mode through its pointer, so a change acts at its next call.
   // Values outside Standalone..Destination are ignored.
   void setNetworkMode(int mode);
@@ -211,7 +216,7 @@ class VelmoGestures {
   bool getAltMousePtrCheck() const;
   void setAltMousePtrCheck(bool check);
   // The table to the working settings; the receiver follows a network mode that changed with them.
-  void DecodeParameters(int withAdmin);
+  void DecodeParameters(int withAdmin) override;
 
  protected:
   std::atomic<int> connected_{0};
@@ -227,6 +232,9 @@ class VelmoGestures {
   VelmoBox* box_ = nullptr;
 
  private:
+  handTrackingData published_;
+  mutable std::mutex publishedMutex_;
+
   PinchMachine::Frame pinchFrame() const;
   void updateFrameRate(float fps);
 

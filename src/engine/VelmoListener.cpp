@@ -114,15 +114,7 @@ void VelmoListener::resetListenerState() {
   maxPalmWidth_.store(-1000.0f);
 }
 
-handTrackingData VelmoListener::getHandData() const {
-  std::lock_guard<std::mutex> lock(publishedMutex_);
-  return published_;
-}
-
-void VelmoListener::publishRecord() {
-  std::lock_guard<std::mutex> lock(publishedMutex_);
-  published_ = data_;
-}
+void VelmoListener::publishRecord() { gestures_.publishHandData(data_); }
 
 void VelmoListener::servePendingRequests(int networkMode) {
   if (pendingMouseParam_.exchange(false)) gestures_.setMouseParam();

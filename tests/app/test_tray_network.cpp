@@ -78,7 +78,7 @@ TEST(TrayNetworkMode, SocketsAtStartUpAndEachModeKeepsToItsOwn) {
     EXPECT_FALSE(w.pauseAction()->isEnabled());
     EXPECT_FALSE(w.notifyClicksAction()->isEnabled());
     EXPECT_FALSE(w.tutorialAction()->isEnabled());
-    EXPECT_EQ(w.listener().getNetworkMode(), 2);
+    EXPECT_EQ(w.listener().engine().getNetworkMode(), 2);
 
     // Standalone: the port is free again, the entries are back.
     w.setNetworkMode(0);

@@ -130,7 +130,7 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
         ASSERT_NE(w.tutorialWindow(), nullptr) << round;
         ASSERT_NE(w.tutorialVisualiser(), nullptr) << round;
         EXPECT_EQ(w.tutorialMessage(), nullptr) << round;
-        EXPECT_EQ(w.listener().isInteractiveTutorial(), 1) << round;
+        EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 1) << round;
         ASSERT_TRUE(waitFor([&] { return frames(w) >= 10; })) << round;
         // The menu again while it runs: the same tutorial, shown again.
         QWidget* first = w.tutorialWindow();
@@ -173,7 +173,7 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
         }
         ASSERT_TRUE(waitFor([&] { return w.tutorialWindow() == nullptr; })) << round;
         EXPECT_EQ(w.tutorialVisualiser(), nullptr) << round;
-        EXPECT_EQ(w.listener().isInteractiveTutorial(), 0) << round;
+        EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0) << round;
         EXPECT_FALSE(ogreRootExists()) << round;
     }
 }
@@ -199,7 +199,7 @@ TEST_F(TutorialTray, ClosedFromInsideItsOwnFrameItGoesOnceTheFrameReturned) {
     EXPECT_TRUE(busyThen);
     EXPECT_EQ(w.tutorialVisualiser(), nullptr);
     ASSERT_TRUE(waitFor([&] { return !ogreRootExists(); }));
-    EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+    EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0);
     // And it opens again.
     w.tutorialAction()->trigger();
     ASSERT_TRUE(waitFor([&] { return frames(w) >= 5; }));
@@ -222,7 +222,7 @@ TEST_F(TutorialTray, ABrokenPluginListGivesOneMessageAndTheTrayRunsOn) {
     EXPECT_TRUE(w.tutorialMessage()->text().contains("RenderSystem_GL")) << w.tutorialMessage()->text().toStdString();
     EXPECT_EQ(w.tutorialWindow(), nullptr);
     EXPECT_EQ(w.tutorialVisualiser(), nullptr);
-    EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+    EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0);
     EXPECT_FALSE(ogreRootExists());
 
     // The tray goes on: its menu works, and the tutorial opens once the list is whole again.
@@ -249,7 +249,7 @@ TEST_F(TutorialTray, ADisplayWithoutGlGivesOneMessageAndTheTrayRunsOn) {
         EXPECT_TRUE(w.tutorialMessage()->isVisible());
         EXPECT_TRUE(w.tutorialMessage()->text().contains("GLX")) << w.tutorialMessage()->text().toStdString();
         EXPECT_EQ(w.tutorialVisualiser(), nullptr);
-        EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+        EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0);
         EXPECT_FALSE(ogreRootExists());
     }
     EXPECT_TRUE(w.trayIcon()->isVisible());
@@ -299,7 +299,7 @@ TEST_F(TutorialTray, AMissingOrBrokenModuleGivesOneMessageAndTheTrayRunsOn) {
         EXPECT_TRUE(w.tutorialMessage()->isVisible());
         EXPECT_EQ(w.tutorialWindow(), nullptr);
         EXPECT_EQ(w.tutorialVisualiser(), nullptr);
-        EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+        EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0);
         EXPECT_FALSE(mapped("velmo-tutorial.so"));
         EXPECT_TRUE(w.trayIcon()->isVisible());
         w.tutorialMessage()->close();

@@ -85,13 +85,13 @@ class ListenerFixture : public ::testing::Test {
     clock += 11111;  // 90 fps
     driver.pushHand(hand, clock);
     driver.sync();
-    return listener.getHandData();
+    return listener.engine().getHandData();
   }
   handTrackingData pushEmpty() {
     clock += 11111;
     driver.pushEmpty(clock);
     driver.sync();
-    return listener.getHandData();
+    return listener.engine().getHandData();
   }
 };
 

@@ -237,7 +237,7 @@ private:
     float pinchedTipDistance()
     {
         VelmoGestures& g = m_listener.engine();
-        const handTrackingData h = m_listener.getHandData();
+        const handTrackingData h = m_listener.engine().getHandData();
         for (int f = 0; f < 4; ++f)
             if (g.isGestureFired(f))
                 return h.thumbTipDistance[f];
@@ -247,7 +247,7 @@ private:
     void traceFrame(FILE* trace, double t, size_t firstNew)
     {
         VelmoGestures& g = m_listener.engine();
-        const handTrackingData h = m_listener.getHandData();
+        const handTrackingData h = m_listener.engine().getHandData();
         std::fprintf(trace,
             "%7.3f hands %d ext %d%d%d%d%d fist %d tt %5.1f %5.1f %5.1f %5.1f th %5.1f %5.1f %5.1f %5.1f "
             "pt %5.1f %5.1f %5.1f %5.1f mv %5.1f st %d%d%d%d tp %.2f\n",
