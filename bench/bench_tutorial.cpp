@@ -3,7 +3,6 @@
 //   tests/support/with-xvfb.sh --size 1280x800 build/bench/bench_tutorial
 // Baseline in the same run and window: a frame that only clears and presents (no scene, no
 // overlays), the floor any frame of this size pays.
-#include "ListenerEngineView.h"
 #include "OsxHandVisualiser.h"
 #include "OsxTutorialWindow.h"
 #include "VelmoListener.h"
@@ -21,7 +20,7 @@ namespace {
 
 struct Tutorial {
     VelmoListener listener;
-    ListenerEngineView engine{&listener};
+    TutorialEngine& engine = listener.engine();
     OsxTutorialWindow* window = nullptr;
     std::unique_ptr<OsxHandVisualiser> app;
     bool ok = false;

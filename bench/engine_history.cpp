@@ -46,7 +46,7 @@ void BM_MeanStdDev(benchmark::State& state) {
   double sum = 0.0, sumSq = 0.0;
   float mean = 0.0f, sd = 0.0f;
   for (auto _ : state) {
-    VelmoGestures::MeanStdDev(h, &sum, &sumSq, &mean, &sd, n - 1, n);
+    MeanStdDev(h, &sum, &sumSq, &mean, &sd, n - 1, n);
     benchmark::DoNotOptimize(mean);
     benchmark::DoNotOptimize(sd);
   }

@@ -27,7 +27,7 @@ void runFrames(benchmark::State& state, const Leap::RawHand& hand, bool tutorial
   X11Backend desktop;
   BenchListener listener;
   QTemporaryDir settingsDir;  // keeps velmo.dat out of the build tree
-  listener.engine().setSettingsDir(settingsDir.path());
+  listener.engine().parameters().setSettingsDir(settingsDir.path());
   listener.setSinkFactory(ActionMgr::factory(desktop, nullptr));
   controller.addListener(listener);
   listener.engine().SetInteractiveTutorial(tutorial ? 1 : 0);
@@ -35,7 +35,7 @@ void runFrames(benchmark::State& state, const Leap::RawHand& hand, bool tutorial
   for (int i = 0; i < 10; ++i) driver.pushHand(hand, 1000 + i * 11111);
   driver.sync();
   for (auto _ : state) listener.onFrame(controller);
-  state.SetLabel(listener.getHandData().handsCount == 1 ? "hand" : "NO HAND");
+  state.SetLabel(listener.engine().getHandData().handsCount == 1 ? "hand" : "NO HAND");
   controller.removeListener(listener);
 }
 
@@ -54,7 +54,7 @@ void BM_OnFrameTutorial(benchmark::State& state) {
 
 void BM_GetHandData(benchmark::State& state) {
   VelmoListener listener;
-  for (auto _ : state) benchmark::DoNotOptimize(listener.getHandData());
+  for (auto _ : state) benchmark::DoNotOptimize(listener.engine().getHandData());
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ struct Engine {
     g.SetUserParam(1, NetworkMode);
     g.DecodeParameters(0);
     ActionMgr::actionMgrData d;
-    d.networkModeRef = g.networkModePtr();
+    d.networkModeRef = g.parameters().networkModePtr();
     mgr.reset(new ActionMgr(desktop, d, nullptr));
     mgr->SetResolution(1920, 1080);
     g.setEngineObjects(mgr.get(), &box);
@@ -74,12 +74,12 @@ void run(benchmark::State& state, float translation, int pinchEvery) {
   auto h = hands::openHand();
   h.translationProbability = translation;
   for (int i = 0; i < 5600; ++i) e.step(h, pinchEvery);  // every history at its bound
-  if (e.g.distanceHistory(0).size() != 5400u) state.SkipWithError("histories not full");
+  if (e.g.pinches().distanceHistory(0).size() != 5400u) state.SkipWithError("histories not full");
   const long long before = gAllocations.load();
   for (auto _ : state) e.step(h, pinchEvery);
   state.counters["allocs_per_frame"] = benchmark::Counter(
       static_cast<double>(gAllocations.load() - before), benchmark::Counter::kAvgIterations);
-  state.counters["distance_samples"] = static_cast<double>(e.g.distanceHistory(0).size());
+  state.counters["distance_samples"] = static_cast<double>(e.g.pinches().distanceHistory(0).size());
 }
 
 // The recogniser alone: the pointer gate stays shut, so no command is formatted.

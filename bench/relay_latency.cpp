@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   Leap::TestDriver driver(controller);
   BenchListener source;
   QTemporaryDir settingsDir;
-  source.engine().setSettingsDir(settingsDir.path());
+  source.engine().parameters().setSettingsDir(settingsDir.path());
   ActionMgr* src = nullptr;
   source.setSinkFactory(
       ActionMgr::factory(desktop, nullptr, [&src](ActionMgr* made) { src = made; }));
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
   const int w = dst.GetMouse()->getWidthOfScreen();
   const int h = dst.GetMouse()->getHeightOfScreen();
   auto setSourceMode = [&](int mode) {
-    source.SetUserParam(float(mode), NetworkMode);
+    source.engine().SetUserParam(float(mode), NetworkMode);
     source.setNetworkMode(mode);
   };
   setSourceMode(ActionMgr::Source);

@@ -1,26 +1,33 @@
-// The diagnostic log: one line per message, the local date and time in Qt's text form, a blank
-// and the message, optionally replaced by its cipher text.
+#include "EngineLog.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
-#include "Crypt.h"
-#include "VelmoGestures.h"
+#include <cstdarg>
+#include <string>
 
-int VelmoGestures::isLog() const {
-  // A log that could not be opened counts as off: every caller may then skip its formatting.
-  return logFile_.load() != nullptr && settings().enableLog != 0 ? 1 : 0;
+#include "Crypt.h"
+
+void EngineLog::open(const char* path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  file_.store(std::fopen(path, "w"));
 }
 
-void VelmoGestures::Log(const char* message) {
+void EngineLog::close() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  FILE* file = file_.exchange(nullptr);
+  if (file != nullptr) std::fclose(file);
+}
+
+void EngineLog::write(const char* message) {
   if (message == nullptr) return;
-  // The GUI thread logs disconnects while the tracking thread logs frames.
-  std::lock_guard<std::mutex> lock(logMutex_);
-  FILE* file = logFile_.load();
+  std::lock_guard<std::mutex> lock(mutex_);
+  FILE* file = file_.load();
   if (file == nullptr) return;
   QString text = QDateTime::currentDateTime().toString(Qt::TextDate) + QLatin1Char(' ') +
                  QString::fromUtf8(message);
-  if (logEncrypted_.load() != 0) {
+  if (encrypted_.load() != 0) {
     Crypt crypt;
     text = crypt.encrypt(text);
   }
@@ -28,13 +35,16 @@ void VelmoGestures::Log(const char* message) {
   std::fprintf(file, "%s\n", bytes.constData());
 }
 
-void VelmoGestures::closeLogFile() {
-  std::lock_guard<std::mutex> lock(logMutex_);
-  FILE* file = logFile_.exchange(nullptr);
-  if (file != nullptr) std::fclose(file);
-}
-
-void VelmoGestures::setBuiltInLogSwitches(int enableLog, int encryptLog) {
-  builtInEnableLog_.store(enableLog != 0 ? 1 : 0);
-  builtInEncryptLog_.store(encryptLog != 0 ? 1 : 0);
+void EngineLog::printf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  // Measured first, so no line is ever cut short.
+  std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(&text[0], text.size() + 1, format, again);
+  va_end(again);
+  write(text.c_str());
 }

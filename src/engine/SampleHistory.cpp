@@ -3,7 +3,7 @@
 #include <climits>
 #include <cmath>
 
-#include "VelmoGestures.h"
+#include "SampleHistory.h"
 
 namespace {
 
@@ -86,8 +86,8 @@ float IsMonotonic(const std::deque<float>& h, float timeSpan, int* runLength, FI
   return (h[j] - h[n - 1]) / timeSpan;
 }
 
-void VelmoGestures::MeanStdDev(const std::deque<float>& h, double* sum, double* sumSq, float* mean,
-                               float* std, int index, int limit) {
+void MeanStdDev(const std::deque<float>& h, double* sum, double* sumSq, float* mean, float* std,
+                int index, int limit) {
   const int n = static_cast<int>(h.size());
   if (n == 0 || sum == nullptr || sumSq == nullptr || mean == nullptr || std == nullptr) return;
   const int i = clampIndex(index, n);

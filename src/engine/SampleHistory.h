@@ -19,3 +19,8 @@ float GetObjectMovement(const std::deque<float>& hx, const std::deque<float>& hy
 // total rise or fall. log is unused.
 float IsMonotonic(const std::deque<float>& h, float timeSpan, int* runLength, FILE* log, float fps,
                   int direction, float* change);
+
+// Running mean and standard deviation of a distance history, at position index, over at most
+// limit samples.
+void MeanStdDev(const std::deque<float>& h, double* sum, double* sumSq, float* mean, float* std,
+                int index, int limit);

@@ -27,7 +27,7 @@
 #include <utility>
 #include <vector>
 
-#include "ParameterTable.h"
+#include "SettingsFile.h"
 #include "base64.h"
 
 namespace {
@@ -180,18 +180,13 @@ bool saveFile(const QString& path, const QByteArray& content, QString* error) {
 
 }  // namespace
 
-void ParameterTable::setSettingsDir(const QString& dir) {
+void SettingsFile::setSettingsDir(const QString& dir) {
   std::lock_guard<std::mutex> lock(mutex_);
   settingsDir_ = dir;
   settingsPath_.clear();
 }
 
-void ParameterTable::setAdminMode(int on) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  adminMode_ = on;
-}
-
-QString ParameterTable::defaultSettingsDir(const QString& appDir) {
+QString SettingsFile::defaultSettingsDir(const QString& appDir) {
   const QString dir = QDir(appDir).path();
   const QFileInfo info(dir);
   if (info.isDir() && info.isWritable()) return dir;
@@ -201,12 +196,12 @@ QString ParameterTable::defaultSettingsDir(const QString& appDir) {
   return QDir(config).filePath(QStringLiteral("velmo-mouse"));
 }
 
-void ParameterTable::setApplicationDir(const QString& dir) {
+void SettingsFile::setApplicationDir(const QString& dir) {
   std::lock_guard<std::mutex> lock(mutex_);
   applicationDir_ = dir;
 }
 
-QString ParameterTable::applicationDir() const {
+QString SettingsFile::applicationDir() const {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!applicationDir_.isEmpty()) return applicationDir_;
@@ -215,7 +210,7 @@ QString ParameterTable::applicationDir() const {
                                                  : QDir::currentPath();
 }
 
-QString ParameterTable::settingsFilePath() const {
+QString SettingsFile::path() const {
   QString dir;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -226,7 +221,7 @@ QString ParameterTable::settingsFilePath() const {
   return QDir(dir).filePath(QLatin1String(kFileName));
 }
 
-QString ParameterTable::adoptApplicationFile(const QString& path) {
+QString SettingsFile::adoptApplicationFile(const QString& path) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!settingsDir_.isEmpty()) return path;
@@ -246,7 +241,7 @@ QString ParameterTable::adoptApplicationFile(const QString& path) {
   return appFile;
 }
 
-QString ParameterTable::configFallback(const QString& path) const {
+QString SettingsFile::configFallback(const QString& path) const {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!settingsDir_.isEmpty()) return QString();
@@ -258,7 +253,7 @@ QString ParameterTable::configFallback(const QString& path) const {
                                                                                       : fallback;
 }
 
-QString ParameterTable::newestDefaultFile(const QString& path) const {
+QString SettingsFile::newestDefaultFile(const QString& path) const {
   const QString fallback = configFallback(path);
   if (fallback.isEmpty()) return path;
   const QFileInfo own(path), other(fallback);
@@ -267,31 +262,23 @@ QString ParameterTable::newestDefaultFile(const QString& path) const {
   return fallback;
 }
 
-int ParameterTable::WriteParameters() {
-  float user[UserParamCount];
-  float admin[AdminParamCount];
-  int withAdmin = 0;
+int SettingsFile::write(const std::vector<float>& numbers,
+                        const QList<keyboardAct::Entry>& actions) {
   bool keepBackup = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::copy(userTable_, userTable_ + UserParamCount, user);
-    std::copy(adminTable_, adminTable_ + AdminParamCount, admin);
-    withAdmin = adminMode_;
     keepBackup = keepBackupBeforeWrite_;
   }
-  const QList<keyboardAct::Entry> actions = keyboardActions_.entries();
 
   QByteArray content;
-  for (float v : user) appendLine(&content, QByteArray::fromStdString(formatNumber(v)));
-  if (withAdmin != 0)
-    for (float v : admin) appendLine(&content, QByteArray::fromStdString(formatNumber(v)));
+  for (float v : numbers) appendLine(&content, QByteArray::fromStdString(formatNumber(v)));
   for (const keyboardAct::Entry& e : actions) {
     const QString text = oneField(e.name) + QLatin1Char('\t') +
                          QLatin1Char(e.osKey ? '1' : '0') + QLatin1Char('\t') + oneField(e.keys);
     appendLine(&content, text.toUtf8());
   }
 
-  const QString path = settingsFilePath();
+  const QString path = this->path();
   const QFileInfo info(path);
 
   // A file we could not read may still be the user's only copy: move it aside, never over it.
@@ -334,36 +321,25 @@ int ParameterTable::WriteParameters() {
   return 0;
 }
 
-int ParameterTable::ReadParameters() {
-  EncodeParameters();  // entries the file lacks keep their current values
-
-  QString path = newestDefaultFile(settingsFilePath());
+SettingsFile::ReadOutcome SettingsFile::read(int numberLines, Contents* contents) {
+  QString path = newestDefaultFile(this->path());
   if (!present(QFileInfo(path))) path = adoptApplicationFile(path);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     settingsPath_ = path;
   }
-  if (!present(QFileInfo(path))) {
-    WriteParameters();
-    return 1;
-  }
+  if (!present(QFileInfo(path))) return ReadOutcome::Missing;
 
   QByteArray data;
   if (readSettingsFile(path, &data) != ReadResult::Read) {
     // The defaults apply in memory; the file stays as it is until a write moves it aside.
     std::lock_guard<std::mutex> lock(mutex_);
     keepBackupBeforeWrite_ = true;
-    return 1;
+    return ReadOutcome::Unreadable;
   }
 
-  int numberLines = UserParamCount;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (adminMode_ != 0) numberLines += AdminParamCount;
-  }
-
-  std::vector<std::pair<int, float>> numbers;
-  QList<keyboardAct::Entry> actions;
+  std::vector<std::pair<int, float>>& numbers = contents->numbers;
+  QList<keyboardAct::Entry>& actions = contents->actions;
   int lineCount = 0;
   bool whole = true;  // every line read as written
   for (int start = 0; start < data.size();) {
@@ -391,20 +367,11 @@ int ParameterTable::ReadParameters() {
   // A file that ends before its keyboard actions does not say there are none: the ones held (the
   // defaults at start-up) stay. Nor does one in which no parameter line is usable: that is not
   // a settings file at all, and its other lines are not actions.
-  const bool saysActions = lineCount >= numberLines && !numbers.empty();
+  contents->saysActions = lineCount >= numberLines && !numbers.empty();
+  contents->lineCount = lineCount;
   if (lineCount < numberLines) whole = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const auto& n : numbers) {
-      if (n.first < UserParamCount)
-        userTable_[n.first] = n.second;
-      else
-        adminTable_[n.first - UserParamCount] = n.second;
-    }
-    // Whatever the file held beyond what was read is the user's: kept aside at the next write.
-    keepBackupBeforeWrite_ = !whole && !data.isEmpty();
-  }
-  if (saysActions) keyboardActions_.setEntries(actions);
-  DecodeParameters(lineCount > UserParamCount ? 1 : 0);
-  return 0;
+  // Whatever the file held beyond what was read is the user's: kept aside at the next write.
+  std::lock_guard<std::mutex> lock(mutex_);
+  keepBackupBeforeWrite_ = !whole && !data.isEmpty();
+  return ReadOutcome::Read;
 }

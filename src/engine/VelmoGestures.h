@@ -8,30 +8,34 @@
 #include <memory>
 #include <mutex>
 
+#include "EngineLog.h"
+#include "EngineQueries.h"
+#include "EngineSettings.h"
 #include "EngineSink.h"
-#include "ParameterTable.h"
+#include "PinchMachine.h"
+#include "PointerMapper.h"
 #include "handTrackingData.h"
 
 class VelmoBox;
 
-// The gesture recogniser. The parameter table lives in ParameterTable; the recogniser's per-frame
-// state, the start-up and the settings file are implemented in files of their own.
+// The gesture recogniser: it runs each frame through its parts (the pointer mapping, the pinch
+// machine) with the settings of that frame, and answers the tray window's and the tutorial's
+// queries. The settings, with their file, are a part of their own.
 //
 // Flags that the GUI thread (tray, tutorial) reads while the tracking thread writes them are
 // atomics; everything else here is touched by the tracking thread only.
-class VelmoGestures : public ParameterTable {
+class VelmoGestures : public EngineQueries {
  public:
   enum gestureType { NoGesture = -1, ThumbFore = 0, ThumbMiddle = 1, ThumbRing = 2, ThumbPinky = 3 };
   enum gestureCircleType { NoCircle = -1, CircleClockwise = 0, CircleCounterClockwise = 1 };
   // The finger brought to the thumb; numbers every per-pinch table.
   enum opposableFingers { IndexFinger = 0, MiddleFinger = 1, RingFinger = 2, PinkyFinger = 3 };
   // Distal (row 0) and intermediate (row 1) bone lengths of index..pinky, as in the hand record.
-  using BoneLengths = const float (*)[4];
-  // Microseconds of a clock that never steps back.
-  using MonotonicClock = std::function<std::int64_t()>;
+  using BoneLengths = PinchMachine::BoneLengths;
+  using MonotonicClock = PointerMapper::MonotonicClock;
 
   VelmoGestures();
-  ~VelmoGestures();
+  ~VelmoGestures() override;
 
   // Recogniser entry, once per frame with a hand (tracking thread).
   void DetectGestures(handTrackingData data);
@@ -59,13 +63,8 @@ class VelmoGestures : public ParameterTable {
   int ClickVR(opposableFingers f, BoneLengths boneLengths, int fingers, float handMovement,
               float Dist, float fps, std::deque<float>& history, int postureFlag);
   // 0 while the hand is a fist (fist 1), else 1 when no pinch slot other than gesture is closed.
-  int isGestureFree(int gesture, int fist) const;
-  void popCheckClickQueues();
-
-  // Running mean and standard deviation of a distance history (defined with the other history
-  // measures in SampleHistory.cpp).
-  static void MeanStdDev(const std::deque<float>& h, double* sum, double* sumSq, float* mean,
-                         float* std, int index, int limit);
+  int isGestureFree(int gesture, int fist) const { return pinch_.isGestureFree(gesture, fist); }
+  void popCheckClickQueues() { pointer_.popPalmTips(pointerHistoryLength_); }
 
   // Wheel requests from circles, forwarded to the sink.
   void ResetMouseWheel();
@@ -86,12 +85,16 @@ class VelmoGestures : public ParameterTable {
   int isLog() const;
   void Log(const char* message);
 
+  // The listener's last hand record (safe from any thread).
+  void publishHandData(const handTrackingData& hand);
+  handTrackingData getHandData() const override;
+
   // Engine state shared with the GUI thread.
-  int IsConnected() const { return connected_.load(); }
+  int IsConnected() const override { return connected_.load(); }
   void setConnected(int connected) { connected_.store(connected); }
-  int IsPaused() const { return paused_.load(); }
+  int IsPaused() const override { return paused_.load(); }
   // A pause lets go of whatever the hand holds: nothing would release it while paused.
-  void Pause(int paused);
+  void Pause(int paused) override;
   // Opens every closed pinch, handing each held action its release (to the destination in source
   // mode), then lets go of anything still held on this machine (EngineSink::releaseHeldInput). For
   // when the hand can no longer release it: tracking gone, pause, quit. Safe from any thread; a
@@ -100,28 +103,29 @@ class VelmoGestures : public ParameterTable {
   // Forgets closed pinches and held actions without handing on anything (the sink has just let go
   // of its devices). Safe from any thread.
   void resetPinchState();
-  int isGestureFired(int g) const { return (g >= 0 && g < 4) ? pinchState_[g].load() : 0; }
-  int whichGestureIsFired() const {
+  int isGestureFired(int g) const override { return pinch_.state(g); }
+  int whichGestureIsFired() const override {
     for (int g = 0; g < 4; ++g)
-      if (pinchState_[g].load() == 1) return g;
+      if (pinch_.state(g) == 1) return g;
     return -1;
   }
-  // actionPressed is indexed by action 1 left, 2 right, 3 middle, 4 keyboard.
-  int isLeftPressed() const { return actionPressed_[1].load(); }
-  int isRightPressed() const { return actionPressed_[2].load(); }
-  int isMiddlePressed() const { return actionPressed_[3].load(); }
-  int isKeyPressed() const { return actionPressed_[4].load(); }
-  int isWheelMoving() const { return wheelState_.load(); }
+  int isLeftPressed() const override { return pinch_.pressed(LeftButton); }
+  int isRightPressed() const override { return pinch_.pressed(RightButton); }
+  int isMiddlePressed() const override { return pinch_.pressed(MiddleButton); }
+  int isKeyPressed() const override { return pinch_.pressed(KeyboardShortcut); }
+  int isWheelMoving() const override { return wheelState_.load(); }
   void setWheelMoving(int state) { wheelState_.store(state); }
-  int isFist() const { return fist_.load(); }
-  void SetInteractiveTutorial(int on) { interactiveTutorial_.store(on); }
-  int isInteractiveTutorial() const { return interactiveTutorial_.load(); }
+  int isFist() const override { return fist_.load(); }
+  void SetInteractiveTutorial(int on) override { interactiveTutorial_.store(on); }
+  int isInteractiveTutorial() const override { return interactiveTutorial_.load(); }
   // The recogniser's running optimal frame rate (seeded from OptimalFrameRateTh).
   float optimalFrameRate() const { return optimalFrameRate_.load(); }
   int isTwoHandsPaused() const { return twoHandsPaused_.load(); }
   // The last pointer output (position, or step in relative movement) and the previous position
   // (-1 when there is none), as one consistent snapshot.
-  void getPointerState(float* outputX, float* outputY, float* prevX, float* prevY) const;
+  void getPointerState(float* outputX, float* outputY, float* prevX, float* prevY) const {
+    pointer_.getPointerState(outputX, outputY, prevX, prevY);
+  }
 
   // Recogniser state for the tracking thread's own readers (tutorial polling goes through the
   // atomics above).
@@ -131,51 +135,50 @@ class VelmoGestures : public ParameterTable {
   int distanceHistoryLength() const { return distanceHistoryLength_; }
   int movementWindow() const;
   int handSide() const { return handSide_; }
-  int isMovingAllowed() const { return movingAllowed_; }
-  float handMovement() const { return handMovement_; }
-  float fingerMovement(int f) const { return inPinch(f) ? fingerMovement_[f] : -1.0f; }
-  float distanceThreshold(int f) const { return inPinch(f) ? DistTh_[f] : 0.0f; }
-  float minDistance(int f) const { return inPinch(f) ? minDistance_[f] : 0.0f; }
-  float maxDistance(int f) const { return inPinch(f) ? maxDistance_[f] : 0.0f; }
-  float currentDistance(int f) const { return inPinch(f) ? currentDistance_[f] : 0.0f; }
-  float meanDistance(int f) const { return inPinch(f) ? meanDistance_[f] : 0.0f; }
-  float stdDistance(int f) const { return inPinch(f) ? stdDistance_[f] : 0.0f; }
-  float sideDistanceThreshold(int side, int f) const {
-    return (side == 0 || side == 1) && inPinch(f) ? sideDistTh_[side][f] : 0.0f;
-  }
-  int isSideBootstrap(int side) const {
-    return (side == 0 || side == 1) ? sideBootstrap_[side] : 0;
-  }
-  const std::deque<float>& distanceHistory(int f) const { return distanceHistory_[f & 3]; }
-  const std::deque<float>& palmTipHistory(int f) const { return palmTipHistory_[f & 3]; }
-  const std::deque<float>& pointerHistoryX() const { return pointerHistoryX_; }
-  const std::deque<float>& pointerHistoryY() const { return pointerHistoryY_; }
+  int isMovingAllowed() const { return pointer_.isMovingAllowed(); }
+  float handMovement() const { return pointer_.handMovement(); }
+  // The parts, for the tracking thread's readers (tests, tools).
+  const PinchMachine& pinches() const { return pinch_; }
+  const PointerMapper& pointer() const { return pointer_; }
+  EngineSettings& parameters() { return settings_; }
+  const EngineSettings& parameters() const { return settings_; }
+
+  // The parameter table's operations (EngineSettings).
+  void InitParameters() { settings_.InitParameters(); }
+  float GetUserParam(int index) const override { return settings_.GetUserParam(index); }
+  void SetUserParam(float value, int index) override { settings_.SetUserParam(value, index); }
+  float GetAdminParam(int index) const override { return settings_.GetAdminParam(index); }
+  void SetAdminParam(float value, int index) override { settings_.SetAdminParam(value, index); }
+  void EncodeParameters() override { settings_.EncodeParameters(); }
+  int WriteParameters() override { return settings_.WriteParameters(); }
+  int IsAdmin() const override { return settings_.IsAdmin(); }
+  keyboardAct* GetKeyboardActions() override { return settings_.GetKeyboardActions(); }
 
   // Gesture and circle types outside their range (-1 included) read as not enabled, action 0.
-  int isGestureEnabled(int g) const;
-  int whichActionIsEnabled(int g) const;
-  int isGestureCircleEnabled(int c) const;
-  int whichWheelActionIsEnabled(int c) const;
-  int isRelative() const;
-  int GetControllerPos() const;
-  int getDoubleClickTime() const;
-  int IsSendingStats() const;
-  int IsAlternativeMousePointer() const;
-  bool isAudioFxEnabled() const;
-  bool isAudioFxBorderEnabled() const;
-  bool isGraphicFxEnabled() const;
+  int isGestureEnabled(int g) const override;
+  int whichActionIsEnabled(int g) const override;
+  int isGestureCircleEnabled(int c) const override;
+  int whichWheelActionIsEnabled(int c) const override;
+  int isRelative() const override;
+  int GetControllerPos() const override;
+  int getDoubleClickTime() const override;
+  int IsSendingStats() const override;
+  int IsAlternativeMousePointer() const override;
+  bool isAudioFxEnabled() const override;
+  bool isAudioFxBorderEnabled() const override;
+  bool isGraphicFxEnabled() const override;
   // The pointer as fractions of the screen; (0, 0) while there is no screen size.
-  void GetNormalizedHandPos(float* x, float* y) const;
+  void GetNormalizedHandPos(float* x, float* y) const override;
   // The pointer space: the destination's screen in source mode (0 until it has told), else this
   // machine's; 0 before the start.
-  int getWidthOfScreen() const;
-  int getHeightOfScreen() const;
+  int getWidthOfScreen() const override;
+  int getHeightOfScreen() const override;
   // HandMotionScaleFactor from the screen height (working value and table entry).
-  void AutoScalePointerFactor(int width, int height);
+  void AutoScalePointerFactor(int width, int height) override;
   // The factor AutoScalePointerFactor would set, without setting it.
   static float autoPointerScaleFactor(int width, int height);
 
-  int getNetworkMode() const;
+  int getNetworkMode() const override;
   // The sink reads the mode through its pointer, so a change acts at its next call. The relay
   // session is its one writer; values outside Standalone..Destination are ignored.
   void setNetworkMode(int mode);
@@ -189,11 +192,12 @@ class VelmoGestures : public ParameterTable {
   // The three effect switches to the sink.
   void sendAudioGraphicParam();
 
+  // The table to the working settings.
+  void DecodeParameters(int withAdmin) override;
+
  protected:
   std::atomic<int> connected_{0};
   std::atomic<int> paused_{0};
-  std::atomic<int> pinchState_[4] = {{0}, {0}, {0}, {0}};
-  std::atomic<int> actionPressed_[5] = {{0}, {0}, {0}, {0}, {0}};
   std::atomic<int> wheelState_{0};
   std::atomic<int> fist_{0};
   std::atomic<int> interactiveTutorial_{0};
@@ -203,28 +207,21 @@ class VelmoGestures : public ParameterTable {
   // by the GUI thread's queries too.
   std::atomic<EngineSink*> sink_{nullptr};
   VelmoBox* box_ = nullptr;
-  // Null when the log is off or could not be opened.
-  std::atomic<FILE*> logFile_{nullptr};
 
  private:
-  static bool inPinch(int f) { return f >= 0 && f < 4; }
-  bool logOn() const { return logFile_ != nullptr && cfg_.enableLog != 0; }
-  void logLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  std::int64_t nowUs() const;
+  handTrackingData published_;
+  mutable std::mutex publishedMutex_;
+
+  PinchMachine::Frame pinchFrame() const;
   void updateFrameRate(float fps);
-  void mapPointer(const handTrackingData& hand, int width, int height, float* x, float* y);
-  void storePointerOutput(float x, float y);
-  void measureMovement();
-  int pinchCheck(int slot, int f, BoneLengths boneLengths, int fingers, float handMovement,
-                 float Dist, float fps, std::deque<float>& history, int postureFlag);
-  bool thumbIsAt(int f, BoneLengths boneLengths, float Dist, float fps);
+
+  EngineSettings settings_;
+  EngineLog log_;
 
   // What the start-up created and the teardown deletes.
   std::unique_ptr<EngineSink> ownedSink_;
   VelmoBox* ownedBox_ = nullptr;
   EngineSink::Factory sinkFactory_;
-  std::mutex logMutex_;  // one line at a time, and not while the file closes
-  std::atomic<int> logEncrypted_{0};
   std::atomic<int> builtInEnableLog_{0};
   std::atomic<int> builtInEncryptLog_{0};
 
@@ -232,9 +229,9 @@ class VelmoGestures : public ParameterTable {
   // never falls between a frame's press decision and its state update.
   std::mutex frameMutex_;
 
-  // Working settings of the frame being processed.
+  // Working settings of the frame being processed; the parts read them.
   WorkingSettings cfg_;
-  MonotonicClock clock_;
+  PointerMapper pointer_{cfg_};
 
   // Frame pipeline.
   std::atomic<int> twoHandsPaused_{0};
@@ -244,45 +241,8 @@ class VelmoGestures : public ParameterTable {
   int distanceHistoryLength_ = 0;
   int started_ = 0;
   int handSide_ = -1;
-  int movingAllowed_ = 1;
-  std::int64_t pressTimeUs_ = 0;
-  mutable std::mutex pointerMutex_;  // prevPointer_ and pointerOutput_ as a pair for the GUI
-  float prevPointer_[2] = {-1.0f, -1.0f};
-  float pointerOutput_[2] = {0.0f, 0.0f};
-  std::deque<float> pointerHistoryX_;
-  std::deque<float> pointerHistoryY_;
-  int pointerHistoryLast_ = -1;
-  std::deque<float> palmTipHistory_[4];
-  int palmTipLast_[4] = {-1, -1, -1, -1};
-  float fingerMovement_[4] = {-1.0f, -1.0f, -1.0f, -1.0f};
-  float handMovement_ = 0.0f;
   int sideSeen_[2] = {0, 0};
 
-  // Pinch press and release.
-  float frameTipDistance_[4] = {0, 0, 0, 0};  // this frame's thumb-to-tip distances
-  int frameThumbExtended_ = 1;
-  // Per finger: the thumb has been away from the tip (past its release level) since that finger's
-  // last press. A pinch that was let go while the thumb stayed on the tip (the head-mounted ring
-  // pinch is released by the middle finger) does not press again from tracking noise.
-  int armed_[4] = {1, 1, 1, 1};
-  int indexGuard_ = 0;
-  int pinkyGuard_ = 0;
-  int sideBootstrap_[2] = {1, 1};
-
-  // Adaptive pinch thresholds, per pinch, and the stored copy per hand side.
-  std::deque<float> distanceHistory_[4];
-  int distanceLast_[4] = {0, 0, 0, 0};
-  float currentDistance_[4] = {0, 0, 0, 0};
-  float minDistance_[4] = {1000.0f, 1000.0f, 1000.0f, 1000.0f};
-  float maxDistance_[4] = {-1000.0f, -1000.0f, -1000.0f, -1000.0f};
-  float DistTh_[4] = {60.0f, 50.0f, 50.0f, 50.0f};
-  float meanDistance_[4] = {0, 0, 0, 0};
-  float stdDistance_[4] = {0, 0, 0, 0};
-  double distanceSum_[4] = {0, 0, 0, 0};
-  double distanceSquareSum_[4] = {0, 0, 0, 0};
-  float sideMinDistance_[2][4] = {{1000.0f, 1000.0f, 1000.0f, 1000.0f},
-                                  {1000.0f, 1000.0f, 1000.0f, 1000.0f}};
-  float sideMaxDistance_[2][4] = {{-1000.0f, -1000.0f, -1000.0f, -1000.0f},
-                                  {-1000.0f, -1000.0f, -1000.0f, -1000.0f}};
-  float sideDistTh_[2][4] = {{60.0f, 50.0f, 50.0f, 50.0f}, {60.0f, 50.0f, 50.0f, 50.0f}};
+ protected:
+  PinchMachine pinch_{cfg_, log_};
 };

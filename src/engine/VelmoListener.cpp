@@ -41,19 +41,19 @@ void VelmoListener::onInit(const Leap::Controller& controller) {
   gestures_.startParameters();
   // Not classified yet: the first hand classifies every finger afresh.
   for (int32_t& index : data_.fingerIndex) index = -1;
-  if (gestures_.settings().controllerPos == kHeadMounted)
+  if (gestures_.parameters().settings().controllerPos == kHeadMounted)
     controller.setPolicyFlags(kPolicyHeadMounted);
 }
 
 void VelmoListener::onConnect(const Leap::Controller& controller) {
-  if (gestures_.networkModePtr()->load() == kDestinationMode) return;
+  if (gestures_.parameters().networkModePtr()->load() == kDestinationMode) return;
   controller.enableGesture(Leap::Gesture::TYPE_CIRCLE, true);
   controller.setPolicyFlags(controller.policyFlags() | kPolicyBackground);
   setConnected(true, controller);
 }
 
 void VelmoListener::onDisconnect(const Leap::Controller& controller) {
-  if (gestures_.networkModePtr()->load() == kDestinationMode) return;
+  if (gestures_.parameters().networkModePtr()->load() == kDestinationMode) return;
   // The hand that holds a pinch can no longer be seen opening it.
   releaseHeldInput();
   setConnected(false, controller);
@@ -111,28 +111,20 @@ void VelmoListener::resetListenerState() {
   maxPalmWidth_.store(-1000.0f);
 }
 
-handTrackingData VelmoListener::getHandData() const {
-  std::lock_guard<std::mutex> lock(publishedMutex_);
-  return published_;
-}
-
-void VelmoListener::publishRecord() {
-  std::lock_guard<std::mutex> lock(publishedMutex_);
-  published_ = data_;
-}
+void VelmoListener::publishRecord() { gestures_.publishHandData(data_); }
 
 void VelmoListener::servePendingRequests() {
   if (pendingMouseParam_.exchange(false)) gestures_.setMouseParam();
 }
 
 void VelmoListener::onFrame(const Leap::Controller& controller) {
-  const int networkMode = gestures_.networkModePtr()->load();
+  const int networkMode = gestures_.parameters().networkModePtr()->load();
   if (networkMode == kDestinationMode) return;
   // Whatever this frame decides (a motion, a click, a key) goes out together.
   EngineSink::Frame output(gestures_.sink());
   servePendingRequests();
 
-  const WorkingSettings s = gestures_.settings();
+  const WorkingSettings s = gestures_.parameters().settings();
   data_.interactionBoxAuto = controller.config().getBool("interaction_box_auto");
 
   const Leap::Frame frame = controller.frame(0);
@@ -322,7 +314,7 @@ void VelmoListener::GetLeapCircleGesture(Leap::GestureList gestures, const Leap:
     const bool posture = fingerCount == 1 || (fingerCount == 2 && extendedFlags[0] == 1);
     if (!posture || extendedFlags[1] != 1) continue;
 
-    const WorkingSettings s = gestures_.settings();
+    const WorkingSettings s = gestures_.parameters().settings();
     const float progress = circle.progress();
     if (!gestures_.isInteractiveTutorial()) {
       // The wheel takes 1 as a forward turn and 0 as a downward one.
@@ -338,4 +330,28 @@ void VelmoListener::GetLeapCircleGesture(Leap::GestureList gestures, const Leap:
     }
     gestures_.setWheelMoving(clockwise ? 1 : 2);
   }
+}
+
+// The network and sink controls, onto the engine.
+void VelmoListener::setNetworkMode(int mode) { gestures_.setNetworkMode(mode); }
+void VelmoListener::setSinkFactory(EngineSink::Factory factory) {
+  gestures_.setSinkFactory(std::move(factory));
+}
+
+void VelmoListener::setMouseParam(bool deferred) {
+  if (deferred) {
+    pendingMouseParam_.store(true);
+  } else {
+    gestures_.setMouseParam();
+  }
+}
+
+void VelmoListener::sendParams() { gestures_.sendParams(); }
+
+void VelmoListener::sendAudioGraphicParam() { gestures_.sendAudioGraphicParam(); }
+
+void VelmoListener::relayDestination(int* port, int ip[4]) const {
+  const WorkingSettings s = gestures_.parameters().settings();
+  *port = s.destinationPort;
+  for (int k = 0; k < 4; ++k) ip[k] = s.destinationIp[k];
 }

@@ -11,7 +11,8 @@
 
 // The engine's face to the tracking layer. Every frame with a hand is reduced to the plain hand
 // record, circles become wheel requests, and a copy of the record goes to the recogniser. The
-// callbacks run on the controller's thread; the GUI thread reads the record through getHandData().
+// callbacks run on the controller's thread; the GUI thread reads the record through the engine's
+// getHandData().
 class VelmoListener : public QObject, public Leap::Listener {
   Q_OBJECT
 
@@ -49,52 +50,11 @@ class VelmoListener : public QObject, public Leap::Listener {
 
   void InitParameters();
 
-  // A copy of the hand record as of the last frame (safe from any thread).
-  handTrackingData getHandData() const;
+  // The engine: what the tray window, the options dialog and the tutorial ask of it and tell it
+  // (its EngineQueries), and the hand record as of the last frame.
+  VelmoGestures& engine() { return gestures_; }
+  const VelmoGestures& engine() const { return gestures_; }
 
-  // The tray window's and the tutorial's way into the engine (GUI thread); each forwards to the
-  // engine's operation of the same name (VelmoListenerQueries.cpp).
-  float GetUserParam(int index) const;
-  void SetUserParam(float value, int index);
-  float GetAdminParam(int index) const;
-  void SetAdminParam(float value, int index);
-  void EncodeParameters();
-  void DecodeParameters(int withAdmin);
-  int WriteParameters();
-  int IsAdmin() const;
-  keyboardAct* GetKeyboardActions();
-  void AutoScalePointerFactor(int width, int height);
-
-  int IsConnected() const;
-  int IsPaused() const;
-  void Pause(int paused);
-  int isGestureFired(int g) const;
-  int whichGestureIsFired() const;
-  int isGestureEnabled(int g) const;
-  int whichActionIsEnabled(int g) const;
-  int isGestureCircleEnabled(int c) const;
-  int whichWheelActionIsEnabled(int c) const;
-  int isLeftPressed() const;
-  int isRightPressed() const;
-  int isMiddlePressed() const;
-  int isKeyPressed() const;
-  int isWheelMoving() const;
-  int isFist() const;
-  int isRelative() const;
-  int GetControllerPos() const;
-  int getDoubleClickTime() const;
-  int IsSendingStats() const;
-  int IsAlternativeMousePointer() const;
-  bool isAudioFxEnabled() const;
-  bool isAudioFxBorderEnabled() const;
-  bool isGraphicFxEnabled() const;
-  void GetNormalizedHandPos(float* x, float* y) const;
-  int getWidthOfScreen() const;
-  int getHeightOfScreen() const;
-
-  void SetInteractiveTutorial(int on);
-  int isInteractiveTutorial() const;
-  int getNetworkMode() const;
   void setNetworkMode(int mode);
   // Before the listener is added: each start makes its sink with it.
   void setSinkFactory(EngineSink::Factory factory);
@@ -119,8 +79,6 @@ class VelmoListener : public QObject, public Leap::Listener {
 
   handTrackingData data_;  // written by the callback thread only
   bool handInView_ = false;  // the callback thread's too
-  handTrackingData published_;
-  mutable std::mutex publishedMutex_;
 
   std::atomic<bool> pendingMouseParam_{false};
   std::atomic<float> maxPalmWidth_{-1000.0f};

@@ -41,10 +41,10 @@ class LocalPointer : public ::testing::Test {
     user(AutoHandMotionScaleFactor, 0);
     // The engine's record, the device at the table's double-click time and wheel scale.
     ActionMgr::actionMgrData d;
-    d.networkModeRef = g.networkModePtr();
-    d.audioFx = g.audioFxPtr();
-    d.audioFxBorder = g.audioFxBorderPtr();
-    d.graphicFx = g.graphicFxPtr();
+    d.networkModeRef = g.parameters().networkModePtr();
+    d.audioFx = g.parameters().audioFxPtr();
+    d.audioFxBorder = g.parameters().audioFxBorderPtr();
+    d.graphicFx = g.parameters().graphicFxPtr();
     d.doubleClickTime = 1000;
     d.wheelScaleFactor = 0.3;
     mgr = std::make_unique<ActionMgr>(testDesktop(), d, nullptr);

@@ -38,7 +38,7 @@ using apptest::writeSettings;
 
 std::array<float, UserParamCount> userTable(VelmoWindow& w) {
     std::array<float, UserParamCount> t{};
-    for (int i = 0; i < UserParamCount; ++i) t[i] = w.listener().GetUserParam(i);
+    for (int i = 0; i < UserParamCount; ++i) t[i] = w.listener().engine().GetUserParam(i);
     return t;
 }
 
@@ -82,14 +82,14 @@ TEST_F(OptionsWindow, CancelAfterEditsChangesNoParameterAndOkStoresEveryValue) {
     ui->spinBoxDestIpAdd1->setValue(127);
     ui->comboBoxControllerPos->setCurrentIndex(2);
     ui->checkBoxAlternativeMouseCursor->setChecked(true);
-    ASSERT_EQ(w.listener().getNetworkMode(), 1);
+    ASSERT_EQ(w.listener().engine().getNetworkMode(), 1);
     ASSERT_NE(w.mousePointer(), nullptr);  // made when it was first wanted
     ui->cancelButton->click();
 
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(userTable(w), stored);
-    EXPECT_EQ(w.listener().getNetworkMode(), 0);
-    EXPECT_EQ(w.listener().IsAlternativeMousePointer(), 0);
+    EXPECT_EQ(w.listener().engine().getNetworkMode(), 0);
+    EXPECT_EQ(w.listener().engine().IsAlternativeMousePointer(), 0);
     EXPECT_EQ(settingsLines().join('\n'), fileBefore);
     EXPECT_EQ(ui->labelDoubleClickTime_2->text(), "1.00");
     EXPECT_EQ(ui->labelThumbForeReleaseSensitivity->text(), "0.20");  // 0.85 shown as 1 - p + 0.05
@@ -125,11 +125,11 @@ TEST_F(OptionsWindow, CancelAfterEditsChangesNoParameterAndOkStoresEveryValue) {
     const QList<QByteArray> lines = settingsLines();
     ASSERT_GE(lines.size(), UserParamCount);
     for (const Stored& s : expected) {
-        EXPECT_FLOAT_EQ(w.listener().GetUserParam(s.index), s.value) << s.index;
+        EXPECT_FLOAT_EQ(w.listener().engine().GetUserParam(s.index), s.value) << s.index;
         EXPECT_EQ(lines[s.index], s.line) << s.index;
     }
-    EXPECT_EQ(w.listener().getDoubleClickTime(), 1500);  // decoded into the engine, not only stored
-    EXPECT_FALSE(w.listener().isGraphicFxEnabled());
+    EXPECT_EQ(w.listener().engine().getDoubleClickTime(), 1500);  // decoded into the engine, not only stored
+    EXPECT_FALSE(w.listener().engine().isGraphicFxEnabled());
 }
 
 TEST_F(OptionsWindow, RestoreDefaultThenQuitWithoutOkWritesTheDefaults) {
@@ -140,13 +140,13 @@ TEST_F(OptionsWindow, RestoreDefaultThenQuitWithoutOkWritesTheDefaults) {
     ASSERT_TRUE(window->notifyClicksAction()->isChecked());
     ui->tableWidgetKeyboardAction->setCurrentCell(0, 0);
     ui->pushButtonDeleteKeyboardAction->click();
-    ASSERT_EQ(window->listener().GetKeyboardActions()->count(), 2);
+    ASSERT_EQ(window->listener().engine().GetKeyboardActions()->count(), 2);
 
     ui->restoreDefaultButton->click();
     EXPECT_EQ(ui->labelDoubleClickTime_2->text(), "1.00");
     EXPECT_EQ(ui->tableWidgetKeyboardAction->rowCount(), 3);
     EXPECT_FALSE(window->notifyClicksAction()->isChecked());
-    const int width = window->listener().getWidthOfScreen(), height = window->listener().getHeightOfScreen();
+    const int width = window->listener().engine().getWidthOfScreen(), height = window->listener().engine().getHeightOfScreen();
     window.reset();
 
     VelmoGestures defaults;
@@ -154,7 +154,7 @@ TEST_F(OptionsWindow, RestoreDefaultThenQuitWithoutOkWritesTheDefaults) {
     defaults.EncodeParameters();
     defaults.SetUserParam(VelmoGestures::autoPointerScaleFactor(width, height), HandMotionScaleFactor);
     QTemporaryDir dir;
-    defaults.setSettingsDir(dir.path());
+    defaults.parameters().setSettingsDir(dir.path());
     ASSERT_EQ(defaults.WriteParameters(), 0);
     QFile golden(dir.filePath("velmo.dat")), written(localSettingsPath());
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly) && written.open(QIODevice::ReadOnly));
@@ -179,7 +179,7 @@ TEST_F(OptionsWindow, NetworkModeSwitchesDialogGroupsAndTrayEntries) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
         ui->comboBoxNetworkMode->setCurrentIndex(c.mode);
-        EXPECT_EQ(w.listener().getNetworkMode(), c.mode);
+        EXPECT_EQ(w.listener().engine().getNetworkMode(), c.mode);
         for (QWidget* tab : {ui->tabCursor, ui->tabGesturesActions, ui->tabKeyboardAction})
             EXPECT_EQ(tab->isEnabled(), c.sourceTabs);
         EXPECT_EQ(ui->spinBoxDestIpAdd1->isEnabled(), c.address);
@@ -196,12 +196,12 @@ TEST_F(OptionsWindow, NetworkModeSwitchesDialogGroupsAndTrayEntries) {
     EXPECT_FALSE(w.mousePointer()->window()->isVisible());
     // Destination confirmed: the tray stays greyed and the next dialog starts with the source tabs off.
     ui->okButton->click();
-    EXPECT_FLOAT_EQ(w.listener().GetUserParam(NetworkMode), 2.0f);
+    EXPECT_FLOAT_EQ(w.listener().engine().GetUserParam(NetworkMode), 2.0f);
     EXPECT_EQ(settingsLines().value(NetworkMode), "2.000000");
     EXPECT_FALSE(w.pauseAction()->isEnabled());
     ui->comboBoxNetworkMode->setCurrentIndex(0);
     ui->cancelButton->click();
-    EXPECT_EQ(w.listener().getNetworkMode(), 2);
+    EXPECT_EQ(w.listener().engine().getNetworkMode(), 2);
     EXPECT_FALSE(w.notifyClicksAction()->isEnabled());
     EXPECT_FALSE(ui->tabCursor->isEnabled());
 }
@@ -237,7 +237,7 @@ TEST_F(OptionsWindow, PlanePresetsLoadOnlyWhenTheUserPicksAPlane) {
     EXPECT_EQ(ui->labelThumbForePressSensitivity->text(), "0.55");
     EXPECT_EQ(ui->comboBoxThumbRing->currentIndex(), 1);
     EXPECT_FALSE(ui->comboBoxThumbRing->isEnabled());
-    EXPECT_FLOAT_EQ(window->listener().GetUserParam(ThumbForePressSensitivity), 0.55f);
+    EXPECT_FLOAT_EQ(window->listener().engine().GetUserParam(ThumbForePressSensitivity), 0.55f);
 }
 
 TEST_F(OptionsWindow, DeletedKeyboardActionsTakeTheStoredPinchesAlong) {
@@ -256,18 +256,18 @@ TEST_F(OptionsWindow, DeletedKeyboardActionsTakeTheStoredPinchesAlong) {
     };
     const Pinch afterOne[4] = {{4, 1}, {2, 0}, {4, 0}, {0, 0}};
     for (int p = 0; p < 4; ++p) {
-        EXPECT_FLOAT_EQ(w.listener().GetUserParam(ThumbForeAction + p), afterOne[p].action) << p;
-        EXPECT_FLOAT_EQ(w.listener().GetUserParam(ThumbForeKeyboardAction + p), afterOne[p].keyboardIndex) << p;
+        EXPECT_FLOAT_EQ(w.listener().engine().GetUserParam(ThumbForeAction + p), afterOne[p].action) << p;
+        EXPECT_FLOAT_EQ(w.listener().engine().GetUserParam(ThumbForeKeyboardAction + p), afterOne[p].keyboardIndex) << p;
     }
-    EXPECT_EQ(w.listener().GetKeyboardActions()->names(), (QList<QString>{"ESC KEY", "FN+F9 KEY"}));
+    EXPECT_EQ(w.listener().engine().GetKeyboardActions()->names(), (QList<QString>{"ESC KEY", "FN+F9 KEY"}));
     ui->cancelButton->click();
     EXPECT_EQ(ui->comboBoxThumbFore->currentText(), "FN+F9 KEY");
     EXPECT_EQ(ui->comboBoxThumbPinky->currentIndex(), 0);
 
     open();
     ui->pushButtonDeleteAllKeyboardAction->click();
-    for (int p : {0, 2}) EXPECT_FLOAT_EQ(w.listener().GetUserParam(ThumbForeAction + p), 0.0f) << p;
-    EXPECT_FLOAT_EQ(w.listener().GetUserParam(ThumbMiddleAction), 2.0f);
+    for (int p : {0, 2}) EXPECT_FLOAT_EQ(w.listener().engine().GetUserParam(ThumbForeAction + p), 0.0f) << p;
+    EXPECT_FLOAT_EQ(w.listener().engine().GetUserParam(ThumbMiddleAction), 2.0f);
     window.reset();
     const QList<QByteArray> lines = settingsLines();
     EXPECT_EQ(lines.size(), UserParamCount);  // no keyboard action lines

@@ -55,7 +55,7 @@ TEST(TrayNetworkMode, SocketsAtStartUpAndEachModeKeepsToItsOwn) {
                        std::make_pair(int(DestinationIpAddress4), 2.0f), std::make_pair(int(DestinationPort), float(port)),
                        std::make_pair(int(DisableTutorial), 1.0f)})
             engine.SetUserParam(v.second, v.first);
-        engine.setSettingsDir(QCoreApplication::applicationDirPath());
+        engine.parameters().setSettingsDir(QCoreApplication::applicationDirPath());
         ASSERT_EQ(engine.WriteParameters(), 0);
     }
 
@@ -78,7 +78,7 @@ TEST(TrayNetworkMode, SocketsAtStartUpAndEachModeKeepsToItsOwn) {
     EXPECT_FALSE(w.pauseAction()->isEnabled());
     EXPECT_FALSE(w.notifyClicksAction()->isEnabled());
     EXPECT_FALSE(w.tutorialAction()->isEnabled());
-    EXPECT_EQ(w.listener().getNetworkMode(), 2);
+    EXPECT_EQ(w.listener().engine().getNetworkMode(), 2);
 
     // Standalone: the port is free again, the entries are back.
     w.setNetworkMode(0);

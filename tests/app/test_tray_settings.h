@@ -27,7 +27,7 @@ inline void writeSettings(std::initializer_list<std::pair<int, float>> values, Q
     engine.InitParameters();
     engine.EncodeParameters();
     for (const auto& v : values) engine.SetUserParam(v.second, v.first);
-    engine.setSettingsDir(dir);
+    engine.parameters().setSettingsDir(dir);
     ASSERT_EQ(engine.WriteParameters(), 0);
 }
 

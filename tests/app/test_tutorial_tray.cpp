@@ -130,7 +130,7 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
         ASSERT_NE(w.tutorialLauncher().window(), nullptr) << round;
         ASSERT_NE(w.tutorialLauncher().visualiser(), nullptr) << round;
         EXPECT_EQ(w.tutorialLauncher().message(), nullptr) << round;
-        EXPECT_EQ(w.listener().isInteractiveTutorial(), 1) << round;
+        EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 1) << round;
         ASSERT_TRUE(waitFor([&] { return frames(w) >= 10; })) << round;
         // The menu again while it runs: the same tutorial, shown again.
         QWidget* first = w.tutorialLauncher().window();
@@ -173,7 +173,7 @@ TEST_F(TutorialTray, OpensFromTheMenuRendersAndClosesEveryWay) {
         }
         ASSERT_TRUE(waitFor([&] { return w.tutorialLauncher().window() == nullptr; })) << round;
         EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr) << round;
-        EXPECT_EQ(w.listener().isInteractiveTutorial(), 0) << round;
+        EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0) << round;
         EXPECT_FALSE(ogreRootExists()) << round;
     }
 }
@@ -199,7 +199,7 @@ TEST_F(TutorialTray, ClosedFromInsideItsOwnFrameItGoesOnceTheFrameReturned) {
     EXPECT_TRUE(busyThen);
     EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr);
     ASSERT_TRUE(waitFor([&] { return !ogreRootExists(); }));
-    EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+    EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0);
     // And it opens again.
     w.tutorialAction()->trigger();
     ASSERT_TRUE(waitFor([&] { return frames(w) >= 5; }));
@@ -222,7 +222,7 @@ TEST_F(TutorialTray, ABrokenPluginListGivesOneMessageAndTheTrayRunsOn) {
     EXPECT_TRUE(w.tutorialLauncher().message()->text().contains("RenderSystem_GL")) << w.tutorialLauncher().message()->text().toStdString();
     EXPECT_EQ(w.tutorialLauncher().window(), nullptr);
     EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr);
-    EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+    EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0);
     EXPECT_FALSE(ogreRootExists());
 
     // The tray goes on: its menu works, and the tutorial opens once the list is whole again.
@@ -249,7 +249,7 @@ TEST_F(TutorialTray, ADisplayWithoutGlGivesOneMessageAndTheTrayRunsOn) {
         EXPECT_TRUE(w.tutorialLauncher().message()->isVisible());
         EXPECT_TRUE(w.tutorialLauncher().message()->text().contains("GLX")) << w.tutorialLauncher().message()->text().toStdString();
         EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr);
-        EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+        EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0);
         EXPECT_FALSE(ogreRootExists());
     }
     EXPECT_TRUE(w.trayIcon()->isVisible());
@@ -299,7 +299,7 @@ TEST_F(TutorialTray, AMissingOrBrokenModuleGivesOneMessageAndTheTrayRunsOn) {
         EXPECT_TRUE(w.tutorialLauncher().message()->isVisible());
         EXPECT_EQ(w.tutorialLauncher().window(), nullptr);
         EXPECT_EQ(w.tutorialLauncher().visualiser(), nullptr);
-        EXPECT_EQ(w.listener().isInteractiveTutorial(), 0);
+        EXPECT_EQ(w.listener().engine().isInteractiveTutorial(), 0);
         EXPECT_FALSE(mapped("velmo-tutorial.so"));
         EXPECT_TRUE(w.trayIcon()->isVisible());
         w.tutorialLauncher().message()->close();

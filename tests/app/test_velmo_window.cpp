@@ -86,7 +86,7 @@ void writeSettings(std::initializer_list<std::pair<int, float>> values) {
     engine.InitParameters();
     engine.EncodeParameters();
     for (const auto& v : values) engine.SetUserParam(v.second, v.first);
-    engine.setSettingsDir(QCoreApplication::applicationDirPath());
+    engine.parameters().setSettingsDir(QCoreApplication::applicationDirPath());
     ASSERT_EQ(engine.WriteParameters(), 0);
 }
 
@@ -205,7 +205,7 @@ TEST_F(TrayWindow, WithoutAServiceTheCheckReportsTheDisconnection) {
     EXPECT_TRUE(waitFor([&] { return greenPixelsOnScreen(w) == 0; }));
     ASSERT_NE(w.balloonWindow(), nullptr);
     EXPECT_TRUE(w.balloonWindow()->isVisible());
-    EXPECT_EQ(w.listener().IsConnected(), 0);
+    EXPECT_EQ(w.listener().engine().IsConnected(), 0);
 }
 
 TEST_F(TrayWindow, EveryEventCodeSetsItsToolTipBalloonAndIcon) {
@@ -273,14 +273,14 @@ TEST_F(TrayWindow, PauseAndResumeFollowTheConnection) {
     VelmoWindow& w = make();
     qunsetenv("SNI_CATEGORY");
     EXPECT_EQ(w.trayIcon()->property("_qt_sni_category").toString(), "ApplicationStatus");
-    ASSERT_TRUE(waitFor([&] { return w.listener().IsConnected() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return w.listener().engine().IsConnected() == 1; }));
     // The check finds the device there and says nothing.
     waitForCheck(w);
     EXPECT_NE(w.trayIcon()->toolTip(), texts[1]);
     EXPECT_TRUE(w.isIconGreen());
 
     w.pauseAction()->trigger();
-    EXPECT_EQ(w.listener().IsPaused(), 1);
+    EXPECT_EQ(w.listener().engine().IsPaused(), 1);
     EXPECT_FALSE(w.isIconGreen());
     EXPECT_EQ(w.pauseAction()->text(), "&Resume");
     // While paused a click notification leaves the icon gray; a disconnection keeps it gray.
@@ -291,7 +291,7 @@ TEST_F(TrayWindow, PauseAndResumeFollowTheConnection) {
     EXPECT_FALSE(w.isIconGreen());
 
     w.pauseAction()->trigger();
-    EXPECT_EQ(w.listener().IsPaused(), 0);
+    EXPECT_EQ(w.listener().engine().IsPaused(), 0);
     EXPECT_TRUE(w.isIconGreen());
     EXPECT_EQ(w.pauseAction()->text(), "&Pause");
 
@@ -299,11 +299,11 @@ TEST_F(TrayWindow, PauseAndResumeFollowTheConnection) {
     sim.stop();
     ASSERT_TRUE(waitFor([&] { return w.trayIcon()->toolTip() == texts[1]; }));
     EXPECT_FALSE(w.isIconGreen());
-    EXPECT_EQ(w.listener().IsConnected(), 0);
+    EXPECT_EQ(w.listener().engine().IsConnected(), 0);
     w.pauseAction()->trigger();
     EXPECT_FALSE(w.isIconGreen());
     w.pauseAction()->trigger();
-    EXPECT_EQ(w.listener().IsPaused(), 0);
+    EXPECT_EQ(w.listener().engine().IsPaused(), 0);
     EXPECT_FALSE(w.isIconGreen());
     EXPECT_EQ(w.pauseAction()->text(), "&Pause");
     EXPECT_TRUE(waitFor([&] { return greenPixelsOnScreen(w) == 0; }));
@@ -397,8 +397,8 @@ TEST_F(TrayWindow, SoundsAndBannersPassOnlyThroughTheirSwitches) {
     ASSERT_NE(w.edgeBanner(), nullptr);
     auto playing = [&](int code) { return w.soundEffects()->effect(code)->isPlaying(); };
     auto set = [&](int index, float value) {
-        l.SetUserParam(value, index);
-        l.DecodeParameters(0);
+        l.engine().SetUserParam(value, index);
+        l.engine().DecodeParameters(0);
     };
 
     w.playEffect(FxButtonPressed);  // sounds are on by default
@@ -423,10 +423,10 @@ TEST_F(TrayWindow, SoundsAndBannersPassOnlyThroughTheirSwitches) {
     w.drawEffect(LeftSide, 0);
     EXPECT_FALSE(banner->isVisible());
     set(EnableGraphicFx, 1);
-    l.SetInteractiveTutorial(1);
+    l.engine().SetInteractiveTutorial(1);
     w.drawEffect(LeftSide, 0);
     EXPECT_FALSE(banner->isVisible());
-    l.SetInteractiveTutorial(0);
+    l.engine().SetInteractiveTutorial(0);
     w.drawEffect(RightSide, 1);
     EXPECT_TRUE(banner->isVisible());
     EXPECT_EQ(banner->side(), RightSide);
@@ -471,7 +471,7 @@ TEST_F(TrayWindow, ShutDownSavesTheSettingsAndRemovesTheListenerBeforeClosingThe
     VelmoWindow& w = make();
     w.notifyClicksAction()->trigger();
     EXPECT_TRUE(w.notifyClicksAction()->isChecked());
-    EXPECT_EQ(w.listener().GetUserParam(NotifyClicks), 1.0f);
+    EXPECT_EQ(w.listener().engine().GetUserParam(NotifyClicks), 1.0f);
     w.setEvent(2);
     ASSERT_NE(w.balloonWindow(), nullptr);
 

@@ -257,7 +257,7 @@ TEST_F(ListenerFeatures, TranslationProbabilityDependsOnTheControllerPosition) {
 
   setUser(ControllerPos, 1);
   d = push(still);
-  const float window = engine().optimalFrameRate() * engine().settings().deltaTimeHandMovementTh;
+  const float window = engine().optimalFrameRate() * engine().parameters().settings().deltaTimeHandMovementTh;
   const int n = static_cast<int>(window);
   const Leap::Frame since = controller.frame(n);
   ASSERT_TRUE(since.isValid());
@@ -338,11 +338,11 @@ TEST(ListenerEmbedded, SwitchedOffEmbeddedDeviceSendsInactive) {
 TEST_F(ListenerConnection, DestinationModeIgnoresEverything) {
   QSignalSpy spy(&listener, SIGNAL(SendWndEvent(unsigned int)));
   setUser(NetworkMode, 2);
-  const handTrackingData before = listener.getHandData();
+  const handTrackingData before = listener.engine().getHandData();
   push(HandBuilder::fist(palmAt()));
   push(HandBuilder::openHand(palmAt(50, 250, 0)));
   pushEmpty();
-  const handTrackingData after = listener.getHandData();
+  const handTrackingData after = listener.engine().getHandData();
   EXPECT_EQ(after.handsCount, before.handsCount);
   expectSameHandFields(before, after);
 

@@ -71,13 +71,13 @@ TEST_F(ListenerCircle, EachDirectionSetsItsWheelState) {
 TEST_F(ListenerCircle, ThumbAndIndexOrIndexAloneTurnTheWheel) {
   setCurl(1, 0, 1, 1, 1);  // index alone
   ASSERT_TRUE(drawUntilRecognised(1));
-  EXPECT_EQ(listener.getHandData().extendedCount, 1);
+  EXPECT_EQ(listener.engine().getHandData().extendedCount, 1);
   EXPECT_EQ(engine().isWheelMoving(), 1);
 
   setCurl(0, 0, 1, 1, 1);  // thumb and index
   step(1);
   ASSERT_TRUE(frameHasCircle());
-  EXPECT_EQ(listener.getHandData().extendedCount, 2);
+  EXPECT_EQ(listener.engine().getHandData().extendedCount, 2);
   engine().setWheelMoving(0);
   step(1);
   EXPECT_EQ(engine().isWheelMoving(), 1);

@@ -24,7 +24,7 @@
 class ProbeListener : public VelmoListener {
  public:
   ProbeListener() {
-    gestures_.setSettingsDir(settingsDir_.path());
+    gestures_.parameters().setSettingsDir(settingsDir_.path());
     setSinkFactory([this](const EngineSink::Setup& setup) {
       auto made = std::make_unique<rig::RecordingSink>(setup, journal);
       made->width = 1920;
@@ -49,8 +49,13 @@ class ProbeListener : public VelmoListener {
 
 struct EngineAccess : VelmoGestures {
   // action: 1 left, 2 right, 3 middle, 4 keyboard.
+  struct Pinches : PinchMachine {
+    static void setPressed(PinchMachine& m, int action, int held) {
+      (m.*(&Pinches::actionPressed_))[action].store(held);
+    }
+  };
   static void setPressed(VelmoGestures& g, int action, int held) {
-    (g.*(&EngineAccess::actionPressed_))[action].store(held);
+    Pinches::setPressed(g.*(&EngineAccess::pinch_), action, held);
   }
 };
 
@@ -80,13 +85,13 @@ class ListenerFixture : public ::testing::Test {
     clock += 11111;  // 90 fps
     driver.pushHand(hand, clock);
     driver.sync();
-    return listener.getHandData();
+    return listener.engine().getHandData();
   }
   handTrackingData pushEmpty() {
     clock += 11111;
     driver.pushEmpty(clock);
     driver.sync();
-    return listener.getHandData();
+    return listener.engine().getHandData();
   }
 };
 

@@ -18,7 +18,7 @@ TEST_F(ListenerThreads, RecordCopiesAreNeverTorn) {
   std::atomic<int> torn{0};
   std::thread gui([&] {
     while (!done.load()) {
-      const handTrackingData d = listener.getHandData();
+      const handTrackingData d = listener.engine().getHandData();
       if (d.handsCount != 1) continue;
       // Every frame's palm x names its frame: the copy must be of one frame only.
       const int k = static_cast<int>(d.palmPosition[0]);
@@ -50,7 +50,7 @@ TEST_F(ListenerThreads, RecordCopiesAreNeverTorn) {
   options.join();
 
   EXPECT_EQ(torn.load(), 0);
-  const handTrackingData last = listener.getHandData();
+  const handTrackingData last = listener.engine().getHandData();
   EXPECT_EQ(last.palmPosition[0], 300.0);
   EXPECT_EQ(last.timestamp, static_cast<int32_t>(kBase + 300 * kStep));
   EXPECT_GE(last.palmWidth, 60.0f);
@@ -66,7 +66,7 @@ TEST_F(ListenerThreads, DisconnectFromTheGuiThreadWhileFramesRun) {
   });
   for (int k = 1; k <= 100; ++k) push(Leap::HandBuilder::fist(palmAt()));
   gui.join();
-  EXPECT_EQ(listener.getHandData().fist, 1);
+  EXPECT_EQ(listener.engine().getHandData().fist, 1);
   EXPECT_EQ(controller.policyFlags(), 1);
 }
 

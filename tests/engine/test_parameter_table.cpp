@@ -25,7 +25,7 @@ struct Fresh : ::testing::Test {
   WorkingSettings decodeUser(int index, float value) {
     g.SetUserParam(value, index);
     g.DecodeParameters(0);
-    return g.settings();
+    return g.parameters().settings();
   }
 };
 
@@ -36,7 +36,7 @@ TEST_F(Fresh, EncodedDefaultsMatchTheTables) {
   for (int i = 0; i < AdminParamCount; ++i)
     EXPECT_EQ(g.GetAdminParam(i), kAdminDefaults[i]) << "admin " << i;
   EXPECT_EQ(g.IsAdmin(), 0);
-  EXPECT_EQ(g.encryptLog(), 0);
+  EXPECT_EQ(g.parameters().encryptLog(), 0);
 }
 
 TEST_F(Fresh, DefaultKeyboardActionsInOrder) {
@@ -86,11 +86,11 @@ TEST_F(Fresh, DecodingWithoutAdminLeavesAdminSettingsAlone) {
   g.SetAdminParam(77.0f, OptimalFrameRateTh);
   g.SetAdminParam(1.0f, EnableLog);
   g.DecodeParameters(0);
-  EXPECT_EQ(g.settings().optimalFrameRateTh, 90.0f);
-  EXPECT_EQ(g.settings().enableLog, 0);
+  EXPECT_EQ(g.parameters().settings().optimalFrameRateTh, 90.0f);
+  EXPECT_EQ(g.parameters().settings().enableLog, 0);
   g.DecodeParameters(1);
-  EXPECT_EQ(g.settings().optimalFrameRateTh, 77.0f);
-  EXPECT_EQ(g.settings().enableLog, 1);
+  EXPECT_EQ(g.parameters().settings().optimalFrameRateTh, 77.0f);
+  EXPECT_EQ(g.parameters().settings().enableLog, 1);
 }
 
 TEST_F(Fresh, IntegersTruncateTowardZero) {
@@ -103,13 +103,13 @@ TEST_F(Fresh, IntegersTruncateTowardZero) {
 TEST_F(Fresh, FlagsDecodeAnyNonZeroAndEncodeToOne) {
   for (int i = EnableAudioFx; i <= OnlyPrimaryDisplay; ++i) g.SetUserParam(0.25f, i);
   g.DecodeParameters(0);
-  const WorkingSettings s = g.settings();
+  const WorkingSettings s = g.parameters().settings();
   EXPECT_TRUE(s.enableAudioFx && s.enableAudioFxBorder && s.enableGraphicFx && s.onlyPrimaryDisplay);
-  EXPECT_TRUE(g.audioFxBorderPtr()->load());
+  EXPECT_TRUE(g.parameters().audioFxBorderPtr()->load());
   g.EncodeParameters();
   for (int i = EnableAudioFx; i <= OnlyPrimaryDisplay; ++i) EXPECT_EQ(g.GetUserParam(i), 1.0f);
   EXPECT_FALSE(decodeUser(EnableGraphicFx, 0.0f).enableGraphicFx);
-  EXPECT_FALSE(g.graphicFxPtr()->load());
+  EXPECT_FALSE(g.parameters().graphicFxPtr()->load());
 }
 
 TEST_F(Fresh, CircleEntryFeedsBothDirections) {
@@ -145,11 +145,11 @@ TEST_F(Fresh, ValuesThatCannotMeanAnythingKeepTheDefault) {
                       {DoubleClickTime, 3e9f},   {DoubleClickTime, -inf}};
   for (const Case& c : bad) g.SetUserParam(c.value, c.index);
   g.DecodeParameters(0);
-  const WorkingSettings s = g.settings();
+  const WorkingSettings s = g.parameters().settings();
   const WorkingSettings d;
   EXPECT_EQ(s.controllerPos, d.controllerPos);
   EXPECT_EQ(s.networkMode, d.networkMode);
-  EXPECT_EQ(g.networkModePtr()->load(), d.networkMode);
+  EXPECT_EQ(g.parameters().networkModePtr()->load(), d.networkMode);
   EXPECT_EQ(s.cursorPos, d.cursorPos);
   EXPECT_EQ(s.pinchAction[0], d.pinchAction[0]);
   EXPECT_EQ(s.destinationPort, d.destinationPort);
@@ -163,7 +163,7 @@ TEST_F(Fresh, ValuesThatCannotMeanAnythingKeepTheDefault) {
   EXPECT_EQ(decodeUser(DestinationIpAddress4, 255).destinationIp[3], 255);
   EXPECT_EQ(decodeUser(ThumbPinkyAction, 0).pinchAction[3], 0);
   EXPECT_EQ(decodeUser(NetworkMode, 2).networkMode, 2);
-  EXPECT_EQ(g.networkModePtr()->load(), 2);
+  EXPECT_EQ(g.parameters().networkModePtr()->load(), 2);
 }
 
 TEST_F(Fresh, IndicesOutsideTheTablesAreHarmless) {
@@ -180,12 +180,12 @@ TEST_F(Fresh, IndicesOutsideTheTablesAreHarmless) {
 
 TEST_F(Fresh, TableWritesReachSettingsOnlyAtDecode) {
   g.SetUserParam(1, CursorMovement);
-  EXPECT_EQ(g.settings().cursorMovement, 0);
+  EXPECT_EQ(g.parameters().settings().cursorMovement, 0);
   g.DecodeParameters(0);
-  EXPECT_EQ(g.settings().cursorMovement, 1);
+  EXPECT_EQ(g.parameters().settings().cursorMovement, 1);
   // Init restores working defaults but leaves the tables as they are.
   g.InitParameters();
-  EXPECT_EQ(g.settings().cursorMovement, 0);
+  EXPECT_EQ(g.parameters().settings().cursorMovement, 0);
   EXPECT_EQ(g.GetUserParam(CursorMovement), 1.0f);
 }
 
@@ -211,13 +211,13 @@ TEST(ParameterTableThreads, ConcurrentEditsAndReadsStayConsistent) {
   std::atomic<int> inconsistent{0};
   std::thread reader([&] {
     while (!stop.load()) {
-      const WorkingSettings s = g.settings();
+      const WorkingSettings s = g.parameters().settings();
       if (s.circleAction[0] != s.circleAction[1]) inconsistent++;
       const QList<keyboardAct::Entry> e = g.GetKeyboardActions()->entries();
       for (const auto& entry : e)
         if (entry.name.isEmpty()) inconsistent++;
       (void)g.GetKeyboardActions()->at(2);
-      (void)g.networkModePtr()->load();
+      (void)g.parameters().networkModePtr()->load();
     }
   });
   for (int i = 0; i < 2000; ++i) {

@@ -59,7 +59,7 @@ TEST(PressRelease, OnePressAndOneRelease) {
       at.push_back(static_cast<int>(i));
     }
     if (i < 11) {  // before any press every threshold is the bone-length start value
-      for (int f = 0; f < 4; ++f) EXPECT_FLOAT_EQ(r.g.distanceThreshold(f), 47.0f);
+      for (int f = 0; f < 4; ++f) EXPECT_FLOAT_EQ(r.g.pinches().distanceThreshold(f), 47.0f);
     }
     if (d[i] == 20.0f) {
       heldSeen = true;
@@ -79,9 +79,9 @@ TEST(PressRelease, OnePressAndOneRelease) {
   EXPECT_FLOAT_EQ(d[at[1]], 35.0f);
   EXPECT_EQ(r.g.isLeftPressed(), 0);
   EXPECT_EQ(r.g.whichGestureIsFired(), -1);
-  EXPECT_EQ(r.g.isSideBootstrap(1), 0);
-  EXPECT_EQ(r.g.isSideBootstrap(0), 1);
-  EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 41.0f);  // learned, now in force
+  EXPECT_EQ(r.g.pinches().isSideBootstrap(1), 0);
+  EXPECT_EQ(r.g.pinches().isSideBootstrap(0), 1);
+  EXPECT_FLOAT_EQ(r.g.pinches().distanceThreshold(0), 41.0f);  // learned, now in force
 }
 
 TEST(PressRelease, NotificationAndTutorialFlagsAreHandedOn) {
@@ -109,17 +109,17 @@ TEST(StartUpRule, LearnedThresholdsWaitForTheSidesFirstPress) {
   auto few = openHand();
   few.extendedCount = 1;  // no press or release with one finger; the rule still applies
   play(r, few, 0, {80.0f, 20.0f});
-  EXPECT_FLOAT_EQ(r.g.minDistance(0), 20.0f);
-  EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 47.0f);
-  EXPECT_FLOAT_EQ(r.g.sideDistanceThreshold(1, 0), 47.0f);
+  EXPECT_FLOAT_EQ(r.g.pinches().minDistance(0), 20.0f);
+  EXPECT_FLOAT_EQ(r.g.pinches().distanceThreshold(0), 47.0f);
+  EXPECT_FLOAT_EQ(r.g.pinches().sideDistanceThreshold(1, 0), 47.0f);
 
   EXPECT_EQ(play(r, openHand(), 1, closeAndOpen(90.0f)),
             (Strings{"RIGHT_BUTTON 1 0 0", "RIGHT_BUTTON 0 0 0"}));
   play(r, few, 0, {10.0f});
-  EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 34.5f);  // 10 + 70 x 0.35
+  EXPECT_FLOAT_EQ(r.g.pinches().distanceThreshold(0), 34.5f);  // 10 + 70 x 0.35
   play(r, few, 0, {10.0f});
-  EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 34.5f);
-  EXPECT_FLOAT_EQ(r.g.sideDistanceThreshold(1, 0), 34.5f);
+  EXPECT_FLOAT_EQ(r.g.pinches().distanceThreshold(0), 34.5f);
+  EXPECT_FLOAT_EQ(r.g.pinches().sideDistanceThreshold(1, 0), 34.5f);
 }
 
 // After the side's first press a learned threshold can lie far out (here 20 + 130 x 0.35 = 65.5
@@ -140,7 +140,7 @@ TEST(Reach, ALearnedThresholdFarOutPressesOnlyWithinTheLastTwoBones) {
     d.insert(d.end(), 10, row.closedTo);
     std::vector<int> at;
     const Strings seen = play(r, openHand(), 0, d, nullptr, &at);
-    EXPECT_FLOAT_EQ(r.g.distanceThreshold(0), 65.5f);
+    EXPECT_FLOAT_EQ(r.g.pinches().distanceThreshold(0), 65.5f);
     std::vector<float> pressedAt;
     for (int i : at) pressedAt.push_back(d[static_cast<size_t>(i)]);
     EXPECT_EQ(pressedAt, row.pressedAt);

@@ -4,15 +4,20 @@
 
 #include <cstdio>
 
-#include "ParameterTable.h"
+#include "EngineSettings.h"
 #include "test_startup_harness.h"
 
 namespace {
 
 // The pinch states, which only the pinch logic writes.
 struct PinchAccess : VelmoGestures {
+  struct Pinches : PinchMachine {
+    static void setClosed(PinchMachine& m, int pinch, int closed) {
+      (m.*(&Pinches::pinchState_))[pinch].store(closed);
+    }
+  };
   static void setClosed(VelmoGestures& g, int pinch, int closed) {
-    (g.*(&PinchAccess::pinchState_))[pinch].store(closed);
+    Pinches::setClosed(g.*(&PinchAccess::pinch_), pinch, closed);
   }
 };
 
@@ -38,43 +43,43 @@ class EngineQueries : public EngineFixture {
   }
   void normalised(float* x, float* y) {
     *x = *y = -7.0f;
-    listener.GetNormalizedHandPos(x, y);
+    listener.engine().GetNormalizedHandPos(x, y);
   }
 };
 
 TEST_F(EngineQueries, PauseStopsThePointerUntilResumed) {
   becomeSource();
-  listener.Pause(1);
-  EXPECT_EQ(listener.IsPaused(), 1);
+  listener.engine().Pause(1);
+  EXPECT_EQ(listener.engine().IsPaused(), 1);
   for (int k = 0; k < 5; ++k) pushOpen(10.0f * k);
   EXPECT_TRUE(starting(collect(), "MOUSEMOVE ").empty());
-  listener.Pause(0);
-  EXPECT_EQ(listener.IsPaused(), 0);
+  listener.engine().Pause(0);
+  EXPECT_EQ(listener.engine().IsPaused(), 0);
   pushOpen(-20.0f);
   EXPECT_EQ(starting(collect(), "MOUSEMOVE ").size(), 1u);
 }
 
 TEST_F(EngineQueries, FiredGesturesAndHeldActions) {
-  EXPECT_EQ(listener.whichGestureIsFired(), -1);
+  EXPECT_EQ(listener.engine().whichGestureIsFired(), -1);
   PinchAccess::setClosed(engine(), 3, 1);
   PinchAccess::setClosed(engine(), 2, 1);
-  EXPECT_EQ(listener.whichGestureIsFired(), 2);  // the lowest closed pinch
-  EXPECT_EQ(listener.isGestureFired(VelmoGestures::ThumbRing), 1);
-  EXPECT_EQ(listener.isGestureFired(VelmoGestures::ThumbPinky), 1);
-  EXPECT_EQ(listener.isGestureFired(VelmoGestures::ThumbFore), 0);
-  EXPECT_EQ(listener.isGestureFired(VelmoGestures::NoGesture), 0);
-  EXPECT_EQ(listener.isGestureFired(4), 0);
+  EXPECT_EQ(listener.engine().whichGestureIsFired(), 2);  // the lowest closed pinch
+  EXPECT_EQ(listener.engine().isGestureFired(VelmoGestures::ThumbRing), 1);
+  EXPECT_EQ(listener.engine().isGestureFired(VelmoGestures::ThumbPinky), 1);
+  EXPECT_EQ(listener.engine().isGestureFired(VelmoGestures::ThumbFore), 0);
+  EXPECT_EQ(listener.engine().isGestureFired(VelmoGestures::NoGesture), 0);
+  EXPECT_EQ(listener.engine().isGestureFired(4), 0);
   PinchAccess::setClosed(engine(), 2, 0);
   PinchAccess::setClosed(engine(), 3, 0);
-  EXPECT_EQ(listener.whichGestureIsFired(), -1);
+  EXPECT_EQ(listener.engine().whichGestureIsFired(), -1);
 
   const int actions[4] = {1, 2, 3, 4};
   for (int a : actions) {
     EngineAccess::setPressed(engine(), a, 1);
-    EXPECT_EQ(listener.isLeftPressed(), a == 1 ? 1 : 0);
-    EXPECT_EQ(listener.isRightPressed(), a == 2 ? 1 : 0);
-    EXPECT_EQ(listener.isMiddlePressed(), a == 3 ? 1 : 0);
-    EXPECT_EQ(listener.isKeyPressed(), a == 4 ? 1 : 0);
+    EXPECT_EQ(listener.engine().isLeftPressed(), a == 1 ? 1 : 0);
+    EXPECT_EQ(listener.engine().isRightPressed(), a == 2 ? 1 : 0);
+    EXPECT_EQ(listener.engine().isMiddlePressed(), a == 3 ? 1 : 0);
+    EXPECT_EQ(listener.engine().isKeyPressed(), a == 4 ? 1 : 0);
     EngineAccess::setPressed(engine(), a, 0);
   }
 }
@@ -84,29 +89,29 @@ TEST_F(EngineQueries, EnabledActionsFollowTheSettingsAndRefuseOutOfRangeTypes) {
   setUser(ThumbMiddleAction, 4);
   setUser(ThumbRingAction, 0);
   setUser(ThumbPinkyAction, 3);
-  EXPECT_EQ(listener.whichActionIsEnabled(0), 1);
-  EXPECT_EQ(listener.whichActionIsEnabled(1), 4);
-  EXPECT_EQ(listener.whichActionIsEnabled(2), 0);
-  EXPECT_EQ(listener.whichActionIsEnabled(3), 3);
-  EXPECT_EQ(listener.isGestureEnabled(0), 1);
-  EXPECT_EQ(listener.isGestureEnabled(1), 1);
-  EXPECT_EQ(listener.isGestureEnabled(2), 0);
-  EXPECT_EQ(listener.isGestureEnabled(3), 1);
+  EXPECT_EQ(listener.engine().whichActionIsEnabled(0), 1);
+  EXPECT_EQ(listener.engine().whichActionIsEnabled(1), 4);
+  EXPECT_EQ(listener.engine().whichActionIsEnabled(2), 0);
+  EXPECT_EQ(listener.engine().whichActionIsEnabled(3), 3);
+  EXPECT_EQ(listener.engine().isGestureEnabled(0), 1);
+  EXPECT_EQ(listener.engine().isGestureEnabled(1), 1);
+  EXPECT_EQ(listener.engine().isGestureEnabled(2), 0);
+  EXPECT_EQ(listener.engine().isGestureEnabled(3), 1);
   for (int outside : {-1, 4, 100, -1000}) {
-    EXPECT_EQ(listener.isGestureEnabled(outside), 0) << outside;
-    EXPECT_EQ(listener.whichActionIsEnabled(outside), 0) << outside;
-    EXPECT_EQ(listener.isGestureCircleEnabled(outside), 0) << outside;
-    EXPECT_EQ(listener.whichWheelActionIsEnabled(outside), 0) << outside;
+    EXPECT_EQ(listener.engine().isGestureEnabled(outside), 0) << outside;
+    EXPECT_EQ(listener.engine().whichActionIsEnabled(outside), 0) << outside;
+    EXPECT_EQ(listener.engine().isGestureCircleEnabled(outside), 0) << outside;
+    EXPECT_EQ(listener.engine().whichWheelActionIsEnabled(outside), 0) << outside;
   }
 
-  EXPECT_EQ(listener.isGestureCircleEnabled(VelmoGestures::CircleClockwise), 1);
-  EXPECT_EQ(listener.isGestureCircleEnabled(VelmoGestures::CircleCounterClockwise), 1);
-  EXPECT_EQ(listener.whichWheelActionIsEnabled(1), 1);
-  EXPECT_EQ(listener.isGestureCircleEnabled(2), 0);
+  EXPECT_EQ(listener.engine().isGestureCircleEnabled(VelmoGestures::CircleClockwise), 1);
+  EXPECT_EQ(listener.engine().isGestureCircleEnabled(VelmoGestures::CircleCounterClockwise), 1);
+  EXPECT_EQ(listener.engine().whichWheelActionIsEnabled(1), 1);
+  EXPECT_EQ(listener.engine().isGestureCircleEnabled(2), 0);
   setUser(ForeFingerCircleAction, 0);
-  EXPECT_EQ(listener.isGestureCircleEnabled(0), 0);
-  EXPECT_EQ(listener.isGestureCircleEnabled(1), 0);
-  EXPECT_EQ(listener.whichWheelActionIsEnabled(0), 0);
+  EXPECT_EQ(listener.engine().isGestureCircleEnabled(0), 0);
+  EXPECT_EQ(listener.engine().isGestureCircleEnabled(1), 0);
+  EXPECT_EQ(listener.engine().whichWheelActionIsEnabled(0), 0);
 }
 
 TEST_F(EngineQueries, SettingsQueriesReadTheirOwnParameter) {
@@ -118,20 +123,20 @@ TEST_F(EngineQueries, SettingsQueriesReadTheirOwnParameter) {
   setUser(EnableAudioFx, 0);
   setUser(EnableAudioFxBorder, 1);
   setUser(EnableGraphicFx, 0);
-  EXPECT_EQ(listener.isRelative(), 1);
-  EXPECT_EQ(listener.GetControllerPos(), 2);
-  EXPECT_EQ(listener.getDoubleClickTime(), 456);
-  EXPECT_EQ(listener.IsSendingStats(), 0);
-  EXPECT_EQ(listener.IsAlternativeMousePointer(), 1);
-  EXPECT_FALSE(listener.isAudioFxEnabled());
-  EXPECT_TRUE(listener.isAudioFxBorderEnabled());
-  EXPECT_FALSE(listener.isGraphicFxEnabled());
-  EXPECT_EQ(listener.IsAdmin(), 0);
+  EXPECT_EQ(listener.engine().isRelative(), 1);
+  EXPECT_EQ(listener.engine().GetControllerPos(), 2);
+  EXPECT_EQ(listener.engine().getDoubleClickTime(), 456);
+  EXPECT_EQ(listener.engine().IsSendingStats(), 0);
+  EXPECT_EQ(listener.engine().IsAlternativeMousePointer(), 1);
+  EXPECT_FALSE(listener.engine().isAudioFxEnabled());
+  EXPECT_TRUE(listener.engine().isAudioFxBorderEnabled());
+  EXPECT_FALSE(listener.engine().isGraphicFxEnabled());
+  EXPECT_EQ(listener.engine().IsAdmin(), 0);
 
   // What the options dialog saves reaches the file.
-  listener.SetUserParam(789.0f, DoubleClickTime);
-  ASSERT_EQ(listener.WriteParameters(), 0);
-  struct Table : ParameterTable {
+  listener.engine().SetUserParam(789.0f, DoubleClickTime);
+  ASSERT_EQ(listener.engine().WriteParameters(), 0);
+  struct Table : EngineSettings {
   } reader;
   reader.setSettingsDir(listener.settingsDir());
   reader.InitParameters();
@@ -142,19 +147,19 @@ TEST_F(EngineQueries, SettingsQueriesReadTheirOwnParameter) {
 
 TEST_F(EngineQueries, ScreenSizeIsTheSinksPointerSpace) {
   // This machine's screen.
-  EXPECT_EQ(listener.getWidthOfScreen(), 1920);
-  EXPECT_EQ(listener.getHeightOfScreen(), 1080);
+  EXPECT_EQ(listener.engine().getWidthOfScreen(), 1920);
+  EXPECT_EQ(listener.engine().getHeightOfScreen(), 1080);
   // A source's: the destination's, once it has told.
   becomeSource(0, 0);
-  EXPECT_EQ(listener.getNetworkMode(), kSource);
-  EXPECT_EQ(listener.getWidthOfScreen(), 0);
-  EXPECT_EQ(listener.getHeightOfScreen(), 0);
+  EXPECT_EQ(listener.engine().getNetworkMode(), kSource);
+  EXPECT_EQ(listener.engine().getWidthOfScreen(), 0);
+  EXPECT_EQ(listener.engine().getHeightOfScreen(), 0);
   listener.sink()->width = 1280;
   listener.sink()->height = 1024;
-  EXPECT_EQ(listener.getWidthOfScreen(), 1280);
-  EXPECT_EQ(listener.getHeightOfScreen(), 1024);
+  EXPECT_EQ(listener.engine().getWidthOfScreen(), 1280);
+  EXPECT_EQ(listener.engine().getHeightOfScreen(), 1024);
   listener.setNetworkMode(7);  // no such mode
-  EXPECT_EQ(listener.getNetworkMode(), kSource);
+  EXPECT_EQ(listener.engine().getNetworkMode(), kSource);
 }
 
 TEST_F(EngineQueries, NormalisedPositionInAbsoluteModeIsThePointerOverTheScreenFlipped) {
@@ -227,10 +232,10 @@ TEST_F(EngineQueries, AutomaticScaleFromTheScreenHeight) {
   };
   // 900: (868 / -2128) + 1.6; 1440: 0.938 raised to the floor of 1; 0: 32 / 2128 + 1.6.
   for (const Case& c : {Case{900, 1.19210529f}, Case{1440, 1.0f}, Case{0, 1.61503756f}}) {
-    listener.SetUserParam(5.0f, HandMotionScaleFactor);
-    listener.AutoScalePointerFactor(12345, c.height);  // the width plays no part
-    EXPECT_EQ(listener.GetUserParam(HandMotionScaleFactor), c.scale) << c.height;
-    EXPECT_EQ(engine().settings().handMotionScaleFactor, c.scale) << c.height;
+    listener.engine().SetUserParam(5.0f, HandMotionScaleFactor);
+    listener.engine().AutoScalePointerFactor(12345, c.height);  // the width plays no part
+    EXPECT_EQ(listener.engine().GetUserParam(HandMotionScaleFactor), c.scale) << c.height;
+    EXPECT_EQ(engine().parameters().settings().handMotionScaleFactor, c.scale) << c.height;
   }
 }
 
@@ -277,18 +282,18 @@ TEST_F(EngineQueries, EffectSwitchesGoToTheSinkAndComeBackThroughItsSetup) {
   listener.setNetworkMode(kDestination);
   ASSERT_TRUE(listener.sink()->setup.setEffectSwitches);
   listener.sink()->setup.setEffectSwitches(false, true, false);
-  EXPECT_FALSE(listener.isAudioFxEnabled());
-  EXPECT_TRUE(listener.isAudioFxBorderEnabled());
-  EXPECT_FALSE(listener.isGraphicFxEnabled());
+  EXPECT_FALSE(listener.engine().isAudioFxEnabled());
+  EXPECT_TRUE(listener.engine().isAudioFxBorderEnabled());
+  EXPECT_FALSE(listener.engine().isGraphicFxEnabled());
 }
 
 TEST(EngineNotStarted, QueriesAnswerWithoutASink) {
   ProbeListener listener;
   float x = -7.0f, y = -7.0f;
-  listener.GetNormalizedHandPos(&x, &y);
+  listener.engine().GetNormalizedHandPos(&x, &y);
   EXPECT_EQ(x, 0.0f);
   EXPECT_EQ(y, 0.0f);
-  EXPECT_EQ(listener.getWidthOfScreen(), 0);
+  EXPECT_EQ(listener.engine().getWidthOfScreen(), 0);
   EXPECT_EQ(listener.sink(), nullptr);
   listener.setMouseParam(false);
   listener.sendParams();

@@ -80,11 +80,11 @@ TEST(FrameRate, HistoriesStayAtTheirBounds) {
   auto h = openHand();
   h.translationProbability = 0.0f;
   for (int i = 0; i < 5410; ++i) r.g.DetectGestures(h);
-  EXPECT_EQ(r.g.pointerHistoryX().size(), 45u);
-  EXPECT_EQ(r.g.pointerHistoryY().size(), 45u);
+  EXPECT_EQ(r.g.pointer().pointerHistoryX().size(), 45u);
+  EXPECT_EQ(r.g.pointer().pointerHistoryY().size(), 45u);
   for (int f = 0; f < 4; ++f) {
-    EXPECT_EQ(r.g.palmTipHistory(f).size(), 45u);
-    EXPECT_EQ(r.g.distanceHistory(f).size(), 5400u);
+    EXPECT_EQ(r.g.pointer().palmTipHistory(f).size(), 45u);
+    EXPECT_EQ(r.g.pinches().distanceHistory(f).size(), 5400u);
   }
 }
 
@@ -102,8 +102,8 @@ TEST(FrameRate, ResetStartsAfreshFromTheSeed) {
   EXPECT_FLOAT_EQ(r.g.optimalFrameRate(), 120.0f);
   EXPECT_EQ(r.g.IsConnected(), 0);
   EXPECT_EQ(r.g.isFist(), 0);
-  EXPECT_EQ(r.g.pointerHistoryX().size(), 0u);
-  EXPECT_EQ(r.g.distanceHistory(0).size(), 0u);
+  EXPECT_EQ(r.g.pointer().pointerHistoryX().size(), 0u);
+  EXPECT_EQ(r.g.pinches().distanceHistory(0).size(), 0u);
   EXPECT_FLOAT_EQ(r.g.maxFrameRate(), -1.0f);
   float px, py;
   r.g.getPointerState(nullptr, nullptr, &px, &py);
@@ -216,7 +216,7 @@ TEST(AbsoluteMapping, AutomaticGainFromTheScreenHeight) {
     r.user(AutoHandMotionScaleFactor, 1);
     r.frame(openHand());
     EXPECT_NEAR(r.g.GetUserParam(HandMotionScaleFactor), 1.1921, 1e-4);
-    EXPECT_NEAR(r.g.settings().handMotionScaleFactor, 1.1921, 1e-4);
+    EXPECT_NEAR(r.g.parameters().settings().handMotionScaleFactor, 1.1921, 1e-4);
   }
   {
     SourceRig r(2560, 1440);
@@ -326,7 +326,7 @@ TEST(RelativeMovement, StepsRoundAwayFromZeroByThreeQuarters) {
     x += c.dxMm;
     setPalm(&h, x, 200, 0);
     EXPECT_EQ(r->frame(h), std::vector<std::string>{move(c.step, 0, 1)}) << c.dxMm;
-    EXPECT_FLOAT_EQ(r->g.pointerHistoryX().back(), static_cast<float>(c.step));
+    EXPECT_FLOAT_EQ(r->g.pointer().pointerHistoryX().back(), static_cast<float>(c.step));
   }
   // Upward hand: the pointer goes up (y decreasing).
   setPalm(&h, x, 201, 0);
@@ -399,7 +399,7 @@ TEST(MoveGate, HistoriesAdvanceWhileThePointerIsHeld) {
   r.g.getPointerState(&ox, &oy, nullptr, nullptr);
   EXPECT_FLOAT_EQ(ox, 187.5f);
   EXPECT_FLOAT_EQ(oy, 150.0f);
-  EXPECT_EQ(r.g.pointerHistoryX().size(), 1u);
+  EXPECT_EQ(r.g.pointer().pointerHistoryX().size(), 1u);
 }
 
 // ---------------------------------------------------------------------------------------------

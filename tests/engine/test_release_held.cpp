@@ -41,7 +41,7 @@ class ReleaseHeld : public ListenerFixture {
     switch (e) {
       case ServiceGone: driver.stopService(); driver.sync(); break;
       case DeviceUnplugged: driver.unplugDevice(); driver.sync(); break;
-      case Paused: listener.Pause(1); break;
+      case Paused: listener.engine().Pause(1); break;
       case Quit: controller.removeListener(listener); attached = false; break;
     }
   }
@@ -76,13 +76,13 @@ TEST_F(ReleaseHeld, EveryEndOfTrackingReleasesThePinchAndLetsGoOfWhatIsHeld) {
     SCOPED_TRACE("ending " + std::to_string(row.ending) + " holding action " +
                  std::to_string(row.action) + "/" + std::to_string(row.keyboardAction));
     if (!attached) {
-      listener.Pause(0);
+      listener.engine().Pause(0);
       ASSERT_TRUE(controller.addListener(listener));
       attached = true;
     }
     driver.plugDevice();
     driver.sync();
-    listener.Pause(0);
+    listener.engine().Pause(0);
     setUser(ThumbForeAction, static_cast<float>(row.action));
     setUser(ThumbForeKeyboardAction, static_cast<float>(row.keyboardAction));
     actions();

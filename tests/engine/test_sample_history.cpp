@@ -133,7 +133,7 @@ TEST(MeanStdDev, RunningSumsOverAFullWindow) {
   for (float s : samples) {
     h.push_back(s);
     while (static_cast<int>(h.size()) > limit) h.pop_front();
-    VelmoGestures::MeanStdDev(h, &sum, &sumSq, &mean, &sd, static_cast<int>(h.size()) - 1, limit);
+    MeanStdDev(h, &sum, &sumSq, &mean, &sd, static_cast<int>(h.size()) - 1, limit);
   }
   // Once the window is full each frame adds the newest sample and drops the front one, so the
   // sums cover the newest n - 1 samples of [5, 5, 7, 9] and are divided by n.
@@ -149,7 +149,7 @@ TEST(MeanStdDev, BeforeTheWindowFillsItIsThePopulationStatistic) {
   H h;
   for (float s : {2.0f, 4.0f, 4.0f, 4.0f, 5.0f, 5.0f, 7.0f, 9.0f}) {
     h.push_back(s);
-    VelmoGestures::MeanStdDev(h, &sum, &sumSq, &mean, &sd, static_cast<int>(h.size()) - 1, 100);
+    MeanStdDev(h, &sum, &sumSq, &mean, &sd, static_cast<int>(h.size()) - 1, 100);
   }
   EXPECT_FLOAT_EQ(mean, 5.0f);
   EXPECT_FLOAT_EQ(sd, 2.0f);
@@ -158,17 +158,17 @@ TEST(MeanStdDev, BeforeTheWindowFillsItIsThePopulationStatistic) {
 TEST(MeanStdDev, EmptyHistoryAndClampedIndex) {
   double sum = 1.5, sumSq = 2.5;
   float mean = 3.5f, sd = 4.5f;
-  VelmoGestures::MeanStdDev(H{}, &sum, &sumSq, &mean, &sd, 0, 10);
+  MeanStdDev(H{}, &sum, &sumSq, &mean, &sd, 0, 10);
   EXPECT_EQ(sum, 1.5);
   EXPECT_EQ(sumSq, 2.5);
   EXPECT_EQ(mean, 3.5f);
   EXPECT_EQ(sd, 4.5f);
   sum = sumSq = 0;
-  VelmoGestures::MeanStdDev(H{1, 3}, &sum, &sumSq, &mean, &sd, 99, 10);  // reads position 1
+  MeanStdDev(H{1, 3}, &sum, &sumSq, &mean, &sd, 99, 10);  // reads position 1
   EXPECT_EQ(sum, 3.0);
   EXPECT_EQ(sumSq, 9.0);
   EXPECT_FLOAT_EQ(mean, 1.5f);
-  VelmoGestures::MeanStdDev(H{1, 3}, &sum, &sumSq, &mean, &sd, -4, 10);  // reads position 0
+  MeanStdDev(H{1, 3}, &sum, &sumSq, &mean, &sd, -4, 10);  // reads position 0
   EXPECT_EQ(sum, 4.0);
   EXPECT_EQ(sumSq, 10.0);
   EXPECT_FLOAT_EQ(mean, 2.0f);

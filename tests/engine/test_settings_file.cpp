@@ -21,14 +21,14 @@
 #include <thread>
 
 #include "../support/CommaLocale.h"
-#include "ParameterTable.h"
+#include "EngineSettings.h"
 
 namespace {
 
-struct Table : ParameterTable {
-  using ParameterTable::defaultSettingsDir;
-  using ParameterTable::setAdminMode;
-  using ParameterTable::setApplicationDir;
+struct Table : EngineSettings {
+  using EngineSettings::defaultSettingsDir;
+  using EngineSettings::setAdminMode;
+  using EngineSettings::setApplicationDir;
 };
 
 // The "%f" texts of the default user parameters, written out by hand.
@@ -89,7 +89,7 @@ int inChild(const std::function<int()>& fn, bool dropRoot) {
 QStringList gLog;
 void collectLog(QtMsgType, const QMessageLogContext&, const QString& text) { gLog << text; }
 
-struct SettingsFile : ::testing::Test {
+struct SettingsFileTest : ::testing::Test {
   QTemporaryDir tmp;
   Table t;
   QString path;
@@ -117,7 +117,7 @@ struct SettingsFile : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SettingsFile, MissingFileIsWrittenAsTheGoldenDefaultFile) {
+TEST_F(SettingsFileTest, MissingFileIsWrittenAsTheGoldenDefaultFile) {
   ASSERT_FALSE(QFileInfo::exists(path));
   EXPECT_EQ(t.ReadParameters(), 1);
   QList<QByteArray> texts = defaultTexts();
@@ -141,7 +141,7 @@ TEST_F(SettingsFile, MissingFileIsWrittenAsTheGoldenDefaultFile) {
   EXPECT_EQ(entriesIn(tmp.path()), QStringList{"velmo.dat"});
 }
 
-TEST_F(SettingsFile, EveryParameterRoundTrips) {
+TEST_F(SettingsFileTest, EveryParameterRoundTrips) {
   Table src;
   src.InitParameters();
   src.setSettingsDir(tmp.path());
@@ -184,7 +184,7 @@ TEST_F(SettingsFile, EveryParameterRoundTrips) {
   EXPECT_EQ(decodedLines(readBytes(path)).size(), UserParamCount + 3);
 }
 
-TEST_F(SettingsFile, KeyboardActionsWithOddNamesRoundTrip) {
+TEST_F(SettingsFileTest, KeyboardActionsWithOddNamesRoundTrip) {
   keyboardAct* k = t.GetKeyboardActions();
   k->clear();
   k->append("TAB\tIN NAME", "Ctrl+Tab", true);
@@ -220,7 +220,7 @@ TEST_F(SettingsFile, KeyboardActionsWithOddNamesRoundTrip) {
   EXPECT_EQ(e[4].keys, "Ctrl+Shift+K");
 }
 
-TEST_F(SettingsFile, Latin1NamesOfOlderFilesAreRead) {
+TEST_F(SettingsFileTest, Latin1NamesOfOlderFilesAreRead) {
   QList<QByteArray> texts = defaultTexts();
   texts << "CAF\xC9 \xA7\t1\tF9" << "PLAIN\t0\tEsc" << "CUT UTF-8 \xC3\t0\tF1";
   writeBytes(path, fileOf(texts));
@@ -237,7 +237,7 @@ TEST_F(SettingsFile, Latin1NamesOfOlderFilesAreRead) {
   EXPECT_EQ(decodedLines(readBytes(path))[43], "CAF\xC3\x89 \xC2\xA7\t1\tF9");
 }
 
-TEST_F(SettingsFile, ShortFilesKeepWhatTheyLack) {
+TEST_F(SettingsFileTest, ShortFilesKeepWhatTheyLack) {
   makePriorValues(&t);
   const WorkingSettings prior = t.settings();
 
@@ -281,7 +281,7 @@ TEST_F(SettingsFile, ShortFilesKeepWhatTheyLack) {
   EXPECT_EQ(w.GetKeyboardActions()->count(), 3);
 }
 
-TEST_F(SettingsFile, FileNotReadWholeIsBackedUpOnceAndDefaultsKept) {
+TEST_F(SettingsFileTest, FileNotReadWholeIsBackedUpOnceAndDefaultsKept) {
   QByteArray noise;
   std::srand(7);
   for (int k = 0; k < 6000; ++k) noise += static_cast<char>(std::rand() & 0xff);
@@ -336,7 +336,7 @@ TEST_F(SettingsFile, FileNotReadWholeIsBackedUpOnceAndDefaultsKept) {
   }
 }
 
-TEST_F(SettingsFile, FileInAReadOnlyProgramFolderStartsTheUsersOwn) {
+TEST_F(SettingsFileTest, FileInAReadOnlyProgramFolderStartsTheUsersOwn) {
   // As an unprivileged user: the program's folder is not writable, the configuration folder is.
   ASSERT_EQ(chmod(tmp.path().toLocal8Bit().constData(), 0755), 0);
   const QString app = tmp.path() + "/bin";
@@ -372,7 +372,7 @@ TEST_F(SettingsFile, FileInAReadOnlyProgramFolderStartsTheUsersOwn) {
   ASSERT_EQ(chmod(app.toLocal8Bit().constData(), 0755), 0);
 }
 
-TEST_F(SettingsFile, ASaveThatCannotGoWhereTheSettingsWereReadIsTheOneReadNextTime) {
+TEST_F(SettingsFileTest, ASaveThatCannotGoWhereTheSettingsWereReadIsTheOneReadNextTime) {
   const QString app = tmp.path() + "/bin";
   const QString config = tmp.path() + "/config";
   ASSERT_TRUE(QDir().mkpath(app));
@@ -415,7 +415,7 @@ TEST_F(SettingsFile, ASaveThatCannotGoWhereTheSettingsWereReadIsTheOneReadNextTi
   EXPECT_EQ(decodedLines(readBytes(config + "/velmo-mouse/velmo.dat"))[DestinationPort], "9400.000000");
 }
 
-TEST_F(SettingsFile, AVelmoDatThatIsNoRegularFileIsRefusedWithOneLine) {
+TEST_F(SettingsFileTest, AVelmoDatThatIsNoRegularFileIsRefusedWithOneLine) {
   struct Case {
     const char* kind;
     std::function<bool()> make;
@@ -458,7 +458,7 @@ TEST_F(SettingsFile, AVelmoDatThatIsNoRegularFileIsRefusedWithOneLine) {
   }
 }
 
-TEST_F(SettingsFile, KeyboardActionFlagsAndShortLines) {
+TEST_F(SettingsFileTest, KeyboardActionFlagsAndShortLines) {
   QList<QByteArray> texts = defaultTexts();
   texts << "TWO\t2\tF1" << "EMPTY\t\tF2" << "ONE\t1\tF3" << "NAME ONLY" << "NO KEYS\t1" << ""
         << "EXTRA\t1\tF4\tmore";
@@ -481,7 +481,7 @@ TEST_F(SettingsFile, KeyboardActionFlagsAndShortLines) {
   EXPECT_EQ(k->at(6).keys, "F4");
 }
 
-TEST_F(SettingsFile, DamagedNumberLinesKeepThePriorValue) {
+TEST_F(SettingsFileTest, DamagedNumberLinesKeepThePriorValue) {
   makePriorValues(&t);
   QList<QByteArray> lines;
   for (const QByteArray& text : defaultTexts()) lines << text.toBase64();
@@ -519,7 +519,7 @@ TEST_F(SettingsFile, DamagedNumberLinesKeepThePriorValue) {
   EXPECT_EQ(t.GetKeyboardActions()->at(0).name, "ESC KEY");
 }
 
-TEST_F(SettingsFile, FailedWritesLeaveTheOldFileAlone) {
+TEST_F(SettingsFileTest, FailedWritesLeaveTheOldFileAlone) {
   ASSERT_EQ(t.WriteParameters(), 0);
   const QByteArray old = readBytes(path);
   t.SetUserParam(3000, DestinationPort);
@@ -561,7 +561,7 @@ TEST_F(SettingsFile, FailedWritesLeaveTheOldFileAlone) {
   EXPECT_NE(readBytes(path), old);
 }
 
-TEST_F(SettingsFile, UnreadableFileIsKeptAndBackedUpBeforeTheNextWrite) {
+TEST_F(SettingsFileTest, UnreadableFileIsKeptAndBackedUpBeforeTheNextWrite) {
   // A folder where the file should be cannot be read as the file, not even by root.
   ASSERT_TRUE(QDir().mkpath(path));
   writeBytes(path + "/inside", "the user's data");
@@ -593,7 +593,7 @@ TEST_F(SettingsFile, UnreadableFileIsKeptAndBackedUpBeforeTheNextWrite) {
   EXPECT_TRUE(QFileInfo(path).isFile());
 }
 
-TEST_F(SettingsFile, FileWithoutReadPermissionIsKept) {
+TEST_F(SettingsFileTest, FileWithoutReadPermissionIsKept) {
   // The same through permissions, in a child that is not root.
   ASSERT_EQ(chmod(tmp.path().toLocal8Bit().constData(), 0777), 0);
   const QByteArray original = fileOf(QList<QByteArray>{"5.000000"});
@@ -616,7 +616,7 @@ TEST_F(SettingsFile, FileWithoutReadPermissionIsKept) {
   EXPECT_EQ(decodedLines(readBytes(path)).size(), UserParamCount + 3);
 }
 
-TEST_F(SettingsFile, DecimalCommaLocaleDoesNotChangeNumbers) {
+TEST_F(SettingsFileTest, DecimalCommaLocaleDoesNotChangeNumbers) {
   ASSERT_TRUE(activateCommaLocale());
   t.SetUserParam(0.35f, ThumbRingPressSensitivity);
   t.SetUserParam(1.25f, HandMotionScaleFactor);
@@ -660,7 +660,7 @@ TEST(SettingsPath, ApplicationFolderElseTheUsersConfigFolder) {
   qunsetenv("XDG_CONFIG_HOME");
 }
 
-TEST_F(SettingsFile, ReadsAndWritesWhileTheTrackingThreadReads) {
+TEST_F(SettingsFileTest, ReadsAndWritesWhileTheTrackingThreadReads) {
   std::atomic<bool> stop{false};
   std::thread reader([&] {
     while (!stop.load()) {

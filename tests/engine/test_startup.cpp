@@ -9,7 +9,7 @@
 #include <cryptopp/hex.h>
 #include <cryptopp/modes.h>
 
-#include "ParameterTable.h"
+#include "EngineSettings.h"
 #include "test_startup_harness.h"
 
 namespace {
@@ -68,15 +68,15 @@ TEST_F(EngineStartup, StartMakesTheSinkOnTheTrackingThreadAndExitRemovesEverythi
   EXPECT_NE(listener.sinkThread.load(), nullptr);
   EXPECT_NE(listener.sinkThread.load(), QThread::currentThread());
   // With the engine's live switches.
-  EXPECT_EQ(sink->setup.networkModeRef, engine().networkModePtr());
-  EXPECT_EQ(sink->setup.audioFx, engine().audioFxPtr());
-  EXPECT_EQ(sink->setup.audioFxBorder, engine().audioFxBorderPtr());
-  EXPECT_EQ(sink->setup.graphicFx, engine().graphicFxPtr());
+  EXPECT_EQ(sink->setup.networkModeRef, engine().parameters().networkModePtr());
+  EXPECT_EQ(sink->setup.audioFx, engine().parameters().audioFxPtr());
+  EXPECT_EQ(sink->setup.audioFxBorder, engine().parameters().audioFxBorderPtr());
+  EXPECT_EQ(sink->setup.graphicFx, engine().parameters().graphicFxPtr());
   EXPECT_NE(engine().getBox(), nullptr);
   // A missing settings file is written with the defaults: 43 numbers and 3 keyboard actions.
   EXPECT_EQ(linesOf(settingsPath()).size(), 46);
-  EXPECT_EQ(listener.GetKeyboardActions()->count(), 3);
-  EXPECT_EQ(listener.IsConnected(), 1);
+  EXPECT_EQ(listener.engine().GetKeyboardActions()->count(), 3);
+  EXPECT_EQ(listener.engine().IsConnected(), 1);
   EXPECT_EQ(controller.policyFlags(), 1);  // background frames only, from the connect
   EXPECT_EQ(engine().isLog(), 0);
 
@@ -91,20 +91,20 @@ TEST_F(EngineStartup, StartMakesTheSinkOnTheTrackingThreadAndExitRemovesEverythi
 TEST_F(EngineStartup, ASecondStartAfterAnExitReadsTheFileAgainAndWorks) {
   start();
   setUser(DoubleClickTime, 700);
-  listener.GetKeyboardActions()->append("MY KEY", "Ctrl+K", false);
-  ASSERT_EQ(listener.WriteParameters(), 0);
+  listener.engine().GetKeyboardActions()->append("MY KEY", "Ctrl+K", false);
+  ASSERT_EQ(listener.engine().WriteParameters(), 0);
   // Changes after the write live in memory only.
   setUser(DoubleClickTime, 300);
-  listener.GetKeyboardActions()->append("NOT SAVED", "F2", false);
+  listener.engine().GetKeyboardActions()->append("NOT SAVED", "F2", false);
   stop();
 
   start();
-  EXPECT_EQ(listener.getDoubleClickTime(), 700);
-  const QList<keyboardAct::Entry> actions = listener.GetKeyboardActions()->entries();
+  EXPECT_EQ(listener.engine().getDoubleClickTime(), 700);
+  const QList<keyboardAct::Entry> actions = listener.engine().GetKeyboardActions()->entries();
   ASSERT_EQ(actions.size(), 4);  // the file's, not the defaults again on top
   EXPECT_EQ(actions[0].name, "ESC KEY");
   EXPECT_EQ(actions[3].name, "MY KEY");
-  EXPECT_EQ(listener.IsConnected(), 1);
+  EXPECT_EQ(listener.engine().IsConnected(), 1);
 
   // The fresh sink takes the frames' decisions.
   EXPECT_EQ(listener.sinksMade.load(), 2);
@@ -221,10 +221,10 @@ TEST_F(EngineStartup, TheGuiThreadLogsAndAsksWhileFramesRun) {
     clock += 11111;
     driver.pushHand(handWithCurl(0, 0, 0, 0, 0, palmAt(-60.0f + 0.4f * k, 200.0f)), clock);
     float x, y;
-    listener.GetNormalizedHandPos(&x, &y);
-    EXPECT_GE(listener.getWidthOfScreen(), 0);
+    listener.engine().GetNormalizedHandPos(&x, &y);
+    EXPECT_GE(listener.engine().getWidthOfScreen(), 0);
     if (k % 7 == 0) listener.setMouseParam(true);
-    if (k % 11 == 0) listener.AutoScalePointerFactor(1920, 900 + k);
+    if (k % 11 == 0) listener.engine().AutoScalePointerFactor(1920, 900 + k);
     if (k % 30 == 0) {
       listener.onDisconnect(controller);  // the tray window's call
       ++disconnects;
@@ -250,7 +250,7 @@ TEST_F(EngineStartup, TheGuiThreadLogsAndAsksWhileFramesRun) {
 TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheSinkIsMade) {
   // A file written by an earlier run with its own pointer settings.
   {
-    struct Table : ParameterTable {
+    struct Table : EngineSettings {
     } earlier;
     earlier.setSettingsDir(listener.settingsDir());
     earlier.InitParameters();
@@ -263,7 +263,7 @@ TEST_F(EngineStartup, TheSettingsFileIsReadBeforeTheSinkIsMade) {
   start();
   // Head mounted: background frames, images and the head-mounted optimisation.
   EXPECT_EQ(controller.policyFlags(), 7);
-  EXPECT_EQ(listener.isRelative(), 1);
+  EXPECT_EQ(listener.engine().isRelative(), 1);
   rig::RecordingSink* sink = listener.sink();
   ASSERT_NE(sink, nullptr);
   EXPECT_EQ(sink->setup.doubleClickTime, 650.0);

@@ -49,15 +49,15 @@ class EngineFixture : public ::testing::Test {
   void stop() { ASSERT_TRUE(controller.removeListener(listener)); }
 
   void setUser(int index, float value) {
-    listener.SetUserParam(value, index);
-    listener.DecodeParameters(0);
+    listener.engine().SetUserParam(value, index);
+    listener.engine().DecodeParameters(0);
   }
 
   // Source mode, the destination's screen w x h (0 x 0: not told) as the sink's pointer space.
   // The table entry too, as the options dialog keeps it: a decode would otherwise bring the old mode
   // back.
   void becomeSource(int w = 1000, int h = 800) {
-    listener.SetUserParam(kSource, NetworkMode);
+    listener.engine().SetUserParam(kSource, NetworkMode);
     listener.setNetworkMode(kSource);
     ASSERT_NE(listener.sink(), nullptr);
     listener.sink()->width = w;

@@ -1,7 +1,7 @@
 // Any bytes as "velmo.dat": read at start-up, saved, read back. The settings in use stay in their
 // ranges, and once saved they read back the same and save to the same bytes.
 #include "FuzzCheck.h"
-#include "ParameterTable.h"
+#include "EngineSettings.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -22,7 +22,7 @@ QByteArray readAll(const QString& path) {
   return f.readAll();
 }
 
-void checkRanges(const ParameterTable& t) {
+void checkRanges(const EngineSettings& t) {
   const WorkingSettings s = t.settings();
   for (int i = 0; i < UserParamCount; ++i) check(std::isfinite(t.GetUserParam(i)));
   check(s.controllerPos >= 0 && s.controllerPos <= 2);
@@ -39,7 +39,7 @@ void checkRanges(const ParameterTable& t) {
 }
 
 // A start as the engine makes it: defaults, then the file.
-void start(ParameterTable& t, const QString& dir) {
+void start(EngineSettings& t, const QString& dir) {
   t.GetKeyboardActions()->clear();
   t.InitParameters();
   t.setSettingsDir(dir);
@@ -63,19 +63,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) == static_cast<qint64>(size));
   }
 
-  ParameterTable first;
+  EngineSettings first;
   start(first, dir);
   checkRanges(first);
   check(first.WriteParameters() == 0);
   const QByteArray saved = readAll(path);
 
   // The first save normalises (six decimals, one-line names); from then on nothing changes.
-  ParameterTable second;
+  EngineSettings second;
   start(second, dir);
   checkRanges(second);
   check(second.WriteParameters() == 0);
   check(readAll(path) == saved);
-  ParameterTable third;
+  EngineSettings third;
   start(third, dir);
   for (int i = 0; i < UserParamCount; ++i) check(third.GetUserParam(i) == second.GetUserParam(i));
   const QList<keyboardAct::Entry> x = second.GetKeyboardActions()->entries();

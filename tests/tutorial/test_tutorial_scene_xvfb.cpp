@@ -24,7 +24,6 @@
 
 #include "ActionMgr.h"
 #include "Leap.h"
-#include "ListenerEngineView.h"
 #include "OsxHandVisualiser.h"
 #include "OsxTutorialWindow.h"
 #include "VelmoListener.h"
@@ -42,7 +41,7 @@ struct SceneDesktop {
 class SceneListener : private SceneDesktop, public VelmoListener {
  public:
   SceneListener() {
-    gestures_.setSettingsDir(settings_.path());
+    gestures_.parameters().setSettingsDir(settings_.path());
     setSinkFactory(ActionMgr::factory(desktop, &releaseKeyTimer));
   }
 
@@ -157,12 +156,12 @@ TEST(TutorialScene, SimulatedHandMovesTheJointsAndDragsAnIconIntoAFolder) {
   Leap::Controller controller(socket.toStdString());
   controller.setPolicyFlags(Leap::Controller::POLICY_BACKGROUND_FRAMES);
   controller.addListener(listener);
-  ListenerEngineView engine(&listener);
+  TutorialEngine& engine = listener.engine();
   auto* window = new OsxTutorialWindow(nullptr);
   auto* tutorial = new OsxHandVisualiser(window, &engine);
   ASSERT_TRUE(tutorial->go());
   window->show();
-  ASSERT_EQ(listener.isInteractiveTutorial(), 1);
+  ASSERT_EQ(listener.engine().isInteractiveTutorial(), 1);
   Ogre::Camera* camera = tutorial->camera();
   Ogre::SceneManager* scene = tutorial->sceneManager();
   auto joint = [&] { return scene->getSceneNode("3")->convertLocalToWorldPosition(Ogre::Vector3::ZERO); };
@@ -173,7 +172,7 @@ TEST(TutorialScene, SimulatedHandMovesTheJointsAndDragsAnIconIntoAFolder) {
       [&] {
         const auto* s = tutorial->sceneState();
         const Ogre::Vector3 c = s->arrows[2].pose.position;
-        return s->palm.visible && listener.isLeftPressed() == 0 && c.x > -400 && c.x < -364 && c.y > 360 &&
+        return s->palm.visible && listener.engine().isLeftPressed() == 0 && c.x > -400 && c.x < -364 && c.y > 360 &&
                c.y < 400;
       },
       15000))
@@ -226,7 +225,7 @@ TEST(TutorialScene, SimulatedHandMovesTheJointsAndDragsAnIconIntoAFolder) {
 
   delete tutorial;
   delete window;
-  EXPECT_EQ(listener.isInteractiveTutorial(), 0);
+  EXPECT_EQ(listener.engine().isInteractiveTutorial(), 0);
   controller.removeListener(listener);
   sim.kill();
   sim.waitForFinished(5000);

@@ -23,7 +23,7 @@ constexpr int kScreenH = 1080;
 
 class EvalListener : public VelmoListener {
 public:
-    explicit EvalListener(const QString& dir) { gestures_.setSettingsDir(dir); }
+    explicit EvalListener(const QString& dir) { gestures_.parameters().setSettingsDir(dir); }
     VelmoGestures& engine() { return gestures_; }
 };
 
@@ -166,7 +166,7 @@ public:
         g.setEngineObjects(&m_sink, &m_box);
         g.ResetRecogniser();
         g.setMonotonicClock([this] { return nowUs; });
-        m_wheel.scale = g.settings().wheelScaleFactor;
+        m_wheel.scale = g.parameters().settings().wheelScaleFactor;
     }
 
     ~Harness()
@@ -237,7 +237,7 @@ private:
     float pinchedTipDistance()
     {
         VelmoGestures& g = m_listener.engine();
-        const handTrackingData h = m_listener.getHandData();
+        const handTrackingData h = m_listener.engine().getHandData();
         for (int f = 0; f < 4; ++f)
             if (g.isGestureFired(f))
                 return h.thumbTipDistance[f];
@@ -247,14 +247,14 @@ private:
     void traceFrame(FILE* trace, double t, size_t firstNew)
     {
         VelmoGestures& g = m_listener.engine();
-        const handTrackingData h = m_listener.getHandData();
+        const handTrackingData h = m_listener.engine().getHandData();
         std::fprintf(trace,
             "%7.3f hands %d ext %d%d%d%d%d fist %d tt %5.1f %5.1f %5.1f %5.1f th %5.1f %5.1f %5.1f %5.1f "
             "pt %5.1f %5.1f %5.1f %5.1f mv %5.1f st %d%d%d%d tp %.2f\n",
             t, h.handsCount, h.extendedFingers[0], h.extendedFingers[1], h.extendedFingers[2], h.extendedFingers[3],
             h.extendedFingers[4], h.fist, h.thumbTipDistance[0], h.thumbTipDistance[1], h.thumbTipDistance[2],
-            h.thumbTipDistance[3], g.distanceThreshold(0), g.distanceThreshold(1), g.distanceThreshold(2),
-            g.distanceThreshold(3), h.palmTipDistance[0], h.palmTipDistance[1], h.palmTipDistance[2],
+            h.thumbTipDistance[3], g.pinches().distanceThreshold(0), g.pinches().distanceThreshold(1), g.pinches().distanceThreshold(2),
+            g.pinches().distanceThreshold(3), h.palmTipDistance[0], h.palmTipDistance[1], h.palmTipDistance[2],
             h.palmTipDistance[3], g.handMovement(), g.isGestureFired(0), g.isGestureFired(1), g.isGestureFired(2),
             g.isGestureFired(3), h.translationProbability);
         for (size_t i = firstNew; i < m_result.actions.size(); ++i) {

@@ -21,7 +21,7 @@ int pinchEntry(float action, float keyboardIndex) {
 } // namespace
 
 TrayOptions::TrayOptions(VelmoListener& listener, Leap::Controller& controller, QAction* notifyClicks)
-    : listener_(listener), controller_(controller), notifyClicksAction_(notifyClicks) {}
+    : listener_(listener), engine_(listener.engine()), controller_(controller), notifyClicksAction_(notifyClicks) {}
 
 TrayOptions::~TrayOptions() {
     if (optionsOpen_) delete options_;
@@ -30,7 +30,7 @@ TrayOptions::~TrayOptions() {
 
 void TrayOptions::open() {
     if (!optionsOpen_) {
-        options_ = new UserOptionDlg(nullptr, listener_.getNetworkMode());
+        options_ = new UserOptionDlg(nullptr, engine_.getNetworkMode());
         options_->setParent(this);
         initParameters();
         rememberImmediateOptions();
@@ -51,7 +51,7 @@ void TrayOptions::open() {
 
 void TrayOptions::initParameters() {
     UserOptionDlg* d = options_;
-    VelmoListener& l = listener_;
+    EngineQueries& l = engine_;
     // A fill sets every value itself: the presets of a plane are for the user's choice only.
     filling_ = true;
     d->setControllerPos(static_cast<int>(l.GetUserParam(ControllerPos)));
@@ -105,7 +105,7 @@ void TrayOptions::initParameters() {
 void TrayOptions::save() {
     if (!optionsOpen_) return;
     UserOptionDlg* d = options_;
-    VelmoListener& l = listener_;
+    EngineQueries& l = engine_;
     l.SetUserParam(d->getControllerPos(), ControllerPos);
     l.SetUserParam(d->getHandMotionScaleFactor(), HandMotionScaleFactor);
     l.SetUserParam(d->getOnlyPrimaryDisplay(), OnlyPrimaryDisplay);
@@ -150,10 +150,10 @@ void TrayOptions::save() {
 
     l.DecodeParameters(l.IsAdmin());
     if (l.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
-    l.setMouseParam(true);
+    listener_.setMouseParam(true);
     if (l.getNetworkMode() == ActionMgr::Source) {
-        l.sendParams();
-        l.sendAudioGraphicParam();
+        listener_.sendParams();
+        listener_.sendAudioGraphicParam();
     }
     rememberImmediateOptions();
 }
@@ -162,9 +162,9 @@ void TrayOptions::restore() {
     if (!optionsOpen_) return;
     // The network mode and the alternative pointer act while the dialog is open; Cancel takes
     // them back to what was last confirmed.
-    listener_.SetUserParam(confirmedNetworkMode_, NetworkMode);
-    listener_.SetUserParam(confirmedAlternativeCursor_, AlternativeMouseCursor);
-    listener_.DecodeParameters(listener_.IsAdmin());
+    engine_.SetUserParam(confirmedNetworkMode_, NetworkMode);
+    engine_.SetUserParam(confirmedAlternativeCursor_, AlternativeMouseCursor);
+    engine_.DecodeParameters(engine_.IsAdmin());
     options_->deleteAllTableKeyboardAction();
     initParameters();
 }
@@ -173,42 +173,42 @@ void TrayOptions::restoreDefault() {
     if (!optionsOpen_) return;
     options_->deleteAllKeyboardAction();
     listener_.InitParameters();
-    listener_.EncodeParameters();
+    engine_.EncodeParameters();
     initParameters();
-    if (listener_.GetUserParam(AutoHandMotionScaleFactor) != 0.0f)
-        listener_.AutoScalePointerFactor(listener_.getWidthOfScreen(), listener_.getHeightOfScreen());
+    if (engine_.GetUserParam(AutoHandMotionScaleFactor) != 0.0f)
+        engine_.AutoScalePointerFactor(engine_.getWidthOfScreen(), engine_.getHeightOfScreen());
     // The defaults are live at once: Cancel keeps them, and the tray's check mark shows the
     // default of click notification too.
     rememberImmediateOptions();
-    notifyClicksAction_->setChecked(listener_.GetUserParam(NotifyClicks) != 0.0f);
+    notifyClicksAction_->setChecked(engine_.GetUserParam(NotifyClicks) != 0.0f);
 }
 
 void TrayOptions::rememberImmediateOptions() {
-    confirmedNetworkMode_ = listener_.GetUserParam(NetworkMode);
-    confirmedAlternativeCursor_ = listener_.GetUserParam(AlternativeMouseCursor);
+    confirmedNetworkMode_ = engine_.GetUserParam(NetworkMode);
+    confirmedAlternativeCursor_ = engine_.GetUserParam(AlternativeMouseCursor);
 }
 
 void TrayOptions::setAutoScaleFactor() {
     if (!optionsOpen_) return;
     // Shown only: the engine takes the factor on OK, so Cancel leaves it as it was.
     options_->setHandMotionScaleFactor(
-        VelmoGestures::autoPointerScaleFactor(listener_.getWidthOfScreen(), listener_.getHeightOfScreen()));
+        VelmoGestures::autoPointerScaleFactor(engine_.getWidthOfScreen(), engine_.getHeightOfScreen()));
 }
 
 void TrayOptions::keyboardActionsDeleted(int row) {
     // The engine's lists lost row `row` (-1: all): a pinch on it sends nothing now, the pinches on
     // later rows follow their action down one place.
     for (int p = 0; p < kPinches; ++p) {
-        if (static_cast<int>(listener_.GetUserParam(ThumbForeAction + p)) != KeyboardShortcut) continue;
-        const int k = static_cast<int>(listener_.GetUserParam(ThumbForeKeyboardAction + p));
+        if (static_cast<int>(engine_.GetUserParam(ThumbForeAction + p)) != KeyboardShortcut) continue;
+        const int k = static_cast<int>(engine_.GetUserParam(ThumbForeKeyboardAction + p));
         if (row < 0 || k == row) {
-            listener_.SetUserParam(0.0f, ThumbForeAction + p);
-            listener_.SetUserParam(0.0f, ThumbForeKeyboardAction + p);
+            engine_.SetUserParam(0.0f, ThumbForeAction + p);
+            engine_.SetUserParam(0.0f, ThumbForeKeyboardAction + p);
         } else if (k > row) {
-            listener_.SetUserParam(static_cast<float>(k - 1), ThumbForeKeyboardAction + p);
+            engine_.SetUserParam(static_cast<float>(k - 1), ThumbForeKeyboardAction + p);
         }
     }
-    listener_.DecodeParameters(listener_.IsAdmin());
+    engine_.DecodeParameters(engine_.IsAdmin());
 }
 
 void TrayOptions::enableOptionsForNetworkMode(int type) {

@@ -4,6 +4,7 @@
 
 class QAction;
 class UserOptionDlg;
+class EngineQueries;
 class VelmoListener;
 
 namespace Leap {
@@ -52,6 +53,8 @@ private:
     void rememberImmediateOptions();
 
     VelmoListener& listener_;
+    // What the dialog reads from the engine and sets in it.
+    EngineQueries& engine_;
     Leap::Controller& controller_;
     QAction* notifyClicksAction_;
     UserOptionDlg* options_ = nullptr;

@@ -64,7 +64,7 @@ void TutorialLauncher::setTutorialClosed() {
         delete visualiser;
     }
     // The real pointer moves again.
-    listener_.SetInteractiveTutorial(0);
+    tutorialEngine_.SetInteractiveTutorial(0);
 }
 
 void TutorialLauncher::deleteRetiredVisualiser() {
@@ -76,7 +76,7 @@ void TutorialLauncher::deleteRetiredVisualiser() {
 void TutorialLauncher::tutorialFailed(const QString& message) {
     // A report from a tutorial that has already gone must not close a newer one.
     if (tutorialOpen_ && sender() == tutorialWindow_) delete tutorialWindow_;
-    if (!tutorialOpen_) listener_.SetInteractiveTutorial(0);
+    if (!tutorialOpen_) tutorialEngine_.SetInteractiveTutorial(0);
     qWarning().noquote() << "TUTORIAL FAILED:" << message;
     showTutorialMessage(tr("The 3D tutorial could not run on this display.\n\n") + message);
 }

@@ -52,7 +52,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     createActions();
     createTrayIcon();
     connect(trayIcon_, &QSystemTrayIcon::activated, this, &VelmoWindow::iconActivated);
-    tutorialLauncher_ = std::make_unique<TutorialLauncher>(listener_, tutorialEngine_);
+    tutorialLauncher_ = std::make_unique<TutorialLauncher>(listener_, engine_);
     connect(tutorialLauncher_.get(), &TutorialLauncher::pointerWanted, this, &VelmoWindow::initPointer);
     trayOptions_ = std::make_unique<TrayOptions>(listener_, controller_, notifyClicksAction_);
     connect(tutorialLauncher_.get(), &TutorialLauncher::optionsRequested, trayOptions_.get(), &TrayOptions::open);
@@ -102,7 +102,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 
     // The engine has started: the relay, then the network mode it loaded.
     startRelay();
-    initNetworkMode(listener_.getNetworkMode());
+    initNetworkMode(engine_.getNetworkMode());
 
     checkController_ = new CheckController();
     checkController_->SetController(&controller_);
@@ -111,7 +111,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 
     if (keyboard) connect(keyboard, SIGNAL(signalReleaseKeyStartTimer()), this, SLOT(startReleaseKeyTimer()));
 
-    if (listener_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
+    if (engine_.GetUserParam(NotifyClicks) != 0.0f) notifyClicksAction_->setChecked(true);
 
     createConnections();
     // Log-out may end the session before any quit reaches us: nothing stays held past it.
@@ -119,12 +119,12 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
         connect(gui, &QGuiApplication::commitDataRequest, this, [this] { listener_.releaseHeldInput(); });
     splash();
 
-    if (listener_.IsSendingStats()) {
+    if (engine_.IsSendingStats()) {
         UsageStats stats;
-        stats.send(QStringLiteral("start"), listener_.getNetworkMode(), listener_.GetControllerPos());
+        stats.send(QStringLiteral("start"), engine_.getNetworkMode(), engine_.GetControllerPos());
     }
 
-    if (listener_.GetUserParam(AutoStart) != 0.0f) autoStartClick();
+    if (engine_.GetUserParam(AutoStart) != 0.0f) autoStartClick();
 
     audioFx_ = new AudioFX();
     if (mouse) connect(mouse, SIGNAL(playEffect(int)), this, SLOT(playEffect(int)));
@@ -138,27 +138,27 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     if (actionMgr) connect(actionMgr, SIGNAL(screenBorderSideReached(int, int)), this, SLOT(drawEffect(int, int)));
 
     // An alternative pointer on in the settings needs its window from the start.
-    if (listener_.IsAlternativeMousePointer()) initPointer();
+    if (engine_.IsAlternativeMousePointer()) initPointer();
 }
 
 void VelmoWindow::letGoAndSave() {
     // First: the rest of the shut-down may take a while, and the hand cannot let go any more.
     listener_.releaseHeldInput();
-    if (actionMgr_ && listener_.getNetworkMode() == ActionMgr::Source &&
-        listener_.IsAlternativeMousePointer())
+    if (actionMgr_ && engine_.getNetworkMode() == ActionMgr::Source &&
+        engine_.IsAlternativeMousePointer())
         actionMgr_->DeleteMousePointer();
     // At every exit, so that menu toggles persist without the options dialog.
-    if (listener_.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
+    if (engine_.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
 }
 
 void VelmoWindow::leaveWithoutDisplay() {
     // Paused, a frame still on its way presses nothing after the releases.
-    listener_.Pause(1);
+    engine_.Pause(1);
     letGoAndSave();
 }
 
 VelmoWindow::~VelmoWindow() {
-    const bool sendStats = listener_.IsSendingStats() != 0;
+    const bool sendStats = engine_.IsSendingStats() != 0;
     letGoAndSave();
 
     checkController_->join();
@@ -197,7 +197,7 @@ VelmoWindow::~VelmoWindow() {
 
     if (sendStats) {
         UsageStats stats;
-        stats.send(QStringLiteral("stop"), listener_.getNetworkMode(), listener_.GetControllerPos());
+        stats.send(QStringLiteral("stop"), engine_.getNetworkMode(), engine_.GetControllerPos());
     }
     QCoreApplication::quit();
 }
@@ -298,7 +298,7 @@ void VelmoWindow::setEvent(unsigned int index) {
     if (index >= eventCount) return;
     if (index == WndDisconnected || index == WndEmbeddedInactive)
         setTrayIcon(false);
-    else if (!listener_.IsPaused())
+    else if (!engine_.IsPaused())
         setTrayIcon(true);
     trayIcon_->setToolTip(messages_[index]);
     qDebug().noquote() << QStringLiteral("TRAY EVENT %1 %2: %3")
@@ -370,24 +370,24 @@ void VelmoWindow::gestures() {
 }
 
 void VelmoWindow::gesturesWithCheck() {
-    if (listener_.GetUserParam(DisableTutorial) != 0.0f) return;
+    if (engine_.GetUserParam(DisableTutorial) != 0.0f) return;
     // A timer, not a sleep: the tray stays responsive meanwhile.
     gesturesDelay_->start();
 }
 
 void VelmoWindow::notifyClicks() {
-    listener_.SetUserParam(listener_.GetUserParam(NotifyClicks) != 0.0f ? 0.0f : 1.0f, NotifyClicks);
-    listener_.DecodeParameters(listener_.IsAdmin());
-    qDebug(listener_.GetUserParam(NotifyClicks) != 0.0f ? "NOTIFY CLICKS ON" : "NOTIFY CLICKS OFF");
+    engine_.SetUserParam(engine_.GetUserParam(NotifyClicks) != 0.0f ? 0.0f : 1.0f, NotifyClicks);
+    engine_.DecodeParameters(engine_.IsAdmin());
+    qDebug(engine_.GetUserParam(NotifyClicks) != 0.0f ? "NOTIFY CLICKS ON" : "NOTIFY CLICKS OFF");
 }
 
 void VelmoWindow::pause() {
-    if (listener_.IsPaused()) {
-        listener_.Pause(0);
-        if (listener_.IsConnected() == 1) setTrayIcon(true);
+    if (engine_.IsPaused()) {
+        engine_.Pause(0);
+        if (engine_.IsConnected() == 1) setTrayIcon(true);
         pauseAction_->setText(tr("&Pause"));
     } else {
-        listener_.Pause(1);
+        engine_.Pause(1);
         setTrayIcon(false);
         pauseAction_->setText(tr("&Resume"));
     }
@@ -405,15 +405,15 @@ void VelmoWindow::startReleaseKeyTimer() {
     // Once, however often the timer is started: a second connection would release twice.
     connect(releaseKeyTimer_, SIGNAL(timeout()), keyboard, SLOT(timerKeyReleaseTimeout()), Qt::UniqueConnection);
     releaseKeyTimer_->setSingleShot(true);
-    releaseKeyTimer_->start(listener_.getDoubleClickTime());
+    releaseKeyTimer_->start(engine_.getDoubleClickTime());
 }
 
 void VelmoWindow::playEffect(int value) {
     // The fist comes only through here; a line marks it in the log whatever the sound switches say.
     if (value == FxFistDetected) qDebug("FIST DETECTED");
-    if (!audioFx_ || !listener_.isAudioFxEnabled()) return;
+    if (!audioFx_ || !engine_.isAudioFxEnabled()) return;
     if (value == FxBorderReached || value == FxBorderLeft) {
-        if (!listener_.isAudioFxBorderEnabled() || listener_.isRelative() != 0) return;
+        if (!engine_.isAudioFxBorderEnabled() || engine_.isRelative() != 0) return;
     }
     audioFx_->playEffect(static_cast<audioEffects>(value));
 }
@@ -421,7 +421,7 @@ void VelmoWindow::playEffect(int value) {
 void VelmoWindow::drawEffect(int value, int autoIntHeight) {
     Mouse* mouse = actionMgr_ ? actionMgr_->GetMouse() : nullptr;
     if (!graphicFx_ || !mouse) return;
-    if (!listener_.isGraphicFxEnabled() || listener_.isInteractiveTutorial()) return;
+    if (!engine_.isGraphicFxEnabled() || engine_.isInteractiveTutorial()) return;
     // Where the pointer space lies on the desktop, in the units Qt places windows in.
     graphicFx_->drawEffect(static_cast<screenBorder>(value), MultiMonitor::toQtUnits(mouse->pointerSpace()),
                            autoIntHeight != 0);
@@ -450,11 +450,11 @@ void VelmoWindow::setSplashClosed() {
 
 void VelmoWindow::applyAlternativeMouseCursor(bool show) {
     UserOptionDlg* dialog = trayOptions_->dialog();
-    listener_.SetUserParam(dialog ? dialog->getAlternativeMouseCursor() : (show ? 1.0f : 0.0f),
+    engine_.SetUserParam(dialog ? dialog->getAlternativeMouseCursor() : (show ? 1.0f : 0.0f),
                            AlternativeMouseCursor);
-    listener_.DecodeParameters(0);
+    engine_.DecodeParameters(0);
     if (show) initPointer();
-    if (listener_.getNetworkMode() == ActionMgr::Source) {
+    if (engine_.getNetworkMode() == ActionMgr::Source) {
         listener_.setMouseParam(true);
     } else {
         if (mousePointer_) show ? mousePointer_->show() : mousePointer_->hide();
@@ -474,8 +474,8 @@ void VelmoWindow::initPointer() {
         mousePointer_->hide();
         pointerOpen_ = 1;
     }
-    qDebug().noquote() << "CHECKING ALTERNATIVE POINTER - " << listener_.IsAlternativeMousePointer();
-    if (listener_.IsAlternativeMousePointer() && listener_.getNetworkMode() == ActionMgr::Standalone)
+    qDebug().noquote() << "CHECKING ALTERNATIVE POINTER - " << engine_.IsAlternativeMousePointer();
+    if (engine_.IsAlternativeMousePointer() && engine_.getNetworkMode() == ActionMgr::Standalone)
         mousePointer_->show();
 }
 

@@ -11,7 +11,7 @@
 
 #include "ActionMgr.h"
 #include "Leap.h"
-#include "ListenerEngineView.h"
+#include "EngineQueries.h"
 #include "TrayOptions.h"
 #include "TutorialLauncher.h"
 #include "VelmoListener.h"
@@ -159,8 +159,8 @@ private:
     // Made by the engine's start through the sink factory, deleted by its teardown.
     QPointer<ActionMgr> actionMgr_;
     Leap::Controller controller_;
-    // The engine as the tutorial reads it.
-    ListenerEngineView tutorialEngine_{&listener_};
+    // What the window, the options dialog and the tutorial ask of the engine and tell it.
+    EngineQueries& engine_{listener_.engine()};
     std::unique_ptr<TutorialLauncher> tutorialLauncher_;
     std::unique_ptr<TrayOptions> trayOptions_;
 

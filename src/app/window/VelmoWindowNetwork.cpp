@@ -29,7 +29,7 @@ void VelmoWindow::startRelay() {
     int port = 0;
     int ip[4] = {0, 0, 0, 0};
     listener_.relayDestination(&port, ip);
-    relay_->start(listener_.getNetworkMode(), port, ip);
+    relay_->start(engine_.getNetworkMode(), port, ip);
 }
 
 void VelmoWindow::stopRelay() {
@@ -57,7 +57,7 @@ void VelmoWindow::initNetworkMode(int type) {
     } else {
         listener_.setNetworkMode(type);
     }
-    listener_.EncodeParameters();
+    engine_.EncodeParameters();
     if (type < ActionMgr::Standalone || type > ActionMgr::Destination) return;
     const bool destination = type == ActionMgr::Destination;
     if (destination) {

@@ -1,7 +1,8 @@
-#include "ParameterTable.h"
+#include "EngineSettings.h"
 
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -24,13 +25,13 @@ float flag(bool b) { return b ? 1.0f : 0.0f; }
 
 }  // namespace
 
-ParameterTable::ParameterTable() {
+EngineSettings::EngineSettings() {
   std::lock_guard<std::mutex> lock(mutex_);
   encodeLocked();
   publishLocked();
 }
 
-void ParameterTable::InitParameters() {
+void EngineSettings::InitParameters() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     settings_ = WorkingSettings{};
@@ -45,12 +46,12 @@ void ParameterTable::InitParameters() {
   keyboardActions_.append(QStringLiteral("FN+F9 KEY"), QStringLiteral("F9"), true);
 }
 
-void ParameterTable::EncodeParameters() {
+void EngineSettings::EncodeParameters() {
   std::lock_guard<std::mutex> lock(mutex_);
   encodeLocked();
 }
 
-void ParameterTable::encodeLocked() {
+void EngineSettings::encodeLocked() {
   const WorkingSettings& s = settings_;
   float* u = userTable_;
   u[ControllerPos] = static_cast<float>(s.controllerPos);
@@ -112,7 +113,7 @@ void ParameterTable::encodeLocked() {
   a[AdminParam26] = s.adminParam26;
 }
 
-void ParameterTable::DecodeParameters(int withAdmin) {
+void EngineSettings::DecodeParameters(int withAdmin) {
   std::lock_guard<std::mutex> lock(mutex_);
   const WorkingSettings d;  // defaults stand in for values that cannot mean anything
   WorkingSettings& s = settings_;
@@ -181,57 +182,103 @@ void ParameterTable::DecodeParameters(int withAdmin) {
   publishLocked();
 }
 
-void ParameterTable::publishLocked() {
+void EngineSettings::publishLocked() {
   networkMode_.store(settings_.networkMode);
   audioFx_.store(settings_.enableAudioFx);
   audioFxBorder_.store(settings_.enableAudioFxBorder);
   graphicFx_.store(settings_.enableGraphicFx);
 }
 
-float ParameterTable::GetUserParam(int index) const {
+float EngineSettings::GetUserParam(int index) const {
   if (index < 0 || index >= UserParamCount) return 0.0f;
   std::lock_guard<std::mutex> lock(mutex_);
   return userTable_[index];
 }
 
-void ParameterTable::SetUserParam(float value, int index) {
+void EngineSettings::SetUserParam(float value, int index) {
   if (index < 0 || index >= UserParamCount) return;
   std::lock_guard<std::mutex> lock(mutex_);
   userTable_[index] = value;
 }
 
-float ParameterTable::GetAdminParam(int index) const {
+float EngineSettings::GetAdminParam(int index) const {
   if (index < 0 || index >= AdminParamCount) return 0.0f;
   std::lock_guard<std::mutex> lock(mutex_);
   return adminTable_[index];
 }
 
-void ParameterTable::SetAdminParam(float value, int index) {
+void EngineSettings::SetAdminParam(float value, int index) {
   if (index < 0 || index >= AdminParamCount) return;
   std::lock_guard<std::mutex> lock(mutex_);
   adminTable_[index] = value;
 }
 
-int ParameterTable::IsAdmin() const {
+int EngineSettings::IsAdmin() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return adminMode_;
 }
 
-keyboardAct* ParameterTable::GetKeyboardActions() { return &keyboardActions_; }
-const keyboardAct* ParameterTable::GetKeyboardActions() const { return &keyboardActions_; }
+keyboardAct* EngineSettings::GetKeyboardActions() { return &keyboardActions_; }
+const keyboardAct* EngineSettings::GetKeyboardActions() const { return &keyboardActions_; }
 
-WorkingSettings ParameterTable::settings() const {
+WorkingSettings EngineSettings::settings() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return settings_;
 }
 
-int ParameterTable::encryptLog() const {
+int EngineSettings::encryptLog() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return encryptLog_;
 }
 
-void ParameterTable::setHandMotionScaleFactorBoth(float value) {
+void EngineSettings::setHandMotionScaleFactorBoth(float value) {
   std::lock_guard<std::mutex> lock(mutex_);
   settings_.handMotionScaleFactor = value;
   userTable_[HandMotionScaleFactor] = value;
+}
+
+void EngineSettings::setAdminMode(int on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  adminMode_ = on;
+}
+
+int EngineSettings::WriteParameters() {
+  std::vector<float> numbers;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    numbers.assign(userTable_, userTable_ + UserParamCount);
+    if (adminMode_ != 0) numbers.insert(numbers.end(), adminTable_, adminTable_ + AdminParamCount);
+  }
+  return file_.write(numbers, keyboardActions_.entries());
+}
+
+int EngineSettings::ReadParameters() {
+  EncodeParameters();  // entries the file lacks keep their current values
+  int numberLines = UserParamCount;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (adminMode_ != 0) numberLines += AdminParamCount;
+  }
+  SettingsFile::Contents read;
+  switch (file_.read(numberLines, &read)) {
+    case SettingsFile::ReadOutcome::Missing:
+      WriteParameters();
+      return 1;
+    case SettingsFile::ReadOutcome::Unreadable:
+      return 1;
+    case SettingsFile::ReadOutcome::Read:
+      break;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& n : read.numbers) {
+      if (n.first < UserParamCount)
+        userTable_[n.first] = n.second;
+      else
+        adminTable_[n.first - UserParamCount] = n.second;
+    }
+  }
+  if (read.saysActions) keyboardActions_.setEntries(read.actions);
+  DecodeParameters(read.lineCount > UserParamCount ? 1 : 0);
+  return 0;
 }
