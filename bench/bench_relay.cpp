@@ -9,6 +9,7 @@
 #include <atomic>
 
 #include "ActionMgr.h"
+#include "SourceSink.h"
 #include "RelayCodec.h"
 #include "X11Backend.h"
 
@@ -20,6 +21,7 @@ struct Rig {
   std::atomic<bool> fx{true};
   QUdpSocket peer;
   ActionMgr* mgr = nullptr;
+  SourceSink* src = nullptr;
   Rig() {
     peer.bind(QHostAddress(QHostAddress::LocalHost), 0);
     ActionMgr::actionMgrData d;
@@ -28,9 +30,12 @@ struct Rig {
     d.audioFx = d.audioFxBorder = d.graphicFx = &fx;
     mgr = new ActionMgr(desktop, d, nullptr);
     int ip[4] = {127, 0, 0, 1};
-    mgr->createSender(peer.localPort(), ip);
+    src = new SourceSink(peer.localPort(), ip, mgr, nullptr);
   }
-  ~Rig() { delete mgr; }
+  ~Rig() {
+    delete src;
+    delete mgr;
+  }
 };
 
 // Made on first use and deleted before main returns, with its X connection.
@@ -43,10 +48,10 @@ Rig& rig() {
 void BM_MousePointerMoveSource(benchmark::State& state) {
   Rig& r = rig();
   r.mode.store(ActionMgr::Source);
-  r.mgr->SetResolution(1920, 1080);
+  r.src->setRemoteSize(1920, 1080);
   int i = 0;
   for (auto _ : state) {
-    r.mgr->MousePointerMove(100 + (i & 1023), 200 + (i & 511), 0, 0);
+    r.src->MousePointerMove(100 + (i & 1023), 200 + (i & 511), 0, 0);
     ++i;
     // Keep the peer's queue short so the kernel does not start dropping.
     if ((i & 255) == 0)

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "ActionMgr.h"
+#include "SourceSink.h"
 #include "VelmoBox.h"
 #include "VelmoGestures.h"
 #include "X11Backend.h"
@@ -35,6 +36,8 @@ struct Engine {
   VelmoGestures g;
   VelmoBox box;
   std::unique_ptr<ActionMgr> mgr;
+  // A source's sink with no destination: every decision encoded, none sent.
+  std::unique_ptr<SourceSink> src;
   std::int64_t clock = 0;
   int frame = 0;
 
@@ -45,8 +48,9 @@ struct Engine {
     ActionMgr::actionMgrData d;
     d.networkModeRef = g.parameters().networkModePtr();
     mgr.reset(new ActionMgr(desktop, d, nullptr));
-    mgr->SetResolution(1920, 1080);
-    g.setEngineObjects(mgr.get(), &box);
+    src.reset(new SourceSink(0, nullptr, mgr.get(), nullptr));
+    src->setRemoteSize(1920, 1080);
+    g.setEngineObjects(src.get(), &box);
     g.ResetRecogniser();
     g.setMonotonicClock([this] { return clock; });
   }

@@ -25,6 +25,7 @@
 #include "LeapTestDriver.h"
 #include "Mouse.h"
 #include "Receiver.h"
+#include "SourceSink.h"
 #include "VelmoListener.h"
 #include "X11Backend.h"
 
@@ -136,20 +137,21 @@ int main(int argc, char** argv) {
   d.audioFx = d.audioFxBorder = d.graphicFx = &fx;
   ActionMgr dst(desktop, d, nullptr);
   int sourceIp[4] = {127, 0, 0, 1};
-  dst.createSender(port, sourceIp);
+  (void)sourceIp;
   QThread thread;
   thread.start();
   QObject context;
   context.moveToThread(&thread);
   Receiver* rx = nullptr;
   QMetaObject::invokeMethod(&context, [&] {
-    rx = new Receiver(dst.GetMouse(), &dst, 0, nullptr);
+    rx = new Receiver(&dst, &dst, nullptr, 0);
     rx->setBindAddress(QHostAddress("127.0.0.2"));
     rx->resetSocket(port);
+    rx->applyNetworkMode(ActionMgr::Destination);
   }, Qt::BlockingQueuedConnection);
 
   int destinationIp[4] = {127, 0, 0, 2};
-  src->createSender(port, destinationIp);
+  SourceSink srcSink(port, destinationIp, src, nullptr);
   const int w = dst.GetMouse()->getWidthOfScreen();
   const int h = dst.GetMouse()->getHeightOfScreen();
   auto setSourceMode = [&](int mode) {
@@ -157,8 +159,9 @@ int main(int argc, char** argv) {
     source.setNetworkMode(mode);
   };
   setSourceMode(ActionMgr::Source);
-  src->SetResolution(w, h);
-  src->SetSourceIp(QHostAddress());  // "SETSOURCEIP": the destination pairs with 127.0.0.1
+  source.useSink(&srcSink);
+  srcSink.setRemoteSize(w, h);
+  srcSink.announceSource();  // "SETSOURCEIP": the destination pairs with 127.0.0.1
   for (int i = 0; i < 500 && rx->pairedSource().isNull(); ++i) QThread::msleep(2);
   if (rx->pairedSource().isNull()) {
     std::fprintf(stderr, "the destination did not pair\n");
@@ -170,7 +173,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < samples; ++i) {
       const int px = 200 + (i & 1) * 400 + (i % 7), py = 300 + (i % 11);
       const std::int64_t t0 = nowNs();
-      src->MousePointerMove(px, py, 0, 0);
+      srcSink.MousePointerMove(px, py, 0, 0);
       bool ok = false;
       while (!(ok = x.at(px, py)) && nowNs() - t0 < 200000000) {
       }

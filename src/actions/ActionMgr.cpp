@@ -6,9 +6,7 @@
 #include "Desktop.h"
 #include "Keyboard.h"
 #include "Mouse.h"
-#include "RelayCodec.h"
 #include "ScreenEdgeDetector.h"
-#include "Sender.h"
 #include "WndEvent.h"
 
 namespace {
@@ -20,21 +18,14 @@ constexpr int kBorderLeftSound = 6;
 
 bool load(const std::atomic<bool>* p) { return p && p->load(); }
 
-// "0.0.0.0" stands for a source not yet heard from.
-bool isUnknownSource(const QHostAddress& a) { return !Sender::isSendableAddress(a); }
-
 }  // namespace
 
-ActionMgr::ActionMgr(Desktop& desktop, actionMgrData data, QObject* parent)
+ActionMgr::ActionMgr(Desktop& desktop, actionMgrData data, QObject* /*parent*/)
     : QObject(nullptr),
       desktop_(desktop),
       modeRef_(data.networkModeRef),
       mouse_(nullptr),
       keyboard_(nullptr),
-      parent_(parent),
-      audioFx_(data.audioFx),
-      audioFxBorder_(data.audioFxBorder),
-      graphicFx_(data.graphicFx),
       setEffectSwitches_(std::move(data.setEffectSwitches)),
       heldInputReleased_(std::move(data.heldInputReleased)) {
   mouse_ = new Mouse(desktop, static_cast<int>(data.doubleClickTime),
@@ -64,8 +55,6 @@ ActionMgr::~ActionMgr() {
   releaseHeldInput();
   delete mouse_;
   delete keyboard_;
-  delete destSender_.load();
-  delete replySender_;
 }
 
 int ActionMgr::mode() const { return modeRef_ ? modeRef_->load() : Standalone; }
@@ -75,19 +64,14 @@ void ActionMgr::beginFrame() { desktop_.beginWrite(); }
 void ActionMgr::endFrame() { desktop_.endWrite(); }
 
 void ActionMgr::pointerSpace(int* width, int* height) {
-  if (mode() == Source) {
-    *width = remoteWidth_.load();
-    *height = remoteHeight_.load();
-    return;
-  }
   const QRect space = mouse_->pointerSpace();
   *width = space.width();
   *height = space.height();
 }
 
-QHostAddress ActionMgr::sourceIp() const {
-  std::lock_guard<std::mutex> lock(sourceMutex_);
-  return sourceIp_;
+void ActionMgr::screenSize(int* width, int* height) {
+  *width = mouse_->getWidthOfScreen();
+  *height = mouse_->getHeightOfScreen();
 }
 
 bool ActionMgr::isBorderActive() const {
@@ -95,37 +79,11 @@ bool ActionMgr::isBorderActive() const {
   return borderActive_;
 }
 
-void ActionMgr::sendToDestination(const QByteArray& command) {
-  // Before the sockets are set up the command has nowhere to go.
-  if (command.isEmpty()) return;
-  if (Sender* s = destSender_.load()) s->broadcastDatagram(command);
-}
-
-bool ActionMgr::replyToSource(const QByteArray& command) {
-  const QHostAddress source = sourceIp();
-  if (isUnknownSource(source)) return false;
-  std::lock_guard<std::mutex> lock(senderMutex_);
-  if (replySender_) {
-    replySender_->resetSocket(peerPort_.load(), source);
-  } else {
-    replySender_ = new Sender(peerPort_.load(), source, parent_);
-  }
-  replySender_->broadcastDatagram(command);
-  return true;
-}
-
 void ActionMgr::MousePointerMove(int x, int y, int alternativePointer, int relative) {
-  const int m = mode();
-  if (isLocal(m)) {
-    mouse_->move(static_cast<float>(x), static_cast<float>(y), alternativePointer, relative, 0);
-    if (relative == 0) detectScreenEdge(x, y);
-  } else if (m == Source) {
-    // Until the destination has told its size every absolute position would pin its pointer to
-    // the top-left corner.
-    if (relative == 0 && (remoteWidth_.load() <= 0 || remoteHeight_.load() <= 0)) return;
-    sendToDestination(
-        RelayCodec::encode(RelayCommand::mouseMove(x, y, alternativePointer, relative)));
-  }
+  // A frame that races a switch to source mode (or a mode that is none) moves nothing here.
+  if (!isLocal(mode())) return;
+  mouse_->move(static_cast<float>(x), static_cast<float>(y), alternativePointer, relative, 0);
+  if (relative == 0) detectScreenEdge(x, y);
 }
 
 void ActionMgr::detectScreenEdge(int x, int y) {
@@ -136,33 +94,7 @@ void ActionMgr::detectScreenEdge(int x, int y) {
 
 void ActionMgr::GenerateAction(actionType type, int press, int suppress, int notify,
                                const QString& keys, const QString& name, bool osKey) {
-  const int m = mode();
-  if (isLocal(m)) {
-    actuateAction(type, press, suppress, notify, keys, name, osKey);
-  } else if (m == Source) {
-    std::lock_guard<std::mutex> lock(sourceHeldMutex_);
-    if (type == KeyboardShortcut) {
-      sendToDestination(RelayCodec::encode(
-          RelayCommand::keyboardAction(press, suppress, notify, keys, name, osKey)));
-    } else {
-      sendToDestination(RelayCodec::encode(RelayCommand::button(type, press, suppress, notify)));
-    }
-    if (type < LeftButton || type > KeyboardShortcut) return;
-    // A suppressed press holds nothing there; any release lets go there.
-    if (press && suppress == 0) {
-      sourceHeld_ |= 1u << type;
-    } else if (!press) {
-      sourceHeld_ &= ~(1u << type);
-    }
-  }
-}
-
-void ActionMgr::sendHeldInput() {
-  if (mode() != Source) return;
-  std::lock_guard<std::mutex> lock(sourceHeldMutex_);
-  auto holds = [this](actionType type) { return (sourceHeld_ >> type) & 1u; };
-  sendToDestination(RelayCodec::encode(RelayCommand::heldInput(
-      holds(LeftButton), holds(RightButton), holds(MiddleButton), holds(KeyboardShortcut))));
+  if (isLocal(mode())) actuateAction(type, press, suppress, notify, keys, name, osKey);
 }
 
 void ActionMgr::matchHeldInput(bool left, bool right, bool middle, bool keyboard) {
@@ -248,222 +180,82 @@ void ActionMgr::releaseHeldInput() {
   mouse_->releaseAllButtons();
   keyboard_->releaseAll();
   held_.store(0);
-  {
-    // The engine forgets its pinches with this; a destination hears so at the next restatement.
-    std::lock_guard<std::mutex> lock(sourceHeldMutex_);
-    sourceHeld_ = 0;
-  }
+  // The engine forgets its pinches with this.
   if (heldInputReleased_) heldInputReleased_();
 }
 
 void ActionMgr::ResetMouseWheel() {
-  const int m = mode();
-  if (isLocal(m)) {
-    mouse_->resetWheel();
-  } else if (m == Source) {
-    sendToDestination(RelayCodec::encode(RelayCommand::resetMouseWheel()));
-  }
+  if (isLocal(mode())) mouse_->resetWheel();
 }
 
 void ActionMgr::MouseWheelMove(float delta, int forward, int notify, float progress) {
-  const int m = mode();
-  if (isLocal(m)) {
-    mouse_->wheelMove(delta, forward);
-    // One notification per turn: the window is [1.0, 1.1), the lower bound in float and the upper
-    // in double, so a progress of exactly 1.1f (just above 1.1) is outside. NaN fails both.
-    if (progress >= 1.0f && notify != 0 && static_cast<double>(progress) < 1.1)
-      notifyWnd(forward != 0 ? WndWheelForward : WndWheelDownward);
-  } else if (m == Source) {
-    sendToDestination(
-        RelayCodec::encode(RelayCommand::mouseWheelMove(delta, forward, notify, progress)));
-  }
+  if (!isLocal(mode())) return;
+  mouse_->wheelMove(delta, forward);
+  // One notification per turn: the window is [1.0, 1.1), the lower bound in float and the upper
+  // in double, so a progress of exactly 1.1f (just above 1.1) is outside. NaN fails both.
+  if (progress >= 1.0f && notify != 0 && static_cast<double>(progress) < 1.1)
+    notifyWnd(forward != 0 ? WndWheelForward : WndWheelDownward);
 }
 
 void ActionMgr::HideMousePointer(bool hide) {
-  const int m = mode();
-  if (isLocal(m)) {
-    mouse_->HidePointer(hide);
-  } else if (m == Source) {
-    sendToDestination(RelayCodec::encode(RelayCommand::hideMousePointer(hide)));
-  }
+  mouse_->HidePointer(hide);
 }
 
 void ActionMgr::SetMousePointer(AlternativePointer* pointer) {
-  const int m = mode();
   mPointer_.store(pointer);
-  if (isLocal(m)) {
-    mouse_->SetMousePointer(pointer);
-  } else if (m == Source) {
-    sendToDestination(RelayCodec::encode(RelayCommand::setMousePointer()));
-  }
+  if (mode() != Source) mouse_->SetMousePointer(pointer);
 }
 
 void ActionMgr::SetMousePointer() {
-  const int m = mode();
-  if (isLocal(m)) {
-    AlternativePointer* pointer = mPointer_.load();
-    if (pointer) {
-      mouse_->SetMousePointer(pointer);
-    } else {
-      qDebug().noquote() << "mPointer is NULL";
-    }
-  } else if (m == Source) {
-    sendToDestination(RelayCodec::encode(RelayCommand::setMousePointer()));
+  AlternativePointer* pointer = mPointer_.load();
+  if (pointer) {
+    mouse_->SetMousePointer(pointer);
+  } else {
+    qDebug().noquote() << "mPointer is NULL";
   }
 }
 
 void ActionMgr::DeleteMousePointer() {
-  const int m = mode();
-  if (isLocal(m)) {
-    mouse_->DeleteMousePointer();
-  } else if (m == Source) {
-    sendToDestination(RelayCodec::encode(RelayCommand::deleteMousePointer()));
-  }
+  mouse_->DeleteMousePointer();
 }
 
 void ActionMgr::setParam(int doubleClickTime, float wheelScaleFactor, int relative,
                          int alternativePointer, int onlyPrimaryDisplay) {
-  const int m = mode();
-  if (isLocal(m)) {
-    mouse_->setParam(doubleClickTime, wheelScaleFactor, relative, alternativePointer,
-                     onlyPrimaryDisplay);
-  } else if (m == Source) {
-    sendToDestination(RelayCodec::encode(RelayCommand::setMouseParam(
-        doubleClickTime, wheelScaleFactor, relative, alternativePointer, onlyPrimaryDisplay)));
-  }
+  mouse_->setParam(doubleClickTime, wheelScaleFactor, relative, alternativePointer,
+                   onlyPrimaryDisplay);
 }
 
 void ActionMgr::GenerateFistDetected(bool fist) {
-  const int m = mode();
-  if (m == Destination) {
+  // A destination sounds every fist its source reports: the source has judged the closing.
+  if (mode() == Destination) {
     emit fistDetected(kFistSound);
     return;
   }
-  if (m != Standalone && m != Source) return;
   if (!fist) {
     fistActive_.store(false);
     return;
   }
-  if (fistActive_.exchange(true)) return;
-  if (m == Standalone) {
-    emit fistDetected(kFistSound);
-  } else {
-    sendToDestination(RelayCodec::encode(RelayCommand::fistDetected()));
-  }
+  if (!fistActive_.exchange(true)) emit fistDetected(kFistSound);
 }
 
 void ActionMgr::GenerateScreenBorderReached(screenBorder side1, screenBorder side2, bool hold,
                                             bool autoHeight) {
-  const int m = mode();
-  const bool local = isLocal(m);
   const bool reached = side1 != NoSide || side2 != NoSide;
   // The decision and its signals stay under one lock so that enter and leave are seen in order
   // when two threads report at once.
   std::lock_guard<std::mutex> lock(edgeMutex_);
   if (reached && !borderActive_ && !hold) {
     borderActive_ = true;
-    if (local) {
-      emit screenBorderReached(kBorderReachedSound);
-      if (side1 != NoSide) emit screenBorderSideReached(side1, autoHeight ? 1 : 0);
-      if (side2 != NoSide) emit screenBorderSideReached(side2, autoHeight ? 1 : 0);
-    } else if (m == Source) {
-      sendToDestination(
-          RelayCodec::encode(RelayCommand::screenBorder(side1, side2, false, autoHeight)));
-    }
+    emit screenBorderReached(kBorderReachedSound);
+    if (side1 != NoSide) emit screenBorderSideReached(side1, autoHeight ? 1 : 0);
+    if (side2 != NoSide) emit screenBorderSideReached(side2, autoHeight ? 1 : 0);
   } else if (!reached && borderActive_) {
-    if (local) {
-      emit screenBorderReached(kBorderLeftSound);
-      emit screenBorderSideReached(NoSide, autoHeight ? 1 : 0);
-    } else if (m == Source) {
-      sendToDestination(
-          RelayCodec::encode(RelayCommand::screenBorder(NoSide, NoSide, hold, autoHeight)));
-    }
+    emit screenBorderReached(kBorderLeftSound);
+    emit screenBorderSideReached(NoSide, autoHeight ? 1 : 0);
     borderActive_ = false;
   }
 }
 
 void ActionMgr::sendAudioGraphicParam(bool audioFx, bool audioFxBorder, bool graphicFx) {
-  const int m = mode();
-  if (isLocal(m)) {
-    if (setEffectSwitches_) setEffectSwitches_(audioFx, audioFxBorder, graphicFx);
-  } else if (m == Source) {
-    sendToDestination(
-        RelayCodec::encode(RelayCommand::audioGraphicFxParams(audioFx, audioFxBorder, graphicFx)));
-  }
-}
-
-void ActionMgr::sendAudioGraphicParam() {
-  sendToDestination(RelayCodec::encode(
-      RelayCommand::audioGraphicFxParams(load(audioFx_), load(audioFxBorder_), load(graphicFx_))));
-}
-
-void ActionMgr::SetResolution(int w, int h) {
-  const int m = mode();
-  qDebug().noquote() << "Sending resolution to: " << sourceIp().toString()
-                     << "w,h: " << remoteWidth_.load() << remoteHeight_.load();
-  if (m == Destination) {
-    if (isUnknownSource(sourceIp())) return;
-    qDebug().noquote() << "SET RESOLUTION DESTINATION MODE";
-    const int width = mouse_->getWidthOfScreen();
-    const int height = mouse_->getHeightOfScreen();
-    remoteWidth_.store(width);
-    remoteHeight_.store(height);
-    replyToSource(RelayCodec::encode(RelayCommand::setResolution(width, height)));
-  } else if (m == Source) {
-    qDebug().noquote() << "SET RESOLUTION SOURCE MODE";
-    // A size that is no size (from a faulty peer) counts as not reported yet.
-    const bool valid = w > 0 && h > 0;
-    remoteWidth_.store(valid ? w : 0);
-    remoteHeight_.store(valid ? h : 0);
-  }
-}
-
-void ActionMgr::SetSourceIp(QHostAddress from) {
-  const int m = mode();
-  if (m == Destination) {
-    qDebug().noquote() << "RECEIVED SOURCE IP: " << from.toString();
-    // The plain IPv4 form (a socket bound to any address reports ::ffff:a.b.c.d); an address we
-    // cannot answer to leaves the source unknown.
-    QHostAddress learned(QHostAddress::AnyIPv4);
-    if (Sender::isSendableAddress(from)) {
-      bool ok = false;
-      learned = QHostAddress(from.toIPv4Address(&ok));
-    }
-    std::lock_guard<std::mutex> lock(sourceMutex_);
-    sourceIp_ = learned;
-  } else if (m == Source) {
-    sendToDestination(RelayCodec::encode(RelayCommand::setSourceIp()));
-  }
-}
-
-void ActionMgr::announceSource() { SetSourceIp(QHostAddress(QStringLiteral("0.0.0.0"))); }
-
-bool ActionMgr::CheckAlternativeMousePointer() {
-  if (isUnknownSource(sourceIp())) return false;
-  qDebug().noquote() << "SEND CHECK ALTERNATIVE MOUSE POINTER REQUEST";
-  return replyToSource(RelayCodec::encode(RelayCommand::checkAlternativeMousePtr()));
-}
-
-QHostAddress ActionMgr::addressOf(const int* ip) {
-  if (!ip) return QHostAddress();
-  return QHostAddress(QStringLiteral("%1.%2.%3.%4").arg(ip[0]).arg(ip[1]).arg(ip[2]).arg(ip[3]));
-}
-
-void ActionMgr::createSender(int port, const int* ip) {
-  peerPort_.store(port);
-  const QHostAddress address = addressOf(ip);
-  std::lock_guard<std::mutex> lock(senderMutex_);
-  // Retargeted in place: another thread may be sending through it right now.
-  if (Sender* s = destSender_.load()) {
-    s->resetSocket(port, address);
-  } else {
-    destSender_.store(new Sender(port, address, parent_));
-  }
-}
-
-void ActionMgr::resetSocket(int port, const int* ip) { createSender(port, ip); }
-
-QHostAddress ActionMgr::destinationAddress() const {
-  Sender* s = destSender_.load();
-  return s ? s->destination() : QHostAddress();
+  if (setEffectSwitches_) setEffectSwitches_(audioFx, audioFxBorder, graphicFx);
 }

@@ -412,12 +412,17 @@ void VelmoGestures::deleteBox() {
 void VelmoGestures::deleteSink() {
   if (!ownedSink_) return;
   if (sink_.load() == ownedSink_.get()) {
-    // Nothing may stay held once the sink is gone; in source mode the destination hears it.
+    // Nothing may stay held once the sink is gone.
     releaseHeldActions();
     std::lock_guard<std::mutex> frame(frameMutex_);
     sink_.store(nullptr);
   }
   ownedSink_.reset();
+}
+
+void VelmoGestures::useSink(EngineSink* sink) {
+  std::lock_guard<std::mutex> frame(frameMutex_);
+  sink_.store(sink != nullptr ? sink : ownedSink_.get());
 }
 
 void VelmoGestures::setSinkFactory(EngineSink::Factory factory) {

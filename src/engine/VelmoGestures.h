@@ -49,6 +49,9 @@ class VelmoGestures : public EngineQueries {
   // first start). Without one the engine decides and hands on nothing.
   void setSinkFactory(EngineSink::Factory factory);
   EngineSink* sink() const { return sink_.load(); }
+  // Decisions go to sink from the next frame on (a relay source's); null: to the start's own
+  // again. The caller keeps sink alive until it has been switched away.
+  void useSink(EngineSink* sink);
   // Clock of the pointer freeze after a press; a steady clock unless replaced (tests).
   void setMonotonicClock(MonotonicClock clock);
 

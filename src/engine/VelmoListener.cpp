@@ -61,6 +61,8 @@ void VelmoListener::onDisconnect(const Leap::Controller& controller) {
 
 void VelmoListener::releaseHeldInput() { gestures_.releaseHeldActions(); }
 
+void VelmoListener::useSink(EngineSink* sink) { gestures_.useSink(sink); }
+
 void VelmoListener::onExit(const Leap::Controller&) {
   if (gestures_.isLog()) gestures_.Log("Exited\n");
   gestures_.closeLogFile();

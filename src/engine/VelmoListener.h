@@ -58,6 +58,8 @@ class VelmoListener : public QObject, public Leap::Listener {
   void setNetworkMode(int mode);
   // Before the listener is added: each start makes its sink with it.
   void setSinkFactory(EngineSink::Factory factory);
+  // The engine's decisions to sink (a relay source's), or with null to its own again.
+  void useSink(EngineSink* sink);
   // deferred: the next frame pushes the pointer parameters on the tracking thread; else now.
   void setMouseParam(bool deferred);
   void sendParams();

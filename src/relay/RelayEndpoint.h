@@ -3,15 +3,18 @@
 #include <functional>
 #include <memory>
 
-// The relay's working parts on this machine as the session drives them: the receiving socket with
-// the pairing's periodic messages, and the sender towards the configured destination. Made and
-// used on the session's thread, except where a call says otherwise.
+class SourceSink;
+
+// The relay's receiving end on this machine as the session drives it: the socket with the
+// pairing's periodic messages. Made and used on the session's thread, except where a call says
+// otherwise.
 class RelayEndpoint {
  public:
-  // port and ip (four numbers): the configured destination. pointerRequested: a destination asked
-  // this source for its pointer parameters (called on the session's thread).
+  // port: the relay's. source: the session's sink towards the configured destination, which the
+  // endpoint's source side uses. pointerRequested: a destination asked this source for its
+  // pointer parameters (called on the session's thread).
   using Factory = std::function<std::unique_ptr<RelayEndpoint>(
-      int port, const int* ip, std::function<void()> pointerRequested)>;
+      int port, SourceSink& source, std::function<void()> pointerRequested)>;
 
   virtual ~RelayEndpoint() = default;
 
@@ -25,8 +28,6 @@ class RelayEndpoint {
   virtual void sendResolution() = 0;
   // This machine's address and effect switches to the destination.
   virtual void sendParams() = 0;
-  // This machine's address alone (any thread).
-  virtual void announce() = 0;
   // Lets go of what a destination holds, then the socket and timers stop; returns when done, from
   // any thread.
   virtual void shutdown() = 0;

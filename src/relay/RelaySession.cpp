@@ -8,6 +8,7 @@ RelaySession::~RelaySession() { stop(); }
 
 void RelaySession::start(int mode, int port, const int* ip) {
   if (thread_ || !wiring_.endpoint) return;
+  source_ = std::make_unique<SourceSink>(port, ip, wiring_.localSink, wiring_.effects);
   thread_ = new QThread();
   thread_->setObjectName(QStringLiteral("velmo-relay"));
   thread_->start();
@@ -16,9 +17,11 @@ void RelaySession::start(int mode, int port, const int* ip) {
   // Made on that thread, so that its event loop delivers the datagrams and the timer ticks.
   QMetaObject::invokeMethod(
       context_,
-      [this, port, ip] {
-        endpoint_ = wiring_.endpoint(port, ip, [this] {
-          if (mode_.load() == Source && wiring_.pointerRequested) wiring_.pointerRequested();
+      [this, port] {
+        endpoint_ = wiring_.endpoint(port, *source_, [this] {
+          if (mode_.load() != Source) return;
+          if (wiring_.pointerRequested) wiring_.pointerRequested();
+          source_->SetMousePointer();
         });
       },
       Qt::BlockingQueuedConnection);
@@ -29,6 +32,8 @@ void RelaySession::start(int mode, int port, const int* ip) {
 
 void RelaySession::stop() {
   if (!thread_) return;
+  // The engine's own sink again before the source sink goes.
+  if (wiring_.useSink) wiring_.useSink(nullptr);
   if (endpoint_) {
     // On the relay's thread: held input is let go of, the socket and the timers stop there.
     endpoint_->shutdown();
@@ -40,6 +45,7 @@ void RelaySession::stop() {
   context_ = nullptr;
   delete thread_;
   thread_ = nullptr;
+  source_.reset();
 }
 
 void RelaySession::setMode(int mode) {
@@ -51,6 +57,7 @@ void RelaySession::setMode(int mode) {
 
 void RelaySession::follow(int mode, bool starting, int was) {
   if (!endpoint_) return;
+  if (wiring_.useSink) wiring_.useSink(mode == Source ? source_.get() : nullptr);
   endpoint_->applyNetworkMode(mode);
   if (mode == Destination) {
     endpoint_->sendResolution();
@@ -63,7 +70,7 @@ void RelaySession::follow(int mode, bool starting, int was) {
     } else {
       endpoint_->stopSendingResolution();
       // A new source: the destination hears of it at once, not only at the next tick.
-      if (was != Source) endpoint_->announce();
+      if (was != Source) source_->announceSource();
     }
     endpoint_->startSendingParams();
   }

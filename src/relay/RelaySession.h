@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "RelayEndpoint.h"
+#include "SourceSink.h"
 
 class QObject;
 class QThread;
@@ -12,7 +13,9 @@ class QThread;
 // The network relay of this machine, from the tray window's start to its end: the thread the
 // receiver runs on, which of the three modes the machine is in, and what each mode sends when. The
 // tray window and the options dialog change the mode here only; the settings hear of it through
-// storeMode. A destination's request for the pointer parameters is handed on as it arrives.
+// storeMode. While the machine is a source the engine's sink is the session's SourceSink (handed
+// over through useSink, and taken back before the session ends). A destination's request for the
+// pointer parameters is handed on as it arrives.
 //
 // Its operations belong to the thread that made it (the GUI thread).
 class RelaySession {
@@ -24,8 +27,15 @@ class RelaySession {
     RelayEndpoint::Factory endpoint;
     // Records a new mode where the settings keep it.
     std::function<void(int mode)> storeMode;
-    // A destination asked for the pointer parameters (on the session's thread).
+    // A destination asked for the pointer parameters (on the session's thread); the pointer
+    // window's command follows.
     std::function<void()> pointerRequested;
+    // Gives the engine its sink: the session's source sink, or null for the engine's own.
+    std::function<void(EngineSink* sink)> useSink;
+    // The engine's own sink, which lets go of what is held here (may be null).
+    EngineSink* localSink = nullptr;
+    // The engine's effect switches, announced with the source's address.
+    std::function<SourceSink::Effects()> effects;
   };
 
   explicit RelaySession(Wiring wiring);
@@ -46,6 +56,8 @@ class RelaySession {
   int mode() const { return mode_.load(); }
   // The receiver's thread while started, else null.
   QThread* thread() const { return thread_; }
+  // The sink towards the destination while the machine is a source, else null (session's thread).
+  SourceSink* source() const { return mode_.load() == Source ? source_.get() : nullptr; }
 
  private:
   // The socket and the periodic messages of mode, which was preceded by was; starting: the first
@@ -56,5 +68,6 @@ class RelaySession {
   std::atomic<int> mode_{Standalone};
   QThread* thread_ = nullptr;
   QObject* context_ = nullptr;  // lives on thread_
+  std::unique_ptr<SourceSink> source_;
   std::unique_ptr<RelayEndpoint> endpoint_;
 };

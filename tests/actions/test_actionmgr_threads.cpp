@@ -20,17 +20,17 @@ bool isWholeCommand(const QByteArray& d) {
       "|SETMOUSEPARAM 400 1\\.000000 0 0 0"
       "|SCREEN_BORDER [0-4] [0-4] [01] [01]"
       "|AUDIO_GRAPHIC_FX_PARAMS [01] [01] [01]"
-      "|SETRESOLUTION 1920 1080|CHECKALTERNATIVEMOUSEPTR)$"));
+      "|HELD_INPUT [01] [01] [01] [01])$"));
   return re.match(QString::fromLatin1(d)).hasMatch();
 }
 
-// The tracking thread, the receiver's thread and the GUI thread drive one manager at once while
-// the GUI thread flips the network mode between source and destination, as the tray does.
-TEST(ActionMgrThreads, ThreeThreadsAndModeChanges) {
+// The tracking thread, the receiver's thread and the GUI thread drive a source's sink at once, as
+// the tray, the engine and the relay do.
+TEST(ActionMgrThreads, ThreeThreadsOnASource) {
   RelayRig rig;
-  ActionMgr& m = *rig.mgr;
+  SourceSink& m = *rig.src;
   rig.mode.store(ActionMgr::Source);
-  m.SetResolution(1920, 1080);
+  m.setRemoteSize(1920, 1080);
   constexpr int kRounds = 150;
   std::atomic<bool> stop{false};
 
@@ -49,24 +49,22 @@ TEST(ActionMgrThreads, ThreeThreadsAndModeChanges) {
   std::thread receiver([&] {
     int to[4] = {127, 0, 0, 2};
     for (int i = 0; !stop.load(); ++i) {
-      m.SetSourceIp(QHostAddress(i % 2 ? "::ffff:127.0.0.1" : "127.0.0.1"));
-      m.SetResolution(1920, 1080);
-      m.CheckAlternativeMousePointer();
+      m.announceSource();
+      m.setRemoteSize(1920, 1080);
+      m.sendHeldInput();
       m.sendAudioGraphicParam(i % 2 == 0, true, false);
-      m.resetSocket(rig.port, to);
-      if (i % 10 == 0) m.createSender(rig.port, to);
-      (void)m.GetWidthOfScreen();
+      m.retarget(rig.port, to);
+      (void)m.remoteWidth();
       std::this_thread::yield();
     }
   });
   for (int i = 0; i < kRounds; ++i) {
-    rig.mode.store(i % 4 == 3 ? ActionMgr::Destination : ActionMgr::Source);
-    m.SetMousePointer(nullptr);
+    m.SetMousePointer();
     m.DeleteMousePointer();
     m.setParam(400, 1.0f, 0, 0, 0);
     m.sendAudioGraphicParam();
+    if (i % 10 == 0) m.releaseHeldInput();
     (void)m.isBorderActive();
-    (void)m.sourceIp();
     std::this_thread::yield();
   }
   tracking.join();
@@ -85,7 +83,6 @@ TEST(ActionMgrThreads, ThreeThreadsAndModeChanges) {
   EXPECT_GT(received, 0);
 
   // And the manager is still in order afterwards.
-  rig.mode.store(ActionMgr::Source);
   m.GenerateScreenBorderReached(NoSide, NoSide, false, false);
   EXPECT_FALSE(m.isBorderActive());
   m.GenerateFistDetected(false);

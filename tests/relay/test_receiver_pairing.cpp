@@ -112,7 +112,7 @@ class RelayHosts : public ::testing::Test {
   Receiver* makeReceiver(const char* address, int mode, int watchdogMs = 10) {
     Receiver* r = nullptr;
     QMetaObject::invokeMethod(
-        context, [&] { r = new Receiver(rig.mgr->GetMouse(), rig.mgr.get(), rig.port, nullptr); },
+        context, [&] { r = new Receiver(rig.mgr.get(), rig.mgr.get(), rig.src.get(), rig.port); },
         Qt::BlockingQueuedConnection);
     Receiver::Timing timing;
     timing.resolutionMs = 100;
@@ -243,10 +243,10 @@ TEST_F(RelayHosts, ALiveSourceRestatesWhatItHoldsAndItsLostReleasesAreMadeGood) 
     return waitFor([&] { return rig.destination.next(1000) == expected; });
   };
   EXPECT_TRUE(restated("HELD_INPUT 0 0 0 0"));
-  rig.mgr->GenerateAction(LeftButton, 1, 0, 1, QString(), QString(), false);
-  rig.mgr->GenerateAction(KeyboardShortcut, 1, 1, 0, "Ctrl+F5", "ESC KEY", false);  // suppressed
+  rig.src->GenerateAction(LeftButton, 1, 0, 1, QString(), QString(), false);
+  rig.src->GenerateAction(KeyboardShortcut, 1, 1, 0, "Ctrl+F5", "ESC KEY", false);  // suppressed
   EXPECT_TRUE(restated("HELD_INPUT 1 0 0 0"));
-  rig.mgr->GenerateAction(LeftButton, 0, 0, 1, QString(), QString(), false);
+  rig.src->GenerateAction(LeftButton, 0, 0, 1, QString(), QString(), false);
   EXPECT_TRUE(restated("HELD_INPUT 0 0 0 0"));
   rx->shutdown();
   delete rx;

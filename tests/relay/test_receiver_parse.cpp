@@ -130,13 +130,12 @@ int pointerRequests = 0;
 
 // In mode 1, the first datagram the destination sees after anything that should not have gone.
 bool nothingSent(RelayRig& r) {
-  r.mode.store(ActionMgr::Source);
-  r.mgr->ResetMouseWheel();
+  r.src->ResetMouseWheel();
   return r.destination.next() == "RESETMOUSEWHEEL";
 }
 
 TEST(ReceiverParse, OnlyThePairedSourceOrTheConfiguredDestinationIsHeard) {
-  auto widthIs = [](int w) { return [w](RelayRig& r, Receiver&) { return r.mgr->GetWidthOfScreen() == w; }; };
+  auto widthIs = [](int w) { return [w](RelayRig& r, Receiver&) { return r.src->remoteWidth() == w; }; };
   auto switchesWritten = [](int n) { return [n](RelayRig& r, Receiver&) { return r.written.calls == n; }; };
   const QByteArray fx = "AUDIO_GRAPHIC_FX_PARAMS 0 1 1";
   const PeerCase cases[] = {
@@ -169,7 +168,8 @@ TEST(ReceiverParse, OnlyThePairedSourceOrTheConfiguredDestinationIsHeard) {
     RelayRig rig;
     rig.mode.store(c.mode);
     // Port 0: no socket; the datagrams are handed in.
-    Receiver rx(rig.mgr->GetMouse(), rig.mgr.get(), 0, nullptr);
+    Receiver rx(rig.mgr.get(), rig.mgr.get(), rig.src.get(), 0);
+    rx.applyNetworkMode(c.mode);
     pointerRequests = 0;
     rx.setPointerRequestHandler([] { ++pointerRequests; });
     QHostAddress source("127.0.0.1");

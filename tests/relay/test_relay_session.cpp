@@ -14,14 +14,12 @@
 
 namespace {
 
-// The relay's parts as the tray window makes them: the manager's sender and a receiver, here bound
-// to this machine's own loopback address.
+// The relay's receiving end as the tray window makes it, here bound to this machine's own loopback
+// address.
 class LoopbackEndpoint : public RelayEndpoint {
  public:
-  LoopbackEndpoint(ActionMgr& mgr, int port, const int* ip, std::function<void()> requested)
-      : mgr_(mgr) {
-    mgr_.createSender(port, ip);
-    rx_ = std::make_unique<Receiver>(mgr_.GetMouse(), &mgr_, port, nullptr);
+  LoopbackEndpoint(ActionMgr& mgr, int port, SourceSink& source, std::function<void()> requested) {
+    rx_ = std::make_unique<Receiver>(&mgr, &mgr, &source, port);
     rx_->setBindAddress(QHostAddress("127.0.0.4"));
     // No periodic message within the test: what the destination sees comes from the changes.
     Receiver::Timing slow;
@@ -37,12 +35,10 @@ class LoopbackEndpoint : public RelayEndpoint {
   void startSendingCheckAltMousePtr() override { rx_->startSendingCheckAltMousePtr(); }
   void sendResolution() override { rx_->sendResolution(); }
   void sendParams() override { rx_->sendParams(); }
-  void announce() override { mgr_.announceSource(); }
   void shutdown() override { rx_->shutdown(); }
   Receiver& receiver() { return *rx_; }
 
  private:
-  ActionMgr& mgr_;
   std::unique_ptr<Receiver> rx_;
 };
 
@@ -54,8 +50,8 @@ TEST(RelaySession, TheModeHasOneOwnerAndEachChangeSendsWhatThatModeSends) {
   std::atomic<int> requests{0};
   LoopbackEndpoint* endpoint = nullptr;
   RelaySession::Wiring wiring;
-  wiring.endpoint = [&](int port, const int* ip, std::function<void()> requested) {
-    auto made = std::make_unique<LoopbackEndpoint>(*rig.mgr, port, ip, std::move(requested));
+  wiring.endpoint = [&](int port, SourceSink& source, std::function<void()> requested) {
+    auto made = std::make_unique<LoopbackEndpoint>(*rig.mgr, port, source, std::move(requested));
     endpoint = made.get();
     return std::unique_ptr<RelayEndpoint>(std::move(made));
   };
@@ -64,6 +60,10 @@ TEST(RelaySession, TheModeHasOneOwnerAndEachChangeSendsWhatThatModeSends) {
     rig.mode.store(mode);
   };
   wiring.pointerRequested = [&] { ++requests; };
+  // The engine's sink as the session hands it over.
+  std::atomic<EngineSink*> engineSink{rig.mgr.get()};
+  wiring.useSink = [&](EngineSink* sink) { engineSink.store(sink ? sink : rig.mgr.get()); };
+  wiring.localSink = rig.mgr.get();
   RelaySession session(wiring);
   const int ip[4] = {127, 0, 0, 2};
   session.start(RelaySession::Standalone, rig.port, ip);
@@ -91,7 +91,7 @@ TEST(RelaySession, TheModeHasOneOwnerAndEachChangeSendsWhatThatModeSends) {
     EXPECT_EQ(stored, s.stored);
     EXPECT_EQ(session.mode(), s.stored.back());
     if (!s.first) continue;
-    rig.mgr->ResetMouseWheel();
+    engineSink.load()->ResetMouseWheel();
     EXPECT_EQ(rig.destination.next(), QByteArray(s.first));
     while (rig.destination.socket.hasPendingDatagrams()) rig.destination.socket.receiveDatagram();
   }
@@ -106,10 +106,13 @@ TEST(RelaySession, TheModeHasOneOwnerAndEachChangeSendsWhatThatModeSends) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return endpoint->receiver().datagramsHandled() > before; }, 5000));
   }
   EXPECT_TRUE(QTest::qWaitFor([&] { return requests.load() == 1; }, 5000));
+  // The parameters' answer is the tray's; the pointer window's command follows it.
+  EXPECT_EQ(rig.destination.next(), "SETMOUSEPOINTER");
 
   // The end: the socket is closed and the thread gone.
   session.stop();
   EXPECT_EQ(session.thread(), nullptr);
+  EXPECT_EQ(engineSink.load(), rig.mgr.get());
   LoopbackPeer again;
   EXPECT_TRUE(again.bind("127.0.0.4", quint16(rig.port)));
 }

@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "ActionMgr.h"
+#include "SourceSink.h"
 #include "desktop_test_util.h"
 
 // A machine on loopback that collects datagrams.
@@ -86,6 +87,8 @@ struct RelayRig {
   // program running beside this one takes it meanwhile.
   LoopbackPeer spare;
   std::unique_ptr<ActionMgr> mgr;
+  // The sink a source's engine hands its decisions to, towards the destination peer.
+  std::unique_ptr<SourceSink> src;
   SignalLog log;
   int port = 0;
 
@@ -122,6 +125,12 @@ struct RelayRig {
     mgr = std::make_unique<ActionMgr>(testDesktop(), d, nullptr);
     log.attach(mgr.get());
     int ip[4] = {127, 0, 0, 2};
-    mgr->createSender(port, ip);
+    src = std::make_unique<SourceSink>(port, ip, mgr.get(), [this] {
+      SourceSink::Effects e;
+      e.audioFx = audioFx.load();
+      e.audioFxBorder = audioFxBorder.load();
+      e.graphicFx = graphicFx.load();
+      return e;
+    });
   }
 };

@@ -3,11 +3,8 @@
 #include "ActionMgr.h"
 #include "Receiver.h"
 
-RelayLink::RelayLink(ActionMgr& actionMgr, int port, const int* ip, std::function<void()> pointerRequested)
-        : actionMgr_(actionMgr) {
-    // The sender first: the receiver's first messages go out through it.
-    actionMgr_.createSender(port, ip);
-    receiver_ = new Receiver(actionMgr_.GetMouse(), &actionMgr_, port, nullptr);
+RelayLink::RelayLink(ActionMgr& actionMgr, int port, SourceSink& source, std::function<void()> pointerRequested)
+        : receiver_(new Receiver(&actionMgr, &actionMgr, &source, port)) {
     receiver_->setPointerRequestHandler(std::move(pointerRequested));
 }
 
@@ -21,5 +18,4 @@ void RelayLink::stopSendingResolution() { receiver_->stopSendingResolution(); }
 void RelayLink::startSendingCheckAltMousePtr() { receiver_->startSendingCheckAltMousePtr(); }
 void RelayLink::sendResolution() { receiver_->sendResolution(); }
 void RelayLink::sendParams() { receiver_->sendParams(); }
-void RelayLink::announce() { actionMgr_.announceSource(); }
 void RelayLink::shutdown() { receiver_->shutdown(); }

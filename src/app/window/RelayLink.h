@@ -6,12 +6,14 @@
 
 class ActionMgr;
 class Receiver;
+class SourceSink;
 
-// The relay's parts on this machine: the action manager's sender towards the destination, and a
-// receiver that acts through the action manager. Made on the relay session's thread.
+// The relay's receiving end on this machine: a receiver that carries out a source's commands
+// through the action manager, and hears a destination through the session's source sink. Made on
+// the relay session's thread.
 class RelayLink : public RelayEndpoint {
 public:
-    RelayLink(ActionMgr& actionMgr, int port, const int* ip, std::function<void()> pointerRequested);
+    RelayLink(ActionMgr& actionMgr, int port, SourceSink& source, std::function<void()> pointerRequested);
     ~RelayLink() override;
     RelayLink(const RelayLink&) = delete;
     RelayLink& operator=(const RelayLink&) = delete;
@@ -24,10 +26,8 @@ public:
     void startSendingCheckAltMousePtr() override;
     void sendResolution() override;
     void sendParams() override;
-    void announce() override;
     void shutdown() override;
 
 private:
-    ActionMgr& actionMgr_;
     Receiver* receiver_;
 };

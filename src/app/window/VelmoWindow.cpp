@@ -3,6 +3,7 @@
 #include "VelmoWindow.h"
 
 #include "ActionMgr.h"
+#include "SourceSink.h"
 #include "AudioFX.h"
 #include "CheckController.h"
 #include "GraphicFX.h"
@@ -144,9 +145,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
 void VelmoWindow::letGoAndSave() {
     // First: the rest of the shut-down may take a while, and the hand cannot let go any more.
     listener_.releaseHeldInput();
-    if (actionMgr_ && engine_.getNetworkMode() == ActionMgr::Source &&
-        engine_.IsAlternativeMousePointer())
-        actionMgr_->DeleteMousePointer();
+    if (relaySource() && engine_.IsAlternativeMousePointer()) relaySource()->DeleteMousePointer();
     // At every exit, so that menu toggles persist without the options dialog.
     if (engine_.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
 }
@@ -461,6 +460,7 @@ void VelmoWindow::applyAlternativeMouseCursor(bool show) {
         listener_.setMouseParam(false);
     }
     if (actionMgr_) actionMgr_->SetMousePointer(mousePointer_);
+    if (relaySource()) relaySource()->SetMousePointer();
 }
 
 void VelmoWindow::enableAlternativeMouseCursor() { applyAlternativeMouseCursor(true); }
@@ -471,6 +471,7 @@ void VelmoWindow::initPointer() {
     if (!pointerOpen_) {
         mousePointer_ = new OsxMousePointer(desktop_);
         if (actionMgr_) actionMgr_->SetMousePointer(mousePointer_);
+        if (relaySource()) relaySource()->SetMousePointer();
         mousePointer_->hide();
         pointerOpen_ = 1;
     }

@@ -26,6 +26,7 @@ class QAction;
 class QMenu;
 class QThread;
 class RelaySession;
+class SourceSink;
 class QTimer;
 
 // The application's central object: never shown itself, it lives as a tray icon with a menu. It
@@ -79,6 +80,8 @@ public:
     TutorialLauncher& tutorialLauncher() { return *tutorialLauncher_; }
     // The thread on which the relay's receiver runs its sockets and timers.
     QThread* socketThread() const;
+    // The relay's sink towards the destination while this machine is a source, else null.
+    SourceSink* relaySource() const;
     // The relay: the network mode and what it sends (null before start-up and after shut-down).
     RelaySession* relay() const { return relay_.get(); }
     TrayOptions& trayOptions() { return *trayOptions_; }

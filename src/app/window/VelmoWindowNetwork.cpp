@@ -14,16 +14,22 @@ void VelmoWindow::startRelay() {
     // The engine has started: its action manager lives until after the session has stopped.
     ActionMgr* mgr = actionMgr_;
     RelaySession::Wiring wiring;
-    wiring.endpoint = [mgr](int port, const int* ip, std::function<void()> pointerRequested) {
+    wiring.endpoint = [mgr](int port, SourceSink& source, std::function<void()> pointerRequested) {
         std::unique_ptr<RelayEndpoint> endpoint;
-        if (mgr) endpoint = std::make_unique<RelayLink>(*mgr, port, ip, std::move(pointerRequested));
+        if (mgr) endpoint = std::make_unique<RelayLink>(*mgr, port, source, std::move(pointerRequested));
         return endpoint;
     };
     wiring.storeMode = [this](int mode) { listener_.setNetworkMode(mode); };
-    // The destination asked for our pointer parameters and pointer window: they go out now.
-    wiring.pointerRequested = [this, mgr] {
-        listener_.setMouseParam(false);
-        if (mgr) mgr->SetMousePointer();
+    // The destination asked for our pointer parameters: they go out now, the window's after them.
+    wiring.pointerRequested = [this] { listener_.setMouseParam(false); };
+    wiring.useSink = [this](EngineSink* sink) { listener_.useSink(sink); };
+    wiring.localSink = mgr;
+    wiring.effects = [this] {
+        SourceSink::Effects e;
+        e.audioFx = engine_.isAudioFxEnabled();
+        e.audioFxBorder = engine_.isAudioFxBorderEnabled();
+        e.graphicFx = engine_.isGraphicFxEnabled();
+        return e;
     };
     relay_ = std::make_unique<RelaySession>(std::move(wiring));
     int port = 0;
@@ -38,6 +44,8 @@ void VelmoWindow::stopRelay() {
 }
 
 QThread* VelmoWindow::socketThread() const { return relay_ ? relay_->thread() : nullptr; }
+
+SourceSink* VelmoWindow::relaySource() const { return relay_ ? relay_->source() : nullptr; }
 
 void VelmoWindow::setNetworkMode(int index) {
     initNetworkMode(index);

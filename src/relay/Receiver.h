@@ -8,10 +8,12 @@
 #include <functional>
 #include <mutex>
 
-class ActionMgr;
-class Mouse;
+class EngineSink;
 class QTimer;
 class ReceiverSocket;
+class RelayDestination;
+class Sender;
+class SourceSink;
 struct RelayCommand;
 namespace RelayCodec {
 struct Decoded;
@@ -51,8 +53,10 @@ class Receiver : public QObject {
   // Milliseconds of a clock that never steps back.
   using Clock = std::function<std::int64_t()>;
 
-  // The socket is the receiver's own child; the last argument is no longer used.
-  Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* socketParent);
+  // A destination carries out its source's commands through local (the engine's decisions) and
+  // destination (the rest), and answers its source itself; a source hears its destination's size
+  // and pointer request through source. Any of them may be null: that role then does nothing.
+  Receiver(EngineSink* local, RelayDestination* destination, SourceSink* source, int port);
   ~Receiver() override;
   Receiver(const Receiver&) = delete;
   Receiver& operator=(const Receiver&) = delete;
@@ -72,7 +76,7 @@ class Receiver : public QObject {
   // pointer parameters.
   void setPointerRequestHandler(std::function<void()> handler);
 
-  // The engine's network mode became mode: the socket is bound in modes 1 and 2 and closed in 0,
+  // The machine's network mode became mode: the socket is bound in modes 1 and 2 and closed in 0,
   // each mode keeps only its own timers, and a destination that stops being one lets go of held
   // input, shows the cursor again and forgets its source.
   void applyNetworkMode(int mode);
@@ -85,7 +89,7 @@ class Receiver : public QObject {
   void setTiming(const Timing& timing);
   void setClock(Clock clock);
 
-  // Readers for the engine and tests (any thread).
+  // Readers for tests (any thread).
   bool isBound() const;
   int port() const { return port_.load(); }
   QHostAddress pairedSource() const;
@@ -106,7 +110,9 @@ class Receiver : public QObject {
   void onOwnThread(std::function<void()> f);
   // Now when called there or when that thread runs no event loop, else blocking until done.
   void onOwnThreadAndWait(const std::function<void()>& f);
-  int mode() const;
+  int mode() const { return appliedMode_; }
+  // To the paired source at the relay's port; false while no source is paired.
+  bool replyToSource(const RelayCommand& command);
   void bindIfWanted();
   void closeSocket();
   void leaveDestination();
@@ -126,14 +132,16 @@ class Receiver : public QObject {
   QTimer* heldTimer_;
   QTimer* checkTimer_;
   QTimer* watchdogTimer_;
-  ActionMgr* actionMgr_;
-  Mouse* mouse_;
+  EngineSink* local_;
+  RelayDestination* destination_;
+  SourceSink* source_;
+  Sender* replySender_ = nullptr;  // made at the first reply
   std::function<void()> pointerRequested_;
 
   QHostAddress bindAddress_{QHostAddress::Any};
   Timing timing_;
   Clock clock_;
-  int appliedMode_ = -1;
+  int appliedMode_ = 0;
 
   // The paired source (IPv4), when it was last heard, and whether its silence has been acted on.
   mutable std::mutex pairedMutex_;  // paired_ for readers on other threads

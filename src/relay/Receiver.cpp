@@ -6,10 +6,12 @@
 #include <QTimer>
 #include <chrono>
 
-#include "ActionMgr.h"
-#include "Mouse.h"
+#include "EngineSink.h"
 #include "ReceiverSocket.h"
 #include "RelayCodec.h"
+#include "RelayDestination.h"
+#include "Sender.h"
+#include "SourceSink.h"
 
 namespace {
 
@@ -18,9 +20,11 @@ std::int64_t steadyMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+enum { Standalone = 0, Source = 1, Destination = 2 };
+
 }  // namespace
 
-Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* /*socketParent*/)
+Receiver::Receiver(EngineSink* local, RelayDestination* destination, SourceSink* source, int port)
     : QObject(nullptr),
       socket_(new ReceiverSocket(
           [this](const QByteArray& datagram, const QHostAddress& from) {
@@ -33,8 +37,9 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* /*sock
       heldTimer_(new QTimer(this)),
       checkTimer_(new QTimer(this)),
       watchdogTimer_(new QTimer(this)),
-      actionMgr_(actionMgr),
-      mouse_(mouse),
+      local_(local),
+      destination_(destination),
+      source_(source),
       clock_(steadyMs) {
   connect(resolutionTimer_, &QTimer::timeout, this, &Receiver::sendResolution);
   connect(paramsTimer_, &QTimer::timeout, this, &Receiver::sendParams);
@@ -42,17 +47,11 @@ Receiver::Receiver(Mouse* mouse, ActionMgr* actionMgr, int port, QObject* /*sock
   connect(checkTimer_, &QTimer::timeout, this, &Receiver::sendCheckAltMousePtr);
   connect(watchdogTimer_, &QTimer::timeout, this, &Receiver::checkSilence);
   port_.store(port);
-  applyNetworkMode(mode());
   qDebug().noquote() << "Receiver Initialized!";
 }
 
 // After shutdown() from another thread there is nothing left here that belongs to a thread.
-Receiver::~Receiver() = default;
-
-int Receiver::mode() const {
-  const std::atomic<int>* m = actionMgr_ ? actionMgr_->getNetworkMode() : nullptr;
-  return m ? m->load() : ActionMgr::Standalone;
-}
+Receiver::~Receiver() { delete replySender_; }
 
 std::int64_t Receiver::now() const { return clock_(); }
 
@@ -117,7 +116,7 @@ void Receiver::resetSocket(int port) {
 void Receiver::closeSocket() { socket_->close(); }
 
 void Receiver::bindIfWanted() {
-  if (appliedMode_ != ActionMgr::Source && appliedMode_ != ActionMgr::Destination) return;
+  if (appliedMode_ != Source && appliedMode_ != Destination) return;
   socket_->bind(bindAddress_, port_.load());
 }
 
@@ -125,30 +124,27 @@ void Receiver::applyNetworkMode(int newMode) {
   onOwnThread([this, newMode] {
     const int was = appliedMode_;
     appliedMode_ = newMode;
-    if (was == ActionMgr::Destination && newMode != ActionMgr::Destination) leaveDestination();
-    if (newMode == ActionMgr::Destination && was != ActionMgr::Destination) {
+    if (was == Destination && newMode != Destination) leaveDestination();
+    if (newMode == Destination && was != Destination) {
       // The first source heard from now on is the one obeyed.
       {
         std::lock_guard<std::mutex> lock(pairedMutex_);
         paired_ = QHostAddress();
         silenceHandled_ = false;
       }
-      // Nothing goes to the source of an earlier time before it announces itself again.
-      if (actionMgr_ && mode() == ActionMgr::Destination)
-        actionMgr_->SetSourceIp(QHostAddress(QHostAddress::AnyIPv4));
     }
-    if (newMode == ActionMgr::Destination) {
+    if (newMode == Destination) {
       if (!watchdogTimer_->isActive()) watchdogTimer_->start(timing_.watchdogMs);
     } else {
       resolutionTimer_->stop();
       checkTimer_->stop();
       watchdogTimer_->stop();
     }
-    if (newMode != ActionMgr::Source) {
+    if (newMode != Source) {
       paramsTimer_->stop();
       heldTimer_->stop();
     }
-    if (newMode == ActionMgr::Source || newMode == ActionMgr::Destination) {
+    if (newMode == Source || newMode == Destination) {
       bindIfWanted();
     } else {
       closeSocket();
@@ -158,8 +154,8 @@ void Receiver::applyNetworkMode(int newMode) {
 
 void Receiver::shutdown() {
   onOwnThreadAndWait([this] {
-    if (appliedMode_ == ActionMgr::Destination) leaveDestination();
-    appliedMode_ = ActionMgr::Standalone;
+    if (appliedMode_ == Destination) leaveDestination();
+    appliedMode_ = Standalone;
     resolutionTimer_->stop();
     paramsTimer_->stop();
     heldTimer_->stop();
@@ -172,7 +168,7 @@ void Receiver::shutdown() {
 void Receiver::leaveDestination() {
   releaseHeldInput("LEAVING DESTINATION MODE");
   // The source may have hidden the cursor; this desktop is the user's own again.
-  if (mouse_) mouse_->HidePointer(false);
+  if (destination_) destination_->HideMousePointer(false);
   std::lock_guard<std::mutex> lock(pairedMutex_);
   paired_ = QHostAddress();
   silenceHandled_ = false;
@@ -180,37 +176,55 @@ void Receiver::leaveDestination() {
 
 void Receiver::releaseHeldInput(const char* why) {
   qDebug().noquote() << "RELEASING HELD INPUT:" << why;
-  if (actionMgr_) actionMgr_->releaseHeldInput();
+  if (local_) local_->releaseHeldInput();
 }
 
 void Receiver::sendResolution() {
   onOwnThread([this] {
     // Only a destination reports its screen; on a source the call would store our own size as the
     // destination's.
-    if (mode() != ActionMgr::Destination || !mouse_ || !actionMgr_) return;
-    actionMgr_->SetResolution(mouse_->getWidthOfScreen(), mouse_->getHeightOfScreen());
+    if (mode() != Destination || !destination_) return;
+    int width = 0, height = 0;
+    destination_->screenSize(&width, &height);
+    qDebug().noquote() << "Sending resolution to: " << pairedSource().toString() << "w,h: " << width
+                       << height;
+    replyToSource(RelayCommand::setResolution(width, height));
   });
 }
 
 void Receiver::sendParams() {
   onOwnThread([this] {
-    if (mode() != ActionMgr::Source || !actionMgr_) return;
-    actionMgr_->SetSourceIp(QHostAddress(QStringLiteral("0.0.0.0")));
-    actionMgr_->sendAudioGraphicParam();
+    if (mode() != Source || !source_) return;
+    source_->announceSource();
+    source_->sendAudioGraphicParam();
   });
 }
 
 void Receiver::sendHeldInput() {
-  if (mode() != ActionMgr::Source || !actionMgr_) return;
-  actionMgr_->sendHeldInput();
+  if (mode() != Source || !source_) return;
+  source_->sendHeldInput();
 }
 
 void Receiver::sendCheckAltMousePtr() {
-  if (mode() != ActionMgr::Destination || !actionMgr_) {
+  if (mode() != Destination) {
     checkTimer_->stop();
     return;
   }
-  if (actionMgr_->CheckAlternativeMousePointer()) checkTimer_->stop();
+  if (!Sender::isSendableAddress(pairedSource())) return;
+  qDebug().noquote() << "SEND CHECK ALTERNATIVE MOUSE POINTER REQUEST";
+  if (replyToSource(RelayCommand::checkAlternativeMousePtr())) checkTimer_->stop();
+}
+
+bool Receiver::replyToSource(const RelayCommand& command) {
+  const QHostAddress source = pairedSource();
+  if (!Sender::isSendableAddress(source)) return false;
+  if (replySender_) {
+    replySender_->resetSocket(port_.load(), source);
+  } else {
+    replySender_ = new Sender(port_.load(), source);
+  }
+  replySender_->broadcastDatagram(RelayCodec::encode(command));
+  return true;
 }
 
 void Receiver::checkSilence() {
@@ -290,19 +304,19 @@ bool Receiver::acceptAnnouncement(const QHostAddress& from) {
 bool Receiver::fromConfiguredDestination(const QHostAddress& from) const {
   bool ok = false;
   const quint32 sender = from.toIPv4Address(&ok);
-  if (!ok || !actionMgr_) return false;
+  if (!ok || !source_) return false;
   bool okDest = false;
-  const quint32 destination = actionMgr_->destinationAddress().toIPv4Address(&okDest);
+  const quint32 destination = source_->destination().toIPv4Address(&okDest);
   return okDest && sender == destination;
 }
 
 // Only exact commands count; everything else is ignored without a word.
 void Receiver::ParseMsg(QByteArray datagram, QHostAddress* from) {
-  if (!from || !actionMgr_) return;
+  if (!from) return;
   const RelayCodec::Decoded decoded = RelayCodec::decode(datagram);
-  if (mode() == ActionMgr::Destination) {
+  if (mode() == Destination) {
     onDestination(decoded, *from);
-  } else if (mode() == ActionMgr::Source) {
+  } else if (mode() == Source) {
     onSource(decoded, *from);
   }
 }
@@ -311,7 +325,7 @@ void Receiver::onDestination(const RelayCodec::Decoded& decoded, const QHostAddr
   using Kind = RelayCommand::Kind;
   const Kind kind = decoded.command.kind;
   if (kind == Kind::SetSourceIp) {
-    if (acceptAnnouncement(from)) actionMgr_->SetSourceIp(from);
+    if (acceptAnnouncement(from)) qDebug().noquote() << "RECEIVED SOURCE IP: " << from.toString();
     return;
   }
   // Nothing but an announcement from anyone but the paired source.
@@ -324,7 +338,7 @@ void Receiver::onDestination(const RelayCodec::Decoded& decoded, const QHostAddr
   if (kind == Kind::Unknown || kind == Kind::SetResolution ||
       kind == Kind::CheckAlternativeMousePtr)
     return;
-  if (!decoded.ignored) apply(decoded.command);
+  if (!decoded.ignored && local_ && destination_) apply(decoded.command);
   // Any command from the paired source shows it is still there.
   lastHeardMs_ = now();
   silenceHandled_ = false;
@@ -332,7 +346,8 @@ void Receiver::onDestination(const RelayCodec::Decoded& decoded, const QHostAddr
 
 void Receiver::apply(const RelayCommand& c) {
   using Kind = RelayCommand::Kind;
-  ActionMgr& m = *actionMgr_;
+  EngineSink& m = *local_;
+  RelayDestination& d = *destination_;
   switch (c.kind) {
     case Kind::MouseMove:
       m.MousePointerMove(c.x, c.y, c.alternativePointer, c.relative);
@@ -356,10 +371,10 @@ void Receiver::apply(const RelayCommand& c) {
       m.ResetMouseWheel();
       break;
     case Kind::HideMousePointer:
-      m.HideMousePointer(c.hide);
+      d.HideMousePointer(c.hide);
       break;
     case Kind::DeleteMousePointer:
-      m.DeleteMousePointer();
+      d.DeleteMousePointer();
       break;
     case Kind::SetMouseParam:
       m.setParam(c.doubleClickTime, c.wheelScaleFactor, c.relative, c.alternativePointer,
@@ -372,14 +387,14 @@ void Receiver::apply(const RelayCommand& c) {
       m.GenerateFistDetected(true);
       break;
     case Kind::ScreenBorder:
-      m.GenerateScreenBorderReached(static_cast<screenBorder>(c.side1),
+      d.GenerateScreenBorderReached(static_cast<screenBorder>(c.side1),
                                     static_cast<screenBorder>(c.side2), c.hold, c.autoHeight);
       break;
     case Kind::AudioGraphicFxParams:
       m.sendAudioGraphicParam(c.audioFx, c.audioFxBorder, c.graphicFx);
       break;
     case Kind::HeldInput:
-      m.matchHeldInput(c.left, c.right, c.middle, c.keyboard);
+      d.matchHeldInput(c.left, c.right, c.middle, c.keyboard);
       break;
     default:
       break;
@@ -391,7 +406,6 @@ void Receiver::onSource(const RelayCodec::Decoded& decoded, const QHostAddress& 
   const RelayCommand& c = decoded.command;
   if (c.kind != Kind::SetResolution && c.kind != Kind::CheckAlternativeMousePtr) return;
   if (!fromConfiguredDestination(from)) return;
-  if (c.kind == Kind::SetResolution && !decoded.ignored)
-    actionMgr_->SetResolution(c.width, c.height);
+  if (c.kind == Kind::SetResolution && !decoded.ignored) source_->setRemoteSize(c.width, c.height);
   if (c.kind == Kind::CheckAlternativeMousePtr && pointerRequested_) pointerRequested_();
 }
