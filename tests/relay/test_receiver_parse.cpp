@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QUdpSocket>
 #include <cstdlib>
 #include <functional>
 
@@ -177,6 +178,45 @@ TEST(ReceiverParse, OnlyThePairedSourceOrTheConfiguredDestinationIsHeard) {
     QHostAddress from(QString::fromLatin1(c.from));
     rx.ParseMsg(c.datagram, &from);
     EXPECT_TRUE(c.check(rig, rx));
+  }
+}
+
+// The first datagram peer hears after a marker sent to it now: what the receiver sent it before.
+QByteArray firstBeforeMarker(LoopbackPeer& peer, const char* address, int port) {
+  QUdpSocket marker;
+  marker.writeDatagram("MARK", QHostAddress(QString::fromLatin1(address)), static_cast<quint16>(port));
+  return peer.next();
+}
+
+TEST(ReceiverParse, ADestinationAnswersItsSourceAtItsIPv4AddressOnly) {
+  struct Case {
+    const char* name;
+    const char* from;
+    const char* paired;  // empty: no source
+  } cases[] = {
+      {"IPv4", "127.0.0.1", "127.0.0.1"},
+      {"IPv4-mapped", "::ffff:127.0.0.1", "127.0.0.1"},
+      {"no IPv4 form", "::1", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RelayRig rig;
+    rig.mode.store(ActionMgr::Destination);
+    Receiver rx(rig.mgr.get(), rig.mgr.get(), rig.src.get(), rig.port);
+    // Its own socket stays off the peers' addresses; the datagrams are handed in.
+    rx.setBindAddress(QHostAddress("127.0.0.3"));
+    rx.applyNetworkMode(ActionMgr::Destination);
+    QHostAddress from(QString::fromLatin1(c.from));
+    rx.ParseMsg("SETSOURCEIP", &from);
+    EXPECT_EQ(rx.pairedSource().toString(), QString::fromLatin1(c.paired));
+
+    rx.sendResolution();
+    int width = 0, height = 0;
+    rig.mgr->screenSize(&width, &height);
+    const QByteArray report = QStringLiteral("SETRESOLUTION %1 %2").arg(width).arg(height).toLatin1();
+    EXPECT_EQ(firstBeforeMarker(rig.source, "127.0.0.1", rig.port), *c.paired ? report : QByteArray("MARK"));
+    // Replies never go to the destination the options name.
+    EXPECT_EQ(firstBeforeMarker(rig.destination, "127.0.0.2", rig.port), "MARK");
   }
 }
 
