@@ -1,12 +1,16 @@
 // The options dialog: construction, connections, and every option's widget and scale.
 #include "UserOptionDlg.h"
 
+#include "AutoStartEntry.h"
 #include "KeyboardOptionsPage.h"
+#include "NetworkOptionsPage.h"
 #include "ResourceDir.h"
 #include "ui_UserOptionDlg.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QMessageBox>
 #include <QScrollBar>
 
 #include <initializer_list>
@@ -72,6 +76,8 @@ UserOptionDlg::UserOptionDlg(QWidget* parent, int networkMode) : QDialog(parent)
 
     keyboard_ = new KeyboardOptionsPage(ui, this);
     connect(keyboard_, SIGNAL(keyboardActionsDeleted(int)), this, SIGNAL(keyboardActionsDeleted(int)));
+    network_ = new NetworkOptionsPage(ui, this);
+    connect(network_, SIGNAL(networkModeChanged(int)), this, SIGNAL(networkModeChanged(int)));
 
     condense({ui->labelThumbForeFinger, ui->labelThumbMiddleFinger, ui->labelThumbRingFinger, ui->labelThumbPinkyFinger,
               ui->labelPosition}, true);
@@ -120,7 +126,7 @@ void UserOptionDlg::initConnections() {
     connect(ui->checkBoxAutoStart, SIGNAL(stateChanged(int)), this, SLOT(autoStart(int)));
     connect(ui->checkBoxAutoHandScaleFactor, SIGNAL(stateChanged(int)), this, SLOT(autoHandScaleFactor(int)));
     connect(ui->checkBoxAlternativeMouseCursor, SIGNAL(stateChanged(int)), this, SLOT(alternativeMouseCursor(int)));
-    connect(ui->comboBoxNetworkMode, SIGNAL(currentIndexChanged(int)), this, SLOT(emitNetworkModeChanged(int)));
+    network_->initConnections();
     connect(ui->checkBoxAudioFx, SIGNAL(stateChanged(int)), this, SLOT(audioFxBorder(int)));
     connect(ui->pushButtonAddKeyboardAction, SIGNAL(clicked()), keyboard_, SLOT(addKeyboardAction()));
     connect(ui->pushButtonDeleteKeyboardAction, SIGNAL(clicked()), keyboard_, SLOT(deleteKeyboardAction()));
@@ -335,3 +341,60 @@ void UserOptionDlg::setThumbPinkyAction(int entry) { ui->comboBoxThumbPinky->set
 int UserOptionDlg::getThumbPinkyAction() const { return entryOrNone(ui->comboBoxThumbPinky); }
 void UserOptionDlg::setForeFingerCircleAction(int entry) { ui->comboBoxForeFingerCircle->setCurrentIndex(entry); }
 int UserOptionDlg::getForeFingerCircleAction() const { return entryOrNone(ui->comboBoxForeFingerCircle); }
+
+// --- controller position, gesture rows, effects, start at login ---
+
+void UserOptionDlg::audioFxBorder(int value) {
+    ui->labelAudioFxBorder->setEnabled(value != 0);
+    ui->checkBoxAudioFxBorder->setEnabled(value != 0);
+}
+
+void UserOptionDlg::setControllerPos(int v) { ui->comboBoxControllerPos->setCurrentIndex(v); }
+float UserOptionDlg::getControllerPos() const {
+    const int v = ui->comboBoxControllerPos->currentIndex();
+    return static_cast<float>(v < 0 ? 0 : v);
+}
+
+void UserOptionDlg::controllerCursorPos(int value) {
+    // Cursor position and movement that suit each plane of the hand.
+    static const int presets[3][2] = {{0, 0}, {0, 1}, {1, 1}};
+    if (value >= 0 && value < 3) {
+        ui->comboBoxCursorPos->setCurrentIndex(presets[value][0]);
+        ui->comboBoxCursorMovement->setCurrentIndex(presets[value][1]);
+    }
+    emit controllerPosChanged(value);
+}
+
+void UserOptionDlg::enableGesture(int gesture, bool on) {
+    QWidget* rows[4][9] = {
+        {ui->labelThumbForeFinger, ui->labelThumbForeFinger_2, ui->labelThumbForeFinger_3, ui->frameThumbFore,
+         ui->labelThumbForePressSensitivity, ui->labelThumbForeReleaseSensitivity, ui->comboBoxThumbFore,
+         ui->horizontalSliderThumbForePressSensitivity, ui->horizontalSliderThumbForeReleaseSensitivity},
+        {ui->labelThumbMiddleFinger, ui->labelThumbMiddleFinger_2, ui->labelThumbMiddleFinger_3, ui->frameThumbMiddle,
+         ui->labelThumbMiddlePressSensitivity, ui->labelThumbMiddleReleaseSensitivity, ui->comboBoxThumbMiddle,
+         ui->horizontalSliderThumbMiddlePressSensitivity, ui->horizontalSliderThumbMiddleReleaseSensitivity},
+        {ui->labelThumbRingFinger, ui->labelThumbRingFinger_2, ui->labelThumbRingFinger_3, ui->frameThumbRing,
+         ui->labelThumbRingPressSensitivity, ui->labelThumbRingReleaseSensitivity, ui->comboBoxThumbRing,
+         ui->horizontalSliderThumbRingPressSensitivity, ui->horizontalSliderThumbRingReleaseSensitivity},
+        {ui->labelThumbPinkyFinger, ui->labelThumbPinkyFinger_2, ui->labelThumbPinkyFinger_3, ui->frameThumbPinky,
+         ui->labelThumbPinkyPressSensitivity, ui->labelThumbPinkyReleaseSensitivity, ui->comboBoxThumbPinky,
+         ui->horizontalSliderThumbPinkyPressSensitivity, ui->horizontalSliderThumbPinkyReleaseSensitivity},
+    };
+    if (gesture < 0 || gesture > 3) return;
+    for (QWidget* w : rows[gesture]) w->setEnabled(on);
+}
+
+void UserOptionDlg::autoStart(int value) {
+    QString error;
+    if (value == Qt::Checked) {
+        if (AutoStartEntry::install(QCoreApplication::applicationFilePath(), &error)) return;
+        QMessageBox::warning(this, tr("Velmo Mouse"),
+                             tr("Velmo Mouse could not set itself to start at login:\n%1").arg(error), QMessageBox::Ok);
+        // Unchecking removes whatever part of an entry there may be.
+        ui->checkBoxAutoStart->setChecked(false);
+    } else if (value == Qt::Unchecked) {
+        if (AutoStartEntry::remove(&error)) return;
+        QMessageBox::warning(this, tr("Velmo Mouse"),
+                             tr("Velmo Mouse could not remove its start at login:\n%1").arg(error), QMessageBox::Ok);
+    }
+}

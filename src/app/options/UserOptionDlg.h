@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "KeyboardOptionsPage.h"
+#include "NetworkOptionsPage.h"
 #include "SliderScale.h"
 
 class QLabel;
@@ -104,18 +105,18 @@ public:
     float getAutoHandMotionScaleFactor() const;
     void setSendStats(float v);
     float getSendStats() const;
-    void setNetworkMode(int mode);
-    int getNetworkMode() const;
-    void setDestinationIpAddress1(float v);
-    float getDestinationIpAddress1() const;
-    void setDestinationIpAddress2(float v);
-    float getDestinationIpAddress2() const;
-    void setDestinationIpAddress3(float v);
-    float getDestinationIpAddress3() const;
-    void setDestinationIpAddress4(float v);
-    float getDestinationIpAddress4() const;
-    void setDestinationPort(float v);
-    float getDestinationPort() const;
+    void setNetworkMode(int mode) { network_->setNetworkMode(mode); }
+    int getNetworkMode() const { return network_->getNetworkMode(); }
+    void setDestinationIpAddress1(float v) { network_->setDestinationIpAddress(1, v); }
+    float getDestinationIpAddress1() const { return network_->getDestinationIpAddress(1); }
+    void setDestinationIpAddress2(float v) { network_->setDestinationIpAddress(2, v); }
+    float getDestinationIpAddress2() const { return network_->getDestinationIpAddress(2); }
+    void setDestinationIpAddress3(float v) { network_->setDestinationIpAddress(3, v); }
+    float getDestinationIpAddress3() const { return network_->getDestinationIpAddress(3); }
+    void setDestinationIpAddress4(float v) { network_->setDestinationIpAddress(4, v); }
+    float getDestinationIpAddress4() const { return network_->getDestinationIpAddress(4); }
+    void setDestinationPort(float v) { network_->setDestinationPort(v); }
+    float getDestinationPort() const { return network_->getDestinationPort(); }
     void setPause2Hands(float v);
     float getPause2Hands() const;
     void setAlternativeMouseCursor(float v);
@@ -138,10 +139,10 @@ public:
     void deleteAllTableKeyboardAction() { keyboard_->deleteAllTableKeyboardAction(); }
 
     // Enabling of widget groups by network mode and controller position.
-    void enableSourceTabs(bool on);
-    void enableDestIp(bool on);
-    void enableDestPort(bool on);
-    void enableAudioGraphicFx(bool on);
+    void enableSourceTabs(bool on) { network_->enableSourceTabs(on); }
+    void enableDestIp(bool on) { network_->enableDestIp(on); }
+    void enableDestPort(bool on) { network_->enableDestPort(on); }
+    void enableAudioGraphicFx(bool on) { network_->enableAudioGraphicFx(on); }
     void enableGesture(int gesture, bool on);
 
 signals:
@@ -179,7 +180,6 @@ private slots:
     void cursorPos(int value);
     void controllerCursorPos(int value);
     void setFistGestureComment(int value);
-    void emitNetworkModeChanged(int index);
     void audioFxBorder(int value);
 
 private:
@@ -189,4 +189,5 @@ private:
 
     Ui_UserOptionDlg* ui;
     KeyboardOptionsPage* keyboard_;
+    NetworkOptionsPage* network_;
 };

@@ -13,7 +13,6 @@
 #include "NotificationWindow.h"
 #include "OsxMousePointer.h"
 #include "OwnEnvironment.h"
-#include "RelaySession.h"
 #include "UsageStats.h"
 #include "UserOptionDlg.h"
 #include "WndEvent.h"
@@ -57,7 +56,11 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     connect(tutorialLauncher_.get(), &TutorialLauncher::pointerWanted, this, &VelmoWindow::initPointer);
     trayOptions_ = std::make_unique<TrayOptions>(listener_, controller_, notifyClicksAction_);
     connect(tutorialLauncher_.get(), &TutorialLauncher::optionsRequested, trayOptions_.get(), &TrayOptions::open);
-    connect(trayOptions_.get(), &TrayOptions::networkModeFilled, this, [this](int mode) { initNetworkMode(mode); });
+    relay_ = std::make_unique<TrayRelay>(listener_, controller_, *trayOptions_,
+                                         TrayRelay::Menu{pauseAction_, notifyClicksAction_, tutorialAction_},
+                                         TrayRelay::Pointer{[this] { initPointer(); }, [this] { return mousePointer_; }});
+    connect(trayOptions_.get(), &TrayOptions::networkModeFilled, this,
+            [this](int mode) { relay_->initNetworkMode(mode); });
     connect(trayOptions_.get(), &TrayOptions::networkModeChanged, this, &VelmoWindow::setNetworkMode);
     connect(trayOptions_.get(), &TrayOptions::enableAlternativeMouseCursor, this,
             &VelmoWindow::enableAlternativeMouseCursor);
@@ -102,8 +105,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     if (actionMgr) connect(actionMgr, SIGNAL(SendWndEvent(unsigned int)), this, SLOT(queueClickEvent(unsigned int)));
 
     // The engine has started: the relay, then the network mode it loaded.
-    startRelay();
-    initNetworkMode(engine_.getNetworkMode());
+    relay_->start(actionMgr);
 
     checkController_ = new CheckController();
     checkController_->SetController(&controller_);
@@ -168,7 +170,7 @@ VelmoWindow::~VelmoWindow() {
     gesturesDelay_->stop();
 
     // The receiver calls into the engine and its action manager: it stops before they go.
-    stopRelay();
+    relay_->stop();
     controller_.removeListener(listener_);
 
     // The windows delete themselves when closed; deleting them closes them now, outside the event
@@ -478,8 +480,4 @@ void VelmoWindow::initPointer() {
     qDebug().noquote() << "CHECKING ALTERNATIVE POINTER - " << engine_.IsAlternativeMousePointer();
     if (engine_.IsAlternativeMousePointer() && engine_.getNetworkMode() == ActionMgr::Standalone)
         mousePointer_->show();
-}
-
-void VelmoWindow::enableOptionsForNetworkMode(int type) {
-    if (trayOptions_) trayOptions_->enableOptionsForNetworkMode(type);
 }

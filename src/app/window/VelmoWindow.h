@@ -13,6 +13,7 @@
 #include "Leap.h"
 #include "EngineQueries.h"
 #include "TrayOptions.h"
+#include "TrayRelay.h"
 #include "TutorialLauncher.h"
 #include "VelmoListener.h"
 #include "X11Backend.h"
@@ -79,11 +80,11 @@ public:
     // The tutorial and the options dialog as the tray opens them.
     TutorialLauncher& tutorialLauncher() { return *tutorialLauncher_; }
     // The thread on which the relay's receiver runs its sockets and timers.
-    QThread* socketThread() const;
+    QThread* socketThread() const { return relay_ ? relay_->thread() : nullptr; }
     // The relay's sink towards the destination while this machine is a source, else null.
-    SourceSink* relaySource() const;
+    SourceSink* relaySource() const { return relay_ ? relay_->source() : nullptr; }
     // The relay: the network mode and what it sends (null before start-up and after shut-down).
-    RelaySession* relay() const { return relay_.get(); }
+    RelaySession* relay() const { return relay_ ? relay_->session() : nullptr; }
     TrayOptions& trayOptions() { return *trayOptions_; }
     OsxMousePointer* mousePointer() const { return mousePointer_; }
 
@@ -124,7 +125,7 @@ public slots:
     // The options dialog's switches that act at once.
     void enableAlternativeMouseCursor();
     void disableAlternativeMouseCursor();
-    void setNetworkMode(int index);
+    void setNetworkMode(int index) { relay_->setNetworkMode(index); }
     // Creates the alternative pointer window on first need and shows it when it is on.
     void initPointer();
 
@@ -132,8 +133,6 @@ private:
     // What every end of the program does first: let go of held input and save the settings.
     void letGoAndSave();
     void applyAlternativeMouseCursor(bool show);
-    // The dialog's groups that a network mode uses.
-    void enableOptionsForNetworkMode(int type);
 
     void createActions();
     void createTrayIcon();
@@ -141,12 +140,6 @@ private:
     void splash();
     void autoStartClick();
     void setTrayIcon(bool green);
-    // The network mode to the relay, and its side effects here: the alternative pointer, the menu.
-    void initNetworkMode(int type);
-    // The relay's session on its thread, towards the configured destination (start-up), and its
-    // end (shut-down).
-    void startRelay();
-    void stopRelay();
     // Yes on the question whether to open address in the browser.
     bool confirmWebPage(const QString& address);
 
@@ -183,7 +176,6 @@ private:
     NotificationWindow* gestures_ = nullptr;
     NotificationWindow* splash_ = nullptr;
     OsxMousePointer* mousePointer_ = nullptr;
-    bool tutorialOffInDestination_ = false;
 
     int balloonOpen_ = 0;
     int aboutOpen_ = 0;
@@ -202,5 +194,6 @@ private:
     AudioFX* audioFx_ = nullptr;
     GraphicFX* graphicFx_ = nullptr;
 
-    std::unique_ptr<RelaySession> relay_;
+    // The relay session and what a network mode changes in the tray.
+    std::unique_ptr<TrayRelay> relay_;
 };

@@ -1,18 +1,27 @@
-// The tray window's network mode and the relay session that carries it out.
-#include "VelmoWindow.h"
+#include "TrayRelay.h"
 
 #include "ActionMgr.h"
+#include "EngineQueries.h"
+#include "Leap.h"
 #include "OsxMousePointer.h"
 #include "RelayLink.h"
 #include "RelaySession.h"
+#include "SourceSink.h"
+#include "TrayOptions.h"
+#include "VelmoListener.h"
 
 #include <QAction>
 #include <QDebug>
 #include <QThread>
 
-void VelmoWindow::startRelay() {
-    // The engine has started: its action manager lives until after the session has stopped.
-    ActionMgr* mgr = actionMgr_;
+TrayRelay::TrayRelay(VelmoListener& listener, Leap::Controller& controller, TrayOptions& options, Menu menu,
+                     Pointer pointer)
+    : listener_(listener), engine_(listener.engine()), controller_(controller), options_(options), menu_(menu),
+      pointer_(std::move(pointer)) {}
+
+TrayRelay::~TrayRelay() = default;
+
+void TrayRelay::start(ActionMgr* mgr) {
     RelaySession::Wiring wiring;
     wiring.endpoint = [mgr](int port, SourceSink& source, std::function<void()> pointerRequested) {
         std::unique_ptr<RelayEndpoint> endpoint;
@@ -31,23 +40,21 @@ void VelmoWindow::startRelay() {
         e.graphicFx = engine_.isGraphicFxEnabled();
         return e;
     };
-    relay_ = std::make_unique<RelaySession>(std::move(wiring));
+    session_ = std::make_unique<RelaySession>(std::move(wiring));
     int port = 0;
     int ip[4] = {0, 0, 0, 0};
     listener_.relayDestination(&port, ip);
-    relay_->start(engine_.getNetworkMode(), port, ip);
+    session_->start(engine_.getNetworkMode(), port, ip);
+    initNetworkMode(engine_.getNetworkMode());
 }
 
-void VelmoWindow::stopRelay() {
-    // Lets go of what a destination holds, then closes the socket, on the relay's thread.
-    relay_.reset();
-}
+void TrayRelay::stop() { session_.reset(); }
 
-QThread* VelmoWindow::socketThread() const { return relay_ ? relay_->thread() : nullptr; }
+QThread* TrayRelay::thread() const { return session_ ? session_->thread() : nullptr; }
 
-SourceSink* VelmoWindow::relaySource() const { return relay_ ? relay_->source() : nullptr; }
+SourceSink* TrayRelay::source() const { return session_ ? session_->source() : nullptr; }
 
-void VelmoWindow::setNetworkMode(int index) {
+void TrayRelay::setNetworkMode(int index) {
     initNetworkMode(index);
     if (index == ActionMgr::Standalone || index == ActionMgr::Source) {
         if (controller_.isConnected())
@@ -59,9 +66,9 @@ void VelmoWindow::setNetworkMode(int index) {
     }
 }
 
-void VelmoWindow::initNetworkMode(int type) {
-    if (relay_) {
-        relay_->setMode(type);
+void TrayRelay::initNetworkMode(int type) {
+    if (session_) {
+        session_->setMode(type);
     } else {
         listener_.setNetworkMode(type);
     }
@@ -71,20 +78,21 @@ void VelmoWindow::initNetworkMode(int type) {
     if (destination) {
         qDebug().noquote() << "Destination sending resolution";
         // A source may ask for the pointer window at any time: have it ready, hidden.
-        initPointer();
+        pointer_.make();
     }
     // Neither a source nor a destination shows the pointer window on this desktop.
-    if (mousePointer_ && type != ActionMgr::Standalone) mousePointer_->hide();
+    OsxMousePointer* pointer = pointer_.window();
+    if (pointer && type != ActionMgr::Standalone) pointer->hide();
 
     // A destination takes its actions from the network: nothing to practise, pause or notify here.
-    pauseAction_->setEnabled(!destination);
-    notifyClicksAction_->setEnabled(!destination);
-    if (destination && tutorialAction_->isEnabled()) {
-        tutorialAction_->setEnabled(false);
+    menu_.pause->setEnabled(!destination);
+    menu_.notifyClicks->setEnabled(!destination);
+    if (destination && menu_.tutorial->isEnabled()) {
+        menu_.tutorial->setEnabled(false);
         tutorialOffInDestination_ = true;
     } else if (!destination && tutorialOffInDestination_) {
-        tutorialAction_->setEnabled(true);
+        menu_.tutorial->setEnabled(true);
         tutorialOffInDestination_ = false;
     }
-    enableOptionsForNetworkMode(type);
+    options_.enableOptionsForNetworkMode(type);
 }
