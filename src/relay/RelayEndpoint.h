@@ -20,6 +20,8 @@ class RelayEndpoint {
 
   // The socket is bound in modes 1 and 2 and closed in 0; each mode keeps only its own timers.
   virtual void applyNetworkMode(int mode) = 0;
+  // The relay's port from now on; what waits on the old socket is dropped.
+  virtual void resetSocket(int port) = 0;
   virtual void startSendingParams() = 0;
   virtual void stopSendingParams() = 0;
   virtual void startSendingResolution() = 0;

@@ -9,6 +9,8 @@ RelaySession::~RelaySession() { stop(); }
 void RelaySession::start(int mode, int port, const int* ip) {
   if (thread_ || !wiring_.endpoint) return;
   source_ = std::make_unique<SourceSink>(port, ip, wiring_.localSink, wiring_.effects);
+  port_ = port;
+  std::copy(ip, ip + 4, ip_);
   thread_ = new QThread();
   thread_->setObjectName(QStringLiteral("velmo-relay"));
   thread_->start();
@@ -53,6 +55,14 @@ void RelaySession::setMode(int mode) {
   const int was = mode_.exchange(mode);
   if (wiring_.storeMode) wiring_.storeMode(mode);
   follow(mode, false, was);
+}
+
+void RelaySession::retarget(int port, const int* ip) {
+  if (!endpoint_ || (port == port_ && std::equal(ip, ip + 4, ip_))) return;
+  source_->retarget(port, ip);
+  if (port != port_) endpoint_->resetSocket(port);
+  port_ = port;
+  std::copy(ip, ip + 4, ip_);
 }
 
 void RelaySession::follow(int mode, bool starting, int was) {

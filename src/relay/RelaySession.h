@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -53,6 +54,9 @@ class RelaySession {
   // The machine becomes standalone, a source or a destination (other values are ignored): the
   // settings record it, the socket follows, and each mode's periodic messages start or stop.
   void setMode(int mode);
+  // The destination the user set: the commands go there from the next one, and the socket listens
+  // on the new port. Nothing when both are as they were, so nothing pending is dropped.
+  void retarget(int port, const int* ip);
   int mode() const { return mode_.load(); }
   // The receiver's thread while started, else null.
   QThread* thread() const { return thread_; }
@@ -70,4 +74,6 @@ class RelaySession {
   QObject* context_ = nullptr;  // lives on thread_
   std::unique_ptr<SourceSink> source_;
   std::unique_ptr<RelayEndpoint> endpoint_;
+  int port_ = 0;
+  int ip_[4] = {0, 0, 0, 0};
 };

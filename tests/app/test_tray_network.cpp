@@ -1,9 +1,11 @@
 // The tray window's network mode on a real X server with a tray host: the relay's sockets made at
 // start-up on their own thread, what goes out on loopback in each mode, when the port is held, and
-// the tray entries a destination greys.
+// the tray entries a destination greys, and a new destination set in the options.
 #include "VelmoWindow.h"
 
+#include "UserOptionDlg.h"
 #include "VelmoGestures.h"
+#include "ui_UserOptionDlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,6 +88,35 @@ TEST(TrayNetworkMode, SocketsAtStartUpAndEachModeKeepsToItsOwn) {
     EXPECT_TRUE(w.pauseAction()->isEnabled());
     EXPECT_TRUE(w.notifyClicksAction()->isEnabled());
     EXPECT_EQ(bindFailures(), 1);
+
+    // A new port set in the options acts on OK, without a restart: a source's next command goes
+    // there, and a destination listens there and lets the old port go.
+    auto setPortInOptions = [&](quint16 newPort) {
+        w.optionsAction()->trigger();
+        UserOptionDlg* d = w.trayOptions().dialog();
+        ASSERT_NE(d, nullptr);
+        d->form()->spinBoxDestPort->setValue(newPort);
+        d->form()->okButton->click();
+    };
+    QUdpSocket moved;
+    ASSERT_TRUE(moved.bind(QHostAddress("127.0.0.2"), 0));
+    w.setNetworkMode(1);
+    setPortInOptions(moved.localPort());
+    ASSERT_TRUE(moved.waitForReadyRead(5000));
+    EXPECT_EQ(moved.receiveDatagram().data(), "SETSOURCEIP");  // the source's parameters, sent on OK
+    const quint16 heard = moved.localPort();
+    moved.close();
+
+    w.setNetworkMode(2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !portFree("127.0.0.1", heard); }, 5000));
+    quint16 next = 0;
+    {
+        QUdpSocket probe;
+        ASSERT_TRUE(probe.bind(QHostAddress("127.0.0.1"), 0));
+        next = probe.localPort();
+    }
+    setPortInOptions(next);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !portFree("127.0.0.1", next) && portFree("127.0.0.1", heard); }, 5000));
 }
 
 } // namespace

@@ -28,6 +28,7 @@ class LoopbackEndpoint : public RelayEndpoint {
     rx_->setPointerRequestHandler(std::move(requested));
   }
   void applyNetworkMode(int mode) override { rx_->applyNetworkMode(mode); }
+  void resetSocket(int port) override { rx_->resetSocket(port); }
   void startSendingParams() override { rx_->startSendingParams(); }
   void stopSendingParams() override { rx_->stopSendingParams(); }
   void startSendingResolution() override { rx_->startSendingResolution(); }

@@ -11,6 +11,7 @@ RelayLink::RelayLink(ActionMgr& actionMgr, int port, SourceSink& source, std::fu
 RelayLink::~RelayLink() { delete receiver_; }
 
 void RelayLink::applyNetworkMode(int mode) { receiver_->applyNetworkMode(mode); }
+void RelayLink::resetSocket(int port) { receiver_->resetSocket(port); }
 void RelayLink::startSendingParams() { receiver_->startSendingParams(); }
 void RelayLink::stopSendingParams() { receiver_->stopSendingParams(); }
 void RelayLink::startSendingResolution() { receiver_->startSendingResolution(); }

@@ -19,6 +19,7 @@ public:
     RelayLink& operator=(const RelayLink&) = delete;
 
     void applyNetworkMode(int mode) override;
+    void resetSocket(int port) override;
     void startSendingParams() override;
     void stopSendingParams() override;
     void startSendingResolution() override;

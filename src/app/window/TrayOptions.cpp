@@ -150,6 +150,7 @@ void TrayOptions::save() {
 
     l.DecodeParameters(l.IsAdmin());
     if (l.WriteParameters() != 0) qWarning() << "COULD NOT WRITE THE SETTINGS FILE";
+    emit destinationStored();
     listener_.setMouseParam(true);
     if (l.getNetworkMode() == ActionMgr::Source) {
         listener_.sendParams();
@@ -180,6 +181,7 @@ void TrayOptions::restoreDefault() {
     // The defaults are live at once: Cancel keeps them, and the tray's check mark shows the
     // default of click notification too.
     rememberImmediateOptions();
+    emit destinationStored();
     notifyClicksAction_->setChecked(engine_.GetUserParam(NotifyClicks) != 0.0f);
 }
 

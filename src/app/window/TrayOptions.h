@@ -34,6 +34,8 @@ signals:
     void networkModeFilled(int mode);
     // The user's changes, which act while the dialog is open.
     void networkModeChanged(int index);
+    // The destination address or port may be new; a source's next command goes by them.
+    void destinationStored();
     void enableAlternativeMouseCursor();
     void disableAlternativeMouseCursor();
 

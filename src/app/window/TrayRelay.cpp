@@ -66,6 +66,14 @@ void TrayRelay::setNetworkMode(int index) {
     }
 }
 
+void TrayRelay::retarget() {
+    if (!session_) return;
+    int port = 0;
+    int ip[4] = {0, 0, 0, 0};
+    listener_.relayDestination(&port, ip);
+    session_->retarget(port, ip);
+}
+
 void TrayRelay::initNetworkMode(int type) {
     if (session_) {
         session_->setMode(type);

@@ -49,6 +49,8 @@ public:
     void setNetworkMode(int index);
     // The mode to the session (to the settings before start and after stop), and its side effects.
     void initNetworkMode(int type);
+    // The destination address and port the settings now hold.
+    void retarget();
 
     RelaySession* session() const { return session_.get(); }
     QThread* thread() const;

@@ -62,6 +62,7 @@ VelmoWindow::VelmoWindow() : QDialog(nullptr) {
     connect(trayOptions_.get(), &TrayOptions::networkModeFilled, this,
             [this](int mode) { relay_->initNetworkMode(mode); });
     connect(trayOptions_.get(), &TrayOptions::networkModeChanged, this, &VelmoWindow::setNetworkMode);
+    connect(trayOptions_.get(), &TrayOptions::destinationStored, this, [this] { relay_->retarget(); });
     connect(trayOptions_.get(), &TrayOptions::enableAlternativeMouseCursor, this,
             &VelmoWindow::enableAlternativeMouseCursor);
     connect(trayOptions_.get(), &TrayOptions::disableAlternativeMouseCursor, this,
