@@ -1,6 +1,7 @@
 #include "RelaySession.h"
 
 #include <QThread>
+#include <algorithm>
 
 RelaySession::RelaySession(Wiring wiring) : wiring_(std::move(wiring)) {}
 
